@@ -1,0 +1,73 @@
+#include "platform/environment.h"
+
+#include <cstdlib>
+
+namespace mx {
+
+const char* BoxTitle(BoxKind kind) {
+    switch (kind) {
+    case BoxKind::Error: return "Error";
+    case BoxKind::Warning: return "Warning";
+    case BoxKind::Information: return "Information";
+    case BoxKind::Confirmation: return "Confirm";
+    }
+    return "";
+}
+
+UINT BoxStyle(BoxKind kind) {
+    switch (kind) {
+    case BoxKind::Error: return MB_ICONERROR;
+    case BoxKind::Warning: return MB_ICONWARNING;
+    case BoxKind::Information: return MB_ICONINFORMATION;
+    case BoxKind::Confirmation: return MB_ICONQUESTION;
+    }
+    return 0;
+}
+
+bool Environment::WriteToFile(HANDLE file, const void* data, DWORD size) {
+    DWORD written = 0;
+    return ::WriteFile(file, data, size, &written, nullptr) && written == size;
+}
+
+std::string SystemEnvironment::ModuleFileName() {
+    std::string name(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameA(nullptr, name.data(), DWORD(name.size()));
+        if (n < name.size()) {
+            name.resize(n);
+            return name;
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
+std::string SystemEnvironment::WindowsDirectory() {
+    char buffer[MAX_PATH] = {};
+    UINT n = ::GetWindowsDirectoryA(buffer, MAX_PATH);
+    return n < MAX_PATH ? std::string(buffer, n) : std::string();
+}
+
+std::vector<std::string> SystemEnvironment::Arguments() {
+    std::vector<std::string> args;
+    for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+    return args;
+}
+
+int SystemEnvironment::ShowMessage(HWND owner, BoxKind kind, const std::string& text, UINT buttons) {
+    return ::MessageBoxA(owner, text.c_str(), BoxTitle(kind), buttons | BoxStyle(kind));
+}
+
+void SystemEnvironment::WinHelp(HWND owner, const std::string& file, UINT command, ULONG_PTR data) {
+    ::WinHelpA(owner, file.c_str(), command, data);
+}
+
+bool SystemEnvironment::SetDesktopWallpaper(const std::string& path) {
+    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path.c_str()),
+                                   SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+}
+
+SIZE SystemEnvironment::ScreenSize() {
+    return SIZE{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+}  // namespace mx

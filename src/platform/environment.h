@@ -1,0 +1,53 @@
+#pragma once
+// The seam between the program and the machine. Every place where the program reads or changes the
+// machine's state outside its own windows goes through an Environment: the production one talks to
+// the system, the tests' one redirects to scratch folders and records or scripts what would reach
+// the user.
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace mx {
+
+enum class BoxKind { Error, Warning, Information, Confirmation };
+
+// Title, icon and default buttons of each kind of message box.
+const char* BoxTitle(BoxKind kind);
+UINT BoxStyle(BoxKind kind);
+
+class Environment {
+public:
+    virtual ~Environment() = default;
+
+    // Full file name of the running program (GetModuleFileNameA).
+    virtual std::string ModuleFileName() = 0;
+    // The Windows directory exactly as GetWindowsDirectoryA reports it.
+    virtual std::string WindowsDirectory() = 0;
+    // The command-line arguments, the program's own name not counted.
+    virtual std::vector<std::string> Arguments() = 0;
+
+    // A modal message box of the given kind; `buttons` is MB_OK, MB_YESNO, MB_YESNOCANCEL...
+    // Returns the button pressed (IDOK, IDYES, ...).
+    virtual int ShowMessage(HWND owner, BoxKind kind, const std::string& text, UINT buttons) = 0;
+
+    virtual void WinHelp(HWND owner, const std::string& file, UINT command, ULONG_PTR data) = 0;
+    virtual bool SetDesktopWallpaper(const std::string& path) = 0;
+    virtual SIZE ScreenSize() = 0;
+
+    // Writes all bytes to an open file; the tests replace it to make a write fail.
+    virtual bool WriteToFile(HANDLE file, const void* data, DWORD size);
+};
+
+// The real machine.
+class SystemEnvironment : public Environment {
+public:
+    std::string ModuleFileName() override;
+    std::string WindowsDirectory() override;
+    std::vector<std::string> Arguments() override;
+    int ShowMessage(HWND owner, BoxKind kind, const std::string& text, UINT buttons) override;
+    void WinHelp(HWND owner, const std::string& file, UINT command, ULONG_PTR data) override;
+    bool SetDesktopWallpaper(const std::string& path) override;
+    SIZE ScreenSize() override;
+};
+
+}  // namespace mx
