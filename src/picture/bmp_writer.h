@@ -1,0 +1,23 @@
+#pragma once
+// Writes a picture as an uncompressed Windows bitmap file (file header, 40-byte information header,
+// bottom-up rows), as the converted wallpaper is saved.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "picture/picture.h"
+
+namespace mx {
+
+// The file's bytes, or nothing when the picture cannot be written: a depth other than 1, 4, 8, 16, 24
+// or 32, a colour table that is missing or longer than the depth allows, pixel storage shorter than
+// the picture, or a file over 4 GiB. Pictures of 8 bits or fewer carry their colour table; 16-bit
+// 5-5-5 and 32-bit 8-8-8 pictures are written as plain RGB, other masks (5-6-5 among them) as bit
+// fields. An empty picture gives a valid 0 x 0 file of 24 bits per pixel.
+std::vector<uint8_t> EncodeBmp(const Picture& picture);
+
+// Writes EncodeBmp's bytes to the file at path, replacing it; false when the picture cannot be
+// written or the file cannot be created or written completely.
+bool WriteBmp(const Picture& picture, const std::string& path);
+
+}  // namespace mx
