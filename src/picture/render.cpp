@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "lists/categories.h"
 #include "picture/scale.h"
@@ -66,31 +67,62 @@ void FillWithTiles(const Picture& source, Size size, bool mirror, Picture& out) 
     if (W == 0 || H == 0) return;
 
     const int w = source.width, h = source.height;
-    const int periodX = mirror ? 2 * w : w;  // every row repeats with this period, as x mod periodX
-    const int periodY = mirror ? 2 * h : h;  // and row y shows the same as row y mod periodY
+    const int periodX = mirror ? 2 * w : w;  // P(x, y) depends on x only through x mod periodX
+    const int periodY = mirror ? 2 * h : h;  // and on y only through y mod periodY
+    const int patternWidth = std::min(periodX, W);
+    const int sourceRows = std::min(h, H);
     const size_t stride = out.Stride();
     PixelReader reader(source);
 
-    // The picture's own rows, each made into a whole row of P by doubling what is already there;
-    // doubling from a whole number of periods keeps every copy aligned to the tiles.
-    for (int y = 0; y < std::min(h, H); ++y) {
-        uint8_t* row = out.Row(y);
-        reader.Convert(y, std::min(w, W), row);
+    // Rows are built in a scratch row that stays in the cache and copied into P in one block; the
+    // scratch row starts with one period of its pattern (the source row, then for Mirror the row
+    // reversed) and is completed by doubling, which keeps every copy aligned to the tiles.
+    std::vector<uint8_t> scratch(stride);
+    auto makePattern = [&](int sy, uint8_t* row) {
+        reader.Convert(sy, std::min(w, W), row);
         if (mirror) {
-            for (int k = 0; k < w && w + k < W; ++k) std::memcpy(row + 4 * size_t(w + k), row + 4 * size_t(w - 1 - k), 4);
+            for (int k = 0; k < w && w + k < W; ++k)
+                std::memcpy(row + 4 * size_t(w + k), row + 4 * size_t(w - 1 - k), 4);
         }
-        for (int filled = std::min(periodX, W); filled < W;) {
+    };
+    auto completeScratch = [&] {
+        for (int filled = patternWidth; filled < W;) {
             int n = std::min(filled, W - filled);
-            std::memcpy(row + 4 * size_t(filled), row, 4 * size_t(n));
+            std::memcpy(scratch.data() + 4 * size_t(filled), scratch.data(), 4 * size_t(n));
             filled += n;
         }
+    };
+    // Rows repeat when the picture is shorter than P. Short patterns are kept, one per source row,
+    // to rebuild repeated rows from; long ones make rebuilding no cheaper than copying P's own row.
+    const bool keepPatterns = h < H && patternWidth <= W / 4;
+    std::vector<uint8_t> patterns(keepPatterns ? size_t(sourceRows) * size_t(patternWidth) * 4 : 0);
+    int built = -1;  // the source row whose pattern fills the scratch row
+
+    for (int y = 0; y < H; ++y) {
+        const int r = y % periodY;
+        const int sy = r < h ? r : periodY - 1 - r;  // Mirror's odd tile rows run upward
+        if (keepPatterns) {
+            uint8_t* pattern = patterns.data() + size_t(sy) * size_t(patternWidth) * 4;
+            if (y < sourceRows) makePattern(sy, pattern);
+            if (sy != built) {
+                std::memcpy(scratch.data(), pattern, size_t(patternWidth) * 4);
+                completeScratch();
+                built = sy;
+            }
+        } else if (y >= sourceRows) {
+            std::memcpy(out.Row(y), out.Row(sy), stride);  // P's row sy shows the same source row
+            continue;
+        } else if (w >= W) {
+            reader.Convert(sy, W, out.Row(y));  // the row is the source row, cut off
+            continue;
+        } else {
+            makePattern(sy, scratch.data());
+            completeScratch();
+        }
+        std::memcpy(out.Row(y), scratch.data(), stride);
     }
-    if (mirror) {
-        for (int y = h; y < std::min(2 * h, H); ++y) std::memcpy(out.Row(y), out.Row(2 * h - 1 - y), stride);
-    }
-    // Copying from the first period keeps the copies' source in the cache.
-    for (int y = periodY; y < H; ++y) std::memcpy(out.Row(y), out.Row(y % periodY), stride);
 }
+
 
 RenderReport RenderStyle(const Picture& source, std::string_view style, int category, Size screen, Size client,
                          Rendering& out) {

@@ -144,7 +144,7 @@ TEST(RenderMirror, FlipsOddTileColumnsAndRowsSoThatEdgesMatch) {
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 5; ++x) EXPECT_EQ(p.ColorAt(x, y), expected[y][x]) << x << ", " << y;
 
-    for (auto [w, h] : {std::pair{300, 200}, {7, 5}, {1, 3}, {1023, 1}}) {
+    for (auto [w, h] : {std::pair{300, 200}, {7, 5}, {1, 3}, {1023, 1}, {1100, 3}, {256, 1000}}) {
         Picture source = SamplePicture(w, h, 8, {}, uint32_t(h));
         SCOPED_TRACE(testing::Message() << w << " x " << h);
         EXPECT_TRUE(TilesAre(Render(source, "Mirror").picture, kScreen, source, MirroredFrom(source)));
