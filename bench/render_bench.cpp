@@ -104,7 +104,19 @@ std::string ConvertCommand() {
     return std::filesystem::exists("/usr/bin/convert") ? "/usr/bin/convert" : "convert";
 }
 
+// The cache file and its pixel file are removed when the program ends.
+struct ImageMagickFiles {
+    std::string mpc;
+    ~ImageMagickFiles() {
+        if (mpc.empty()) return;
+        std::error_code ignored;
+        std::filesystem::remove(mpc, ignored);
+        std::filesystem::remove(std::filesystem::path(mpc).replace_extension(".cache"), ignored);
+    }
+};
+
 const std::string& ImageMagickInput() {
+    static ImageMagickFiles files;
     static std::string path = [] {
         std::filesystem::path dir = std::filesystem::exists("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
         std::string bmp = (dir / "mx_bench_4000x3000.bmp").string();
@@ -113,6 +125,7 @@ const std::string& ImageMagickInput() {
         std::string command = ConvertCommand() + " '" + bmp + "' '" + mpc + "'";
         if (std::system(command.c_str()) != 0) return std::string();
         std::filesystem::remove(bmp);
+        files.mpc = mpc;
         return mpc;
     }();
     return path;
