@@ -1,0 +1,21 @@
+#pragma once
+// The wallpaper decoder: any picture file the wallpaper category offers, recognised by its content
+// and never by its name. Windows bitmaps and PCX go to our own readers; JPEG, PNG, GIF and Targa to
+// stb_image. A file none of them decodes gives no picture, which is not a failure.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "picture/picture.h"
+
+namespace mx {
+
+// Decodes a picture held in memory into the target: kStatusOk with the picture, or with an empty
+// picture when nothing could decode it; kStatusFailed, target untouched, when the picture is larger
+// than the program takes.
+unsigned DecodePicture(std::span<const uint8_t> bytes, Picture& target);
+
+// The same for a file; kStatusCannotOpen, target untouched, when the file cannot be opened.
+unsigned DecodePictureFile(const std::string& path, Picture& target);
+
+}  // namespace mx

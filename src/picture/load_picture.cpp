@@ -1,0 +1,14 @@
+#include "picture/load_picture.h"
+
+#include "lists/categories.h"
+#include "picture/bmp_reader.h"
+#include "picture/decoder.h"
+
+namespace mx {
+
+unsigned LoadPictureFile(const std::string& path, int category, Picture& target) {
+    if (category == CategoryWall) return DecodePictureFile(path, target);
+    return ReadBmpFile(path, target);
+}
+
+}  // namespace mx

@@ -1,0 +1,14 @@
+#pragma once
+// Loading a picture file for one of the four screen categories: the wallpaper category decodes any
+// picture format, the boot-screen categories read Windows bitmaps only, whatever the file is called.
+#include <string>
+
+#include "picture/picture.h"
+
+namespace mx {
+
+// Returns kStatusOk (0), kStatusCannotOpen (10) or kStatusFailed (100); the target is replaced on
+// success only. A wallpaper nothing can decode gives an empty picture and 0.
+unsigned LoadPictureFile(const std::string& path, int category, Picture& target);
+
+}  // namespace mx

@@ -1,0 +1,17 @@
+// The one compilation of the stb_image decoder, limited to the formats the wallpaper decoder hands
+// it, reading from memory only, and refusing pictures wider or taller than the program takes.
+#include "picture/picture.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
+#define STBI_ONLY_GIF
+#define STBI_ONLY_TGA
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_NO_FAILURE_STRINGS
+#define STBI_MAX_DIMENSIONS 32767
+#include <stb_image.h>
+
+static_assert(STBI_MAX_DIMENSIONS == mx::kMaxPictureSide);
