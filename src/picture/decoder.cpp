@@ -40,6 +40,70 @@ bool JpegHuffmanTablesSafe(std::span<const uint8_t> d) {
     return true;
 }
 
+// The same stb_image decodes a scan with whatever lies in a Huffman table slot that no segment has
+// filled, and then indexes memory outside its tables. Walking the segments as it does, every scan
+// must name tables defined before it: baseline scans a DC and an AC table, progressive DC scans
+// (first pass) a DC table and progressive AC scans an AC table.
+bool JpegScansUseDefinedTables(std::span<const uint8_t> d) {
+    size_t p = 0;
+    while (p < d.size() && d[p] == 0xFF) ++p;
+    if (p == 0 || p >= d.size() || d[p] != 0xD8) return true;
+    ++p;
+    auto be16 = [&](size_t i) { return i + 1 < d.size() ? size_t(d[i] << 8 | d[i + 1]) : 0; };
+    bool progressive = false;
+    bool defined[2][4] = {};
+    for (;;) {
+        // Anything but a marker here makes the decoder give up.
+        if (p >= d.size() || d[p] != 0xFF) return true;
+        while (p < d.size() && d[p] == 0xFF) ++p;
+        if (p >= d.size()) return true;
+        const uint8_t marker = d[p++];
+        if (marker == 0xD9) return true;
+        const size_t length = be16(p);
+        if (length < 2 || length > d.size() - p) return true;
+        const size_t end = p + length;
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+            progressive = marker == 0xC2;
+        } else if (marker == 0xC4) {
+            for (size_t t = p + 2; t + 17 <= end;) {
+                const unsigned q = d[t];
+                if ((q >> 4) > 1 || (q & 15) > 3) return true;
+                size_t n = 0;
+                for (size_t i = 1; i <= 16; ++i) n += d[t + i];
+                if (n > 256) return false;
+                defined[q >> 4][q & 15] = true;
+                t += 17 + n;
+            }
+        } else if (marker == 0xDA) {
+            const size_t count = p + 2 < end ? d[p + 2] : 0;
+            if (p + 3 + 2 * count + 3 > end) return true;
+            const uint8_t spectralStart = d[p + 3 + 2 * count];
+            const uint8_t approximationHigh = d[p + 3 + 2 * count + 2] >> 4;
+            for (size_t i = 0; i < count; ++i) {
+                const unsigned tables = d[p + 4 + 2 * i];
+                const unsigned dc = tables >> 4, ac = tables & 15;
+                if (dc > 3 || ac > 3) return true;
+                const bool needDc = !progressive || (spectralStart == 0 && approximationHigh == 0);
+                const bool needAc = !progressive || spectralStart != 0;
+                if ((needDc && !defined[0][dc]) || (needAc && !defined[1][ac])) return false;
+            }
+            // Skip the entropy-coded data to the next marker: 0xFF then neither 0 nor a restart.
+            size_t q = end;
+            for (;;) {
+                while (q < d.size() && d[q] != 0xFF) ++q;
+                size_t r = q;
+                while (r < d.size() && d[r] == 0xFF) ++r;
+                if (r >= d.size()) return true;
+                if (d[r] != 0 && (d[r] < 0xD0 || d[r] > 0xD7)) break;
+                q = r + 1;
+            }
+            p = q;
+            continue;
+        }
+        p = end;
+    }
+}
+
 // The most pixels a file of each kind can describe per byte of its own: a Huffman code of at least
 // one bit per 8 x 8 block in JPEG, deflate's best ratio in PNG, LZW strings of up to 4096 pixels in
 // GIF, and Targa runs of 128 pixels in two bytes. stb_image fills out truncated data with zeros, so
@@ -56,7 +120,7 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
     const auto* data = reinterpret_cast<const stbi_uc*>(d.data());
     const int length = int(d.size());
     int width = 0, height = 0, channels = 0;
-    if (!JpegHuffmanTablesSafe(d)) return ReadResult::Malformed;
+    if (!JpegHuffmanTablesSafe(d) || !JpegScansUseDefinedTables(d)) return ReadResult::Malformed;
     if (!stbi_info_from_memory(data, length, &width, &height, &channels)) return ReadResult::Malformed;
     // stb_image works in buffers of up to four bytes a pixel, so its pictures are held to the limit
     // at that depth before it allocates any.
