@@ -2,22 +2,29 @@
 # Makes (once) and starts the Wine prefix named by $WINEPREFIX.
 #   wine-prefix.sh test   headless: the null graphics driver, a persistent wineserver, and the drive T:
 #                         that the window tests use for their scratch drive roots
-#   wine-prefix.sh run    a 1024 x 768 virtual desktop, for ./run
+#   wine-prefix.sh run    the prefix of ./run, as Wine makes it
 set -euo pipefail
 mode=${1:-run}
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
+  if [ "$mode" = test ]; then
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    # The desktop process started so far has no graphics driver; the tests' one starts afresh.
+    wineserver -k 2>/dev/null || true
+  fi
 fi
 if [ "$mode" = test ]; then
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  # A server that stays up between the test programs saves Wine's start-up for each one; when one
+  # is already running, it serves.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  # Start the prefix's own processes now, away from CTest's output pipes, which they would
+  # otherwise hold open after a test program ends.
+  wineboot </dev/null >/dev/null 2>&1 || true
   mkdir -p "$WINEPREFIX/drive_t"
   ln -sfn ../drive_t "$WINEPREFIX/dosdevices/t:"
-  wineserver -p
 else
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  wineserver -w
 fi

@@ -1,0 +1,84 @@
+#include "app/about_box.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/resource.h"
+
+namespace mx {
+
+namespace {
+constexpr const char* kWindowClass = "TAboutBox";
+constexpr int kClientWidth = 298, kClientHeight = 299;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+}  // namespace
+
+TAboutBox::~TAboutBox() {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+bool TAboutBox::Create(HWND owner) {
+    owner_ = owner;
+    RegisterWindowClass(kWindowClass, WindowProcedure<TAboutBox>, nullptr, ::GetSysColorBrush(COLOR_BTNFACE));
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME);
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    return ::CreateWindowExA(WS_EX_DLGMODALFRAME, kWindowClass, "About", kStyle, left, top, width, height, owner,
+                             nullptr, ::GetModuleHandleA(nullptr), this) != nullptr;
+}
+
+void TAboutBox::FormCreate() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    font_ = FontHandle(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
+    auto add = [&](const char* cls, const char* text, DWORD style, DWORD ex, int x, int y, int w, int h, int id = 0) {
+        HWND c = ::CreateWindowExA(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+                                   reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
+        SetWindowFont(c, font_.get(), FALSE);
+        return c;
+    };
+    // The panel's raised inner and lowered outer bevel.
+    Panel1 = add(WC_STATICA, "", SS_ETCHEDFRAME, 0, 8, 4, 281, 252);
+    ProgramIcon = add(WC_STATICA, "", SS_ICON, 0, 8 + 36, 4 + 20, 32, 32);
+    ::SendMessageA(ProgramIcon, STM_SETICON,
+                   WPARAM(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_MXSELECT), IMAGE_ICON, 32, 32, LR_SHARED)), 0);
+    ProductName = add(WC_STATICA, "Mosalux Selector", SS_LEFT | SS_NOPREFIX, 0, 8 + 88, 4 + 16, 180, 16);
+    Version = add(WC_STATICA, ("Version " + versionText_).c_str(), SS_LEFT | SS_NOPREFIX, 0, 8 + 88, 4 + 40, 180, 16);
+    OKButton = add(WC_BUTTONA, "O&K", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 120, 265, 75, 25, IDOK);
+}
+
+void TAboutBox::ShowModal() {
+    if (!hwnd_) return;
+    ::EnableWindow(owner_, FALSE);
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::SetFocus(OKButton);
+    modal_ = true;
+    MSG msg;
+    while (modal_ && ::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (::IsDialogMessageA(hwnd_, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    if (modal_ && msg.message == WM_QUIT) ::PostQuitMessage(int(msg.wParam));
+    ::EnableWindow(owner_, TRUE);
+    ::SetActiveWindow(owner_);
+}
+
+void TAboutBox::CloseBox() {
+    ::ShowWindow(hwnd_, SW_HIDE);
+    modal_ = false;
+}
+
+LRESULT TAboutBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: FormCreate(); return 0;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) CloseBox();
+        return 0;
+    case WM_CLOSE: CloseBox(); return 0;
+    }
+    return ::DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+}  // namespace mx

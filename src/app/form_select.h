@@ -1,0 +1,145 @@
+#pragma once
+// The main window: the four category buttons, the browser pane, the preview pane and the four
+// selection lists. It owns the state that the program's commands share. Its handlers are defined in
+// the folder of the subsystem they belong to, and are grouped here the same way.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/environment.h"
+#include "platform/handles.h"
+#include "platform/menu.h"
+#include "platform/window.h"
+#include "state/selection_file.h"
+
+namespace mx {
+
+class TFormPreview;
+class TAboutBox;
+
+class TFormSelect {
+public:
+    static constexpr const char* kDesignCaption = "Mosalux Selector";
+    static constexpr const char* kHelpFile = "Mxhelp.hlp";
+
+    explicit TFormSelect(Environment& env);
+    ~TFormSelect();
+    TFormSelect(const TFormSelect&) = delete;
+    TFormSelect& operator=(const TFormSelect&) = delete;
+
+    // Creates the window, hidden (FormCreate runs).
+    bool Create();
+    // Shows the window; the first time, the start-up sequence runs first (FormShow).
+    void Show(int showCommand = SW_SHOWNORMAL);
+    // Runs a keystroke through the window's shortcuts; true when it was one.
+    bool TranslateShortcut(MSG& msg);
+    // The message loop's test for dialog keys (Tab between controls).
+    bool IsKeyboardMessage(MSG& msg);
+
+    void SetCompanions(TFormPreview* preview, TAboutBox* about) { preview_ = preview; about_ = about; }
+
+    HWND Handle() const { return hwnd_; }
+    Environment& Env() const { return env_; }
+
+    // Shared state.
+    std::string VersionText;
+    std::string ProgramDir;
+    std::string DataFileName;
+    bool ListEventsEnabled = false;
+    bool UnsavedChanges = false;
+    bool Uninstalled = false;
+    bool UninstallMode = false;
+    bool QuitOnDestroy = false;  // the process's main window ends the message loop
+    int CurrentCategory = 10;
+    std::string StartDir, WaitDir, ShutDir, WallDir;
+
+    // Controls, named as in the window's layout.
+    HWND sbtnStart = nullptr, sbtnWait = nullptr, sbtnShut = nullptr, sbtnWall = nullptr;
+    HWND Label3 = nullptr, Label2 = nullptr, Label4 = nullptr, Label5 = nullptr, Label6 = nullptr;
+    HWND Label1 = nullptr, LblNumber = nullptr, LblStyle = nullptr;
+    HWND DriveComboBox1 = nullptr, DirectoryListBox1 = nullptr, FileListBox1 = nullptr,
+         FilterComboBox1 = nullptr;
+    HWND pnlPreview = nullptr, PnlPreviewName = nullptr, ImgPreview = nullptr;
+    HWND BtnAdd = nullptr, btnRemove = nullptr;
+    HWND CBStyle = nullptr, chkbStartUpRun = nullptr;
+    HWND Bevel1 = nullptr, Splitter1 = nullptr, Splitter4 = nullptr, PnlExtend = nullptr;
+    HWND ListStart = nullptr, ListWait = nullptr, ListShut = nullptr, ListWall = nullptr;
+    HWND Tooltips = nullptr;
+    HMENU MainMenu1 = nullptr;
+    PopupMenu PopMFile, PopMSelected, PopMFileInfo;
+
+    // Application shell (src/app).
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void FormDestroy();
+    void Close1Click();
+
+    // Selection file (src/state).
+    void LoadSelectionFile();
+    void SaveToFile();
+    bool FormCloseQuery();
+
+    // Settings (src/state).
+    void LoadSettings();
+    void SaveSettings();
+
+    // Categories and lists (src/lists).
+    HWND ListForCategory(int category) const;
+    void Change_Screen_Button(HWND sender);
+    void SetButtonActive(HWND button);
+    void SetButtonInactive(HWND button);
+    void CBStyleChange();
+    void LstVSelectedChange();
+    void RefreshCount();
+    void CreateListColumns();
+    LRESULT DrawCategoryButton(const NMCUSTOMDRAW& draw);
+    bool IsButtonActive(HWND button) const;
+    COLORREF ButtonTextColor(HWND button) const;
+    void AddEntry(HWND list, const SelectionEntry& entry);
+    void AddEntries(HWND list, std::vector<SelectionEntry> entries);
+    void WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle);
+
+    // File browser (src/lists).
+    void SetFilterText(std::string_view filter);
+    std::string FilterText;
+
+    // Preview (src/picture).
+    void ViewSelected();
+
+    // Restore and uninstall (src/system).
+    void Uninstall2Click();
+
+private:
+    template <class T>
+    friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
+
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnCommand(int id, int code, HWND control);
+    LRESULT OnNotify(const NMHDR& header);
+    bool OnClose();
+    void ReportError(const std::string& text);
+
+    void CreateControls();
+    void CreateFonts();
+    void LayoutLowerPart();
+    int Scale(int pixels) const;
+
+    Environment& env_;
+    HWND hwnd_ = nullptr;
+    TFormPreview* preview_ = nullptr;
+    TAboutBox* about_ = nullptr;
+    bool shown_ = false;
+    bool batchUpdate_ = false;  // while the program fills a list, change reports wait for the end
+    int dpi_ = 96;
+    FontHandle font_;
+    FontHandle buttonFontRegular_, buttonFontBold_;
+    AccelHandle accelerators_;
+};
+
+}  // namespace mx

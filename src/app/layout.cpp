@@ -1,0 +1,200 @@
+// The main window's controls, created from a table that reads like the window's layout.
+#include <windowsx.h>
+
+#include <iterator>
+
+#include "app/form_select.h"
+#include "app/layout.h"
+#include "lists/categories.h"
+
+namespace mx {
+
+namespace {
+
+enum class Kind {
+    CategoryButton,
+    Label,
+    RightLabel,
+    DriveBox,
+    DirectoryList,
+    FileList,
+    FilterBox,
+    Panel,
+    PanelCaption,
+    Image,
+    Button,
+    StyleBox,
+    CheckBox,
+    Bevel,
+    Strip,
+    ListView,
+};
+
+struct ControlSpec {
+    HWND TFormSelect::*field;
+    int id;
+    Kind kind;
+    int left, top, width, height;  // width 0: as wide as the caption
+    const char* caption;
+    bool visible = true;
+};
+
+// In keyboard focus order; the lower part (bevel, strips, lists) is placed by LayoutLowerPart.
+const ControlSpec kLayout[] = {
+    {&TFormSelect::sbtnStart, ID_sbtnStart, Kind::CategoryButton, 4, 8, 105, 25, "StartUp Screen"},
+    {&TFormSelect::sbtnWait, ID_sbtnWait, Kind::CategoryButton, 112, 8, 105, 25, "Waiting Screen"},
+    {&TFormSelect::sbtnShut, ID_sbtnShut, Kind::CategoryButton, 220, 8, 113, 25, "Shut Down Screen"},
+    {&TFormSelect::sbtnWall, ID_sbtnWall, Kind::CategoryButton, 336, 8, 105, 25, "Wallpaper"},
+    {&TFormSelect::Label3, ID_Label, Kind::Label, 4, 36, 0, 13, "Drive:"},
+    {&TFormSelect::Label2, ID_Label, Kind::Label, 156, 36, 0, 13, "Choose Files:"},
+    {&TFormSelect::Label4, ID_Label, Kind::Label, 276, 36, 0, 13, "Preview:"},
+    {&TFormSelect::Label5, ID_Label, Kind::Label, 4, 76, 0, 13, "Directory:"},
+    {&TFormSelect::Label6, ID_Label, Kind::Label, 4, 228, 0, 13, "Filters:"},
+    {&TFormSelect::Label1, ID_Label, Kind::Label, 4, 272, 0, 13, "Selected Files:"},
+    {&TFormSelect::LblNumber, ID_Label, Kind::RightLabel, 337, 275, 100, 13, "0 / 0"},
+    {&TFormSelect::LblStyle, ID_Label, Kind::Label, 276, 248, 0, 13, "Wallpaper Style:", false},
+    {&TFormSelect::DriveComboBox1, ID_DriveComboBox1, Kind::DriveBox, 4, 52, 145, 19, ""},
+    {&TFormSelect::DirectoryListBox1, ID_DirectoryListBox1, Kind::DirectoryList, 4, 92, 145, 133, ""},
+    {&TFormSelect::FileListBox1, ID_FileListBox1, Kind::FileList, 156, 52, 113, 213, ""},
+    {&TFormSelect::FilterComboBox1, ID_FilterComboBox1, Kind::FilterBox, 4, 244, 145, 21, ""},
+    {&TFormSelect::BtnAdd, ID_BtnAdd, Kind::Button, 276, 180, 165, 25, "Add Chosen Files"},
+    {&TFormSelect::btnRemove, ID_btnRemove, Kind::Button, 276, 212, 165, 25, "Remove Selected Files"},
+    {&TFormSelect::chkbStartUpRun, ID_chkbStartUpRun, Kind::CheckBox, 276, 248, 157, 17,
+     "Run Randomizer at Start-Up"},
+    {&TFormSelect::ListStart, ID_ListStart, Kind::ListView, 0, 0, 0, 0, "", false},
+    {&TFormSelect::ListWait, ID_ListWait, Kind::ListView, 0, 0, 0, 0, "", false},
+    {&TFormSelect::ListShut, ID_ListShut, Kind::ListView, 0, 0, 0, 0, "", false},
+    {&TFormSelect::ListWall, ID_ListWall, Kind::ListView, 0, 0, 0, 0, "", false},
+    {&TFormSelect::pnlPreview, ID_pnlPreview, Kind::Panel, 276, 52, 164, 120, ""},
+    {&TFormSelect::PnlPreviewName, ID_PnlPreviewName, Kind::PanelCaption, 278, 54, 160, 16, "No File Selected"},
+    {&TFormSelect::ImgPreview, ID_ImgPreview, Kind::Image, 278, 70, 160, 100, "", false},
+    {&TFormSelect::CBStyle, ID_CBStyle, Kind::StyleBox, 360, 244, 81, 21, "", false},
+    {&TFormSelect::PnlExtend, ID_PnlExtend, Kind::Strip, 0, 0, 0, 0, ""},
+    {&TFormSelect::Bevel1, ID_Label, Kind::Bevel, 0, 0, 0, 0, ""},
+    {&TFormSelect::Splitter1, ID_Label, Kind::Strip, 0, 0, 0, 0, ""},
+    {&TFormSelect::Splitter4, ID_Label, Kind::Strip, 0, 0, 0, 0, ""},
+};
+
+struct ClassAndStyle {
+    const char* windowClass;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ClassAndStyle StyleOf(Kind kind) {
+    switch (kind) {
+    case Kind::CategoryButton: return {WC_BUTTONA, BS_AUTORADIOBUTTON | BS_PUSHLIKE, 0};
+    case Kind::Label: return {WC_STATICA, SS_LEFT | SS_NOPREFIX, 0};
+    case Kind::RightLabel: return {WC_STATICA, SS_RIGHT | SS_NOPREFIX, 0};
+    case Kind::DriveBox:
+        return {WC_COMBOBOXA, CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
+    case Kind::DirectoryList:
+        return {WC_LISTBOXA, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case Kind::FileList:
+        return {WC_LISTBOXA,
+                LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_SORT | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL |
+                    WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
+    case Kind::FilterBox:
+        return {WC_COMBOBOXA, CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
+    case Kind::Panel: return {WC_STATICA, SS_SUNKEN | SS_NOTIFY, 0};
+    case Kind::PanelCaption: return {WC_STATICA, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY, 0};
+    case Kind::Image: return {WC_STATICA, SS_NOTIFY | SS_OWNERDRAW, 0};
+    case Kind::Button: return {WC_BUTTONA, BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case Kind::StyleBox:
+        return {WC_COMBOBOXA, CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP | WS_DISABLED, 0};
+    case Kind::CheckBox: return {WC_BUTTONA, BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case Kind::Bevel: return {WC_STATICA, SS_ETCHEDHORZ, 0};
+    case Kind::Strip: return {WC_STATICA, SS_NOTIFY, 0};
+    case Kind::ListView:
+        return {WC_LISTVIEWA, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    }
+    return {WC_STATICA, 0, 0};
+}
+
+int TextWidth(HWND hwnd, HFONT font, const char* text) {
+    WindowDC dc(hwnd);
+    SelectGuard select(dc.get(), font);
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc.get(), text, int(strlen(text)), &size);
+    return size.cx;
+}
+
+}  // namespace
+
+int TFormSelect::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
+
+void TFormSelect::CreateFonts() {
+    WindowDC dc(hwnd_);
+    dpi_ = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
+    if (dpi_ <= 0) dpi_ = 96;
+    auto make = [&](int height, int weight) {
+        return FontHandle(::CreateFontA(-Scale(height), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                        DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    };
+    font_ = make(11, FW_NORMAL);
+    buttonFontRegular_ = make(12, FW_NORMAL);
+    buttonFontBold_ = make(12, FW_BOLD);
+}
+
+void TFormSelect::CreateControls() {
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    bool firstButton = true;
+    for (const ControlSpec& c : kLayout) {
+        ClassAndStyle cs = StyleOf(c.kind);
+        DWORD style = WS_CHILD | cs.style | (c.visible ? WS_VISIBLE : 0);
+        if (c.kind == Kind::CategoryButton && firstButton) {
+            style |= WS_GROUP;
+            firstButton = false;
+        }
+        if (c.kind == Kind::DriveBox || c.kind == Kind::Label) style |= WS_GROUP;
+        int width = c.width;
+        int height = c.height;
+        HFONT font = c.kind == Kind::CategoryButton ? buttonFontRegular_.get() : font_.get();
+        if (width == 0 && c.caption[0]) width = TextWidth(hwnd_, font, c.caption) + 1;
+        // A drop-down's height includes its list: the style box shows four rows at a time.
+        if (c.kind == Kind::StyleBox) height = c.height + 4 * 13 + 2;
+        if (c.kind == Kind::DriveBox || c.kind == Kind::FilterBox) height = c.height + 8 * 13 + 2;
+        HWND control = ::CreateWindowExA(cs.exStyle, cs.windowClass, c.caption, style, Scale(c.left), Scale(c.top),
+                                         Scale(width), Scale(height), hwnd_, reinterpret_cast<HMENU>(INT_PTR(c.id)),
+                                         instance, nullptr);
+        this->*c.field = control;
+        SetWindowFont(control, font, FALSE);
+        if (c.kind == Kind::FileList) ListBox_SetItemHeight(control, 0, Scale(13));
+        if (c.kind == Kind::DirectoryList) ListBox_SetItemHeight(control, 0, Scale(16));
+        if (c.kind == Kind::ListView)
+            ListView_SetExtendedListViewStyle(control, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    }
+
+    ::SendMessageA(sbtnStart, BM_SETCHECK, BST_CHECKED, 0);
+    SetButtonActive(sbtnStart);
+    ::SendMessageA(chkbStartUpRun, BM_SETCHECK, BST_CHECKED, 0);
+    for (std::string_view name : kStyleNames) ::SendMessageA(CBStyle, CB_ADDSTRING, 0, LPARAM(std::string(name).c_str()));
+
+    Tooltips = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                 instance, nullptr);
+    LayoutLowerPart();
+}
+
+// The lower part follows the client height: the lists fill what the bevel, the side strips and the
+// bottom strip leave free, so that the tall window gives the lists the extra room.
+void TFormSelect::LayoutLowerPart() {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    int width = client.right;
+    int height = client.bottom;
+    int top = Scale(kBevelHeight);
+    int side = Scale(kSplitterWidth);
+    int bottom = height - Scale(kExtendHeight);
+    ::MoveWindow(Bevel1, 0, 0, width, 2, FALSE);
+    ::MoveWindow(Splitter1, 0, top, side, bottom - top, TRUE);
+    ::MoveWindow(Splitter4, width - side, top, side, bottom - top, TRUE);
+    ::MoveWindow(PnlExtend, 0, bottom, width, Scale(kExtendHeight), TRUE);
+    for (HWND list : {ListStart, ListWait, ListShut, ListWall})
+        ::MoveWindow(list, side, top, width - 2 * side, bottom - top, TRUE);
+}
+
+}  // namespace mx

@@ -1,0 +1,36 @@
+#pragma once
+// The selection lists are report-view list views: caption "Filename", then "Path", then for the
+// wallpaper list "Style". They are kept sorted by caption with lstrcmpA, as the system compares names.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "state/selection_file.h"
+
+namespace mx {
+
+enum ListColumn { ColumnFilename = 0, ColumnPath = 1, ColumnStyle = 2 };
+
+void AddListColumns(HWND list, bool withStyle);
+
+std::string ItemText(HWND list, int item, int column);
+int ItemCount(HWND list);
+int SelectedCount(HWND list);
+bool IsSelected(HWND list, int item);
+SelectionEntry EntryAt(HWND list, int item, bool withStyle);
+
+// Where a caption belongs: after every caption that lstrcmpA does not order after it.
+int SortedPosition(HWND list, const std::string& caption);
+
+// Inserts one entry at its sorted place.
+int InsertSorted(HWND list, const SelectionEntry& entry, bool withStyle);
+// Inserts many entries; each takes its sorted place, but the list is touched once per entry only.
+void InsertSortedBatch(HWND list, std::vector<SelectionEntry> entries, bool withStyle);
+
+// "Filename" and "Path" fit their longest text; "Style" fills the rest of the list's width.
+void AutosizeColumns(HWND list, bool withStyle);
+void FillStyleColumn(HWND list);
+
+}  // namespace mx

@@ -1,0 +1,38 @@
+#pragma once
+// Binds a C++ object to its window: `this` travels in CreateWindowEx's parameter, is stored at
+// WM_NCCREATE and cleared at WM_NCDESTROY. The procedure only finds the object and hands the message
+// to its Dispatch member.
+#include <windows.h>
+
+#include <string>
+
+namespace mx {
+
+template <class T>
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    T* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    } else {
+        self = reinterpret_cast<T*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return ::DefWindowProcA(hwnd, msg, wp, lp);
+    LRESULT result = self->Dispatch(msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+// Registers a window class once per process (the class is shared; the objects are not).
+ATOM RegisterWindowClass(const char* name, WNDPROC proc, HICON icon, HBRUSH background);
+
+// Control helpers.
+std::string WindowText(HWND hwnd);
+void SetWindowTextIfChanged(HWND hwnd, const std::string& text);
+void SetVisible(HWND hwnd, bool visible);
+
+}  // namespace mx

@@ -1,0 +1,185 @@
+#include "sandbox.h"
+
+#include <windowsx.h>
+
+#include <atomic>
+
+#include "lists/list_view.h"
+
+namespace mx::test {
+
+namespace {
+
+std::atomic<int> sandboxCounter{0};
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((dir + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = dir + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + "\\");
+            } else {
+                ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileA(path.c_str());
+            }
+        } while (::FindNextFileA(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryA(dir.c_str());
+}
+
+}  // namespace
+
+void TestEnvironment::ExpectBox(BoxKind kind, const std::string& text, int answer) {
+    script_.push_back({kind, text, answer});
+}
+
+int TestEnvironment::ShowMessage(HWND, BoxKind kind, const std::string& text, UINT buttons) {
+    boxes.push_back({kind, BoxTitle(kind), text, buttons});
+    if (script_.empty()) {
+        ADD_FAILURE() << "Unexpected message box \"" << BoxTitle(kind) << "\": " << text;
+        return (buttons & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+    }
+    Scripted next = script_.front();
+    script_.pop_front();
+    EXPECT_EQ(BoxTitle(kind), std::string(BoxTitle(next.kind)));
+    EXPECT_EQ(text, next.text);
+    return next.answer;
+}
+
+bool TestEnvironment::WriteToFile(HANDLE file, const void* data, DWORD size) {
+    if (failWritesAfter == 0) return false;
+    if (failWritesAfter > 0) --failWritesAfter;
+    return Environment::WriteToFile(file, data, size);
+}
+
+Sandbox::Sandbox() {
+    int n = ++sandboxCounter;
+    std::string suffix = "mx-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(n);
+    // The drive T: of the test prefix stands for a system drive; without it, the temporary folder.
+    if (::GetFileAttributesA("T:\\") != INVALID_FILE_ATTRIBUTES) {
+        driveRoot = "T:\\";
+        root = driveRoot + suffix + "\\";
+    } else {
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        root = std::string(temp) + suffix + "\\";
+        driveRoot = root.substr(0, 3);
+    }
+    programDir = root + "prog\\";
+    windowsDir = root + "WINDOWS";
+    ::CreateDirectoryA(root.c_str(), nullptr);
+    ::CreateDirectoryA(programDir.c_str(), nullptr);
+    ::CreateDirectoryA(windowsDir.c_str(), nullptr);
+
+    registryKey = "Software\\MosaluxTests\\" + suffix;
+    HKEY key = nullptr;
+    ::RegCreateKeyExA(HKEY_CURRENT_USER, registryKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, key);
+    ::RegCloseKey(key);
+}
+
+Sandbox::~Sandbox() {
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, registryKey.c_str());
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\MosaluxTests");  // only when no other test's key is left
+    RemoveTree(root);
+    if (driveRoot == "T:\\") {
+        for (const char* name : {"logo.sys"}) ::DeleteFileA((driveRoot + name).c_str());
+    }
+}
+
+void Sandbox::WriteFile(const std::string& path, const std::string& bytes) const {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+}
+
+std::string Sandbox::ReadFile(const std::string& path) const {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+bool Sandbox::FileExists(const std::string& path) const {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void MainWindowTest::SetUp() {
+    sandbox = std::make_unique<Sandbox>();
+    env.moduleFileName = sandbox->programDir + "MXSelect.exe";
+    env.windowsDirectory = sandbox->windowsDir;
+}
+
+void MainWindowTest::TearDown() {
+    form.reset();
+    EXPECT_TRUE(env.AllBoxesShown()) << "a scripted message box was never shown";
+    sandbox.reset();
+}
+
+void MainWindowTest::CreateWindowOnly() {
+    form = std::make_unique<TFormSelect>(env);
+    ASSERT_TRUE(form->Create());
+}
+
+void MainWindowTest::StartProgram(std::vector<std::string> arguments) {
+    env.arguments = std::move(arguments);
+    CreateWindowOnly();
+    form->Show();
+}
+
+void MainWindowTest::Click(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
+
+void MainWindowTest::Menu(int id) { ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+bool MainWindowTest::Shortcut(UINT virtualKey, bool control) {
+    // TranslateAccelerator reads the Ctrl key from the keyboard state.
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    BYTE saved = keys[VK_CONTROL];
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    MSG msg{form->Handle(), WM_KEYDOWN, virtualKey, 1, 0, {}};
+    bool handled = form->TranslateShortcut(msg);
+    keys[VK_CONTROL] = saved;
+    ::SetKeyboardState(keys);
+    return handled;
+}
+
+void MainWindowTest::RequestClose() { ::SendMessageA(form->Handle(), WM_CLOSE, 0, 0); }
+
+void MainWindowTest::SelectRow(HWND list, int row, bool selected) {
+    ListView_SetItemState(list, row, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+// Picks a style the way the user does: the box's selection changes and the window is told.
+void MainWindowTest::PickStyle(const std::string& style) {
+    int index = ComboBox_FindStringExact(form->CBStyle, -1, style.c_str());
+    ComboBox_SetCurSel(form->CBStyle, index);
+    ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(form->CBStyle), CBN_SELCHANGE),
+                   LPARAM(form->CBStyle));
+}
+
+std::vector<std::string> MainWindowTest::Captions(HWND list) const {
+    std::vector<std::string> captions;
+    for (int i = 0, n = ItemCount(list); i < n; ++i) captions.push_back(ItemText(list, i, ColumnFilename));
+    return captions;
+}
+
+std::string MainWindowTest::Text(HWND control) const { return WindowText(control); }
+
+bool MainWindowTest::Visible(HWND control) const { return ::GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE; }
+
+}  // namespace mx::test

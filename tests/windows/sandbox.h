@@ -1,0 +1,121 @@
+#pragma once
+// The test bed for window tests: a scratch program directory, a scratch Windows directory on a drive
+// of its own, the current user's registry redirected to a scratch key, and an environment that
+// scripts message boxes and records what would reach the help viewer and the desktop.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form_select.h"
+#include "platform/environment.h"
+
+namespace mx::test {
+
+struct ShownBox {
+    BoxKind kind;
+    std::string title;
+    std::string text;
+    UINT buttons;
+};
+
+struct HelpCall {
+    std::string file;
+    UINT command;
+    ULONG_PTR data;
+};
+
+class TestEnvironment : public Environment {
+public:
+    std::string moduleFileName;
+    std::string windowsDirectory;
+    std::vector<std::string> arguments;
+    SIZE screen{1024, 768};
+
+    std::vector<ShownBox> boxes;          // every box shown, in order
+    std::vector<HelpCall> helpCalls;      // every call of the help viewer
+    std::vector<std::string> wallpapers;  // every set-wallpaper call
+    int failWritesAfter = -1;             // >= 0: that many writes succeed, the next ones fail
+
+    // The next box must be of this kind and text; it is answered with `answer`.
+    void ExpectBox(BoxKind kind, const std::string& text, int answer = IDOK);
+    bool AllBoxesShown() const { return script_.empty(); }
+
+    std::string ModuleFileName() override { return moduleFileName; }
+    std::string WindowsDirectory() override { return windowsDirectory; }
+    std::vector<std::string> Arguments() override { return arguments; }
+    int ShowMessage(HWND owner, BoxKind kind, const std::string& text, UINT buttons) override;
+    void WinHelp(HWND, const std::string& file, UINT command, ULONG_PTR data) override {
+        helpCalls.push_back({file, command, data});
+    }
+    bool SetDesktopWallpaper(const std::string& path) override {
+        wallpapers.push_back(path);
+        return true;
+    }
+    SIZE ScreenSize() override { return screen; }
+    bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
+
+private:
+    struct Scripted {
+        BoxKind kind;
+        std::string text;
+        int answer;
+    };
+    std::deque<Scripted> script_;
+};
+
+// Scratch folders and a scratch registry key for one test; all removed at the end.
+class Sandbox {
+public:
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
+
+    std::string root;        // T:\mx-<process>-<n>\ (the folder of this test)
+    std::string programDir;  // root + "prog\"
+    std::string windowsDir;  // root + "WINDOWS" (as GetWindowsDirectoryA gives it: no backslash)
+    std::string driveRoot;   // "T:\"
+    std::string registryKey;  // the scratch key under the real current user's hive
+
+    void WriteFile(const std::string& path, const std::string& bytes) const;
+    std::string ReadFile(const std::string& path) const;
+    bool FileExists(const std::string& path) const;
+};
+
+// A main window in a sandbox, driven through real messages.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the main window and shows it (the start-up sequence runs).
+    void StartProgram(std::vector<std::string> arguments = {});
+    // Creates the main window without showing it.
+    void CreateWindowOnly();
+    bool WindowOpen() const { return form && form->Handle() != nullptr; }
+
+    void Click(HWND button);
+    void Menu(int id);
+    // Sends a keystroke through the window's shortcut table, as the message loop does.
+    bool Shortcut(UINT virtualKey, bool control);
+    void RequestClose();
+
+    void SelectRow(HWND list, int row, bool selected = true);
+    void PickStyle(const std::string& style);
+    std::vector<std::string> Captions(HWND list) const;
+    std::string Text(HWND control) const;
+    bool Visible(HWND control) const;
+
+    std::string DataFile() const { return sandbox->programDir + "MXDATA.MXD"; }
+
+    std::unique_ptr<Sandbox> sandbox;
+    TestEnvironment env;
+    std::unique_ptr<TFormSelect> form;
+};
+
+}  // namespace mx::test
