@@ -80,7 +80,20 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
-    case WM_SIZE: LayoutLowerPart(); return 0;
+    case WM_SIZE:
+        LayoutLowerPart();
+        FormResize();
+        return 0;
+    case WM_CONTEXTMENU:
+        OpenContextMenu(reinterpret_cast<HWND>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+        return 0;
+    case WM_SETCURSOR:
+        // The bottom strip shows that it makes the window taller.
+        if (reinterpret_cast<HWND>(wp) == PnlExtend && LOWORD(lp) == HTCLIENT) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_SIZENS));
+            return TRUE;
+        }
+        break;
     case WM_CLOSE: OnClose(); return 0;
     case WM_DESTROY:
         FormDestroy();
@@ -90,37 +103,82 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
+namespace {
+
+// Menu items and the control notifications that run a handler without arguments.
+struct CommandRoute {
+    int id;
+    int code;  // -1: any notification code (menus and shortcuts send 0 or 1)
+    void (TFormSelect::*handler)();
+};
+
+const CommandRoute kCommandRoutes[] = {
+    {IDM_SAVE, -1, &TFormSelect::SaveToFile},
+    {IDM_EXIT, -1, &TFormSelect::Close1Click},
+    {IDM_RUNRANDOMIZER, -1, &TFormSelect::Runrandomizeratstartup1Click},
+    {IDM_REPORTERRORS, -1, &TFormSelect::ChangeErrorReport},
+    {IDM_REFRESH, -1, &TFormSelect::Refresh1Click},
+    {IDM_ORIGINALSCREENS, -1, &TFormSelect::OriginalScreens1Click},
+    {IDM_UNINSTALL, -1, &TFormSelect::Uninstall2Click},
+    {IDM_HELP, -1, &TFormSelect::Help2Click},
+    {IDM_ABOUT, -1, &TFormSelect::About1Click},
+    {IDM_FILE_ADD, -1, &TFormSelect::BtnAddClick},
+    {IDM_FILE_SELECTALL, -1, &TFormSelect::btnAllFilesClick},
+    {IDM_FILE_INVERT, -1, &TFormSelect::BtnInvFilesClick},
+    {IDM_SEL_VIEW, -1, &TFormSelect::ImgPreviewDblClick},
+    {IDM_SEL_REMOVE, -1, &TFormSelect::btnRemoveClick},
+    {IDM_SEL_FINDDIR, -1, &TFormSelect::Findfile1Click},
+    {IDM_SEL_SELECTALL, -1, &TFormSelect::btnAllSelectClick},
+    {IDM_SEL_INVERT, -1, &TFormSelect::btnInvSelectClick},
+    {IDM_INFO_SETSCREEN, -1, &TFormSelect::SetascurrentScreen1Click},
+    {IDM_INFO_SETWALLPAPER, -1, &TFormSelect::Setascurrentwallpaper1Click},
+    {IDM_INFO_FILEINFO, -1, &TFormSelect::SizeClick},
+    {ID_BtnAdd, BN_CLICKED, &TFormSelect::BtnAddClick},
+    {ID_btnRemove, BN_CLICKED, &TFormSelect::btnRemoveClick},
+    {ID_chkbStartUpRun, BN_CLICKED, &TFormSelect::Runrandomizeratstartup1Click},
+    {ID_FileListBox1, LBN_DBLCLK, &TFormSelect::BtnAddClick},
+    {ID_FileListBox1, LBN_SELCHANGE, &TFormSelect::ViewChooseBox},
+    {ID_FilterComboBox1, CBN_SELCHANGE, &TFormSelect::FilterComboBox1Change},
+    {ID_CBStyle, CBN_SELCHANGE, &TFormSelect::CBStyleChange},
+    {ID_pnlPreview, STN_DBLCLK, &TFormSelect::pnlPreviewDblClick},
+    {ID_PnlPreviewName, STN_DBLCLK, &TFormSelect::pnlPreviewDblClick},
+    {ID_ImgPreview, STN_DBLCLK, &TFormSelect::ImgPreviewDblClick},
+    {ID_PnlExtend, STN_CLICKED, &TFormSelect::PnlExtendClick},
+};
+
+bool IsCategoryButton(int id) { return id >= ID_sbtnStart && id <= ID_sbtnWall; }
+bool IsSelectionList(UINT_PTR id) { return id >= ID_ListStart && id <= ID_ListWall; }
+
+}  // namespace
+
 void TFormSelect::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case IDM_EXIT: Close1Click(); return;
-    case IDM_SAVE: SaveToFile(); return;
-    case IDM_UNINSTALL: Uninstall2Click(); return;
-    case ID_sbtnStart:
-    case ID_sbtnWait:
-    case ID_sbtnShut:
-    case ID_sbtnWall:
+    if (IsCategoryButton(id)) {
         if (code == BN_CLICKED) Change_Screen_Button(control);
         return;
-    case ID_CBStyle:
-        if (code == CBN_SELCHANGE) CBStyleChange();
+    }
+    if (id >= IDM_PREVIEWNONE && id <= IDM_PREVIEWBOTH && !control) {
+        ChangePreviewOn(id);
         return;
+    }
+    if (OnBrowserCommand(id, code)) return;
+    for (const CommandRoute& route : kCommandRoutes) {
+        bool fromMenu = control == nullptr;
+        if (route.id == id && (route.code == -1 ? fromMenu : !fromMenu && route.code == code)) {
+            (this->*route.handler)();
+            return;
+        }
     }
 }
 
 LRESULT TFormSelect::OnNotify(const NMHDR& header) {
-    switch (header.idFrom) {
-    case ID_sbtnStart:
-    case ID_sbtnWait:
-    case ID_sbtnShut:
-    case ID_sbtnWall:
-        if (header.code == NM_CUSTOMDRAW) return DrawCategoryButton(*reinterpret_cast<const NMCUSTOMDRAW*>(&header));
-        break;
-    case ID_ListStart:
-    case ID_ListWait:
-    case ID_ListShut:
-    case ID_ListWall:
-        if (header.code == LVN_ITEMCHANGED || header.code == LVN_INSERTITEM) LstVSelectedChange();
-        break;
+    if (IsCategoryButton(int(header.idFrom)) && header.code == NM_CUSTOMDRAW)
+        return DrawCategoryButton(*reinterpret_cast<const NMCUSTOMDRAW*>(&header));
+    if (IsSelectionList(header.idFrom)) {
+        switch (header.code) {
+        case LVN_ITEMCHANGED:
+        case LVN_INSERTITEM: LstVSelectedChange(); break;
+        case NM_CLICK: ViewSelected(); break;
+        }
     }
     return 0;
 }
@@ -153,6 +211,7 @@ void TFormSelect::FormCreate() {
 
     CreateControls();
     CreateListColumns();
+    CreateBrowser();
 }
 
 void TFormSelect::FormShow() {

@@ -71,7 +71,7 @@ public:
     HMENU MainMenu1 = nullptr;
     PopupMenu PopMFile, PopMSelected, PopMFileInfo;
 
-    // Application shell (src/app).
+    // Application shell (src/app/form_select.cpp).
     void FormCreate();
     void FormShow();
     void FormActivate();
@@ -79,40 +79,72 @@ public:
     void FormDestroy();
     void Close1Click();
 
-    // Selection file (src/state).
+    // Window commands: help, about box, tall window, pop-up menus (src/app/window_commands.cpp).
+    void Help2Click();
+    void About1Click();
+    void PnlExtendClick();
+    void FormResize();
+    void OpenContextMenu(HWND control, POINT screenPoint);
+
+    // Selection file (src/state/selection_file_win.cpp).
     void LoadSelectionFile();
     void SaveToFile();
     bool FormCloseQuery();
+    void WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle);
 
-    // Settings (src/state).
+    // Settings (src/state/settings.cpp).
     void LoadSettings();
     void SaveSettings();
 
-    // Categories and lists (src/lists).
+    // Categories and lists (src/lists/categories.cpp).
     HWND ListForCategory(int category) const;
     void Change_Screen_Button(HWND sender);
     void SetButtonActive(HWND button);
     void SetButtonInactive(HWND button);
+    bool IsButtonActive(HWND button) const;
+    COLORREF ButtonTextColor(HWND button) const;
     void CBStyleChange();
     void LstVSelectedChange();
     void RefreshCount();
-    void CreateListColumns();
-    LRESULT DrawCategoryButton(const NMCUSTOMDRAW& draw);
-    bool IsButtonActive(HWND button) const;
-    COLORREF ButtonTextColor(HWND button) const;
     void AddEntry(HWND list, const SelectionEntry& entry);
     void AddEntries(HWND list, std::vector<SelectionEntry> entries);
-    void WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle);
 
-    // File browser (src/lists).
+    // Adding, removing and selecting entries (src/lists/adding.cpp).
+    void BtnAddClick();
+    void btnRemoveClick();
+    void btnAllFilesClick();
+    void BtnInvFilesClick();
+    void btnAllSelectClick();
+    void btnInvSelectClick();
+    void Findfile1Click();
+    void PopMSelectedPopup();
+    void ChangeErrorReport();
+
+    // File browser (src/lists/browser.cpp).
+    void CreateBrowser();
     void SetFilterText(std::string_view filter);
+    void DirectoryListBox1Change();
+    void FilterComboBox1Change();
+    void Refresh1Click();
+    // Moves the browser to a directory; false (and nothing changed) when it cannot be opened.
+    bool ApplyFilePath(const std::string& path);
     std::string FilterText;
 
-    // Preview (src/picture).
+    // Preview pane (src/picture/preview_pane.cpp).
+    void ViewChooseBox();
     void ViewSelected();
+    void ImgPreviewDblClick();
+    void pnlPreviewDblClick();
+    void SizeClick();
+    void PopMFileInfoPopup();
+    void ChangePreviewOn(int menuId);
 
-    // Restore and uninstall (src/system).
+    // Applying pictures to the system (src/system).
+    void SetascurrentScreen1Click();
+    void Setascurrentwallpaper1Click();
+    void OriginalScreens1Click();
     void Uninstall2Click();
+    void Runrandomizeratstartup1Click();
 
 private:
     template <class T>
@@ -121,12 +153,16 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnCommand(int id, int code, HWND control);
+    // The browser's own notifications (drive box, directory list); true when handled.
+    bool OnBrowserCommand(int id, int code);
     LRESULT OnNotify(const NMHDR& header);
     bool OnClose();
     void ReportError(const std::string& text);
 
     void CreateControls();
     void CreateFonts();
+    void CreateListColumns();
+    LRESULT DrawCategoryButton(const NMCUSTOMDRAW& draw);
     void LayoutLowerPart();
     int Scale(int pixels) const;
 

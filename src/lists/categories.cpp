@@ -140,8 +140,4 @@ void TFormSelect::AddEntries(HWND list, std::vector<SelectionEntry> entries) {
     RefreshCount();
 }
 
-void TFormSelect::SetFilterText(std::string_view filter) { FilterText = filter; }
-
-void TFormSelect::ViewSelected() {}
-
 }  // namespace mx
