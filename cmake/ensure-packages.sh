@@ -17,9 +17,12 @@ mx_ensure_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Configures (once) and builds one tree.
+# Configures and builds one tree: mx_build DIR [cmake options...] [-- build options...]
 mx_build() {
   local dir=$1; shift
-  if [ ! -f "$dir/build.ninja" ]; then cmake -S . -B "$dir" -G Ninja "$@" >/dev/null; fi
-  cmake --build "$dir"
+  local configure=() build=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do configure+=("$1"); shift; done
+  [ $# -gt 0 ] && shift && build=("$@")
+  cmake -S . -B "$dir" -G Ninja "${configure[@]}" >/dev/null
+  cmake --build "$dir" "${build[@]}"
 }

@@ -1,0 +1,162 @@
+#include <windowsx.h>
+
+#include "app/resource.h"
+#include "lists/list_view.h"
+#include "sandbox.h"
+
+namespace mx::test {
+namespace {
+
+class Lists : public MainWindowTest {
+protected:
+    // Starts with a selection file holding `waiting` entries in the waiting list and three wallpapers.
+    void StartWithEntries(int waiting = 7) {
+        std::string text = "[START]\r\nC:\\S\\START1.SYS\r\nC:\\S\\START2.SYS\r\n\r\n[WAIT]\r\n";
+        for (int i = 0; i < waiting; ++i) text += "C:\\W\\WAIT" + std::to_string(i) + ".SYS\r\n";
+        text += "\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\nC:\\P\\C.JPG, Mirror\r\nC:\\P\\A.BMP, Tiled\r\nB.GIF\r\n";
+        sandbox->WriteFile(DataFile(), text);
+        StartProgram();
+    }
+    std::string Style(int row) const { return ItemText(form->ListWall, row, ColumnStyle); }
+    bool ButtonDown(HWND button) const { return Button_GetCheck(button) == BST_CHECKED; }
+};
+
+TEST_F(Lists, CountLabelFollowsTheCurrentList) {
+    StartWithEntries();
+    EXPECT_EQ(Text(form->LblNumber), "0 / 2");
+    SelectRow(form->ListWait, 1);
+    SelectRow(form->ListWait, 4);
+    Click(form->sbtnWait);
+    EXPECT_EQ(form->CurrentCategory, 20);
+    EXPECT_EQ(Text(form->LblNumber), "2 / 7");
+    Click(form->sbtnShut);
+    EXPECT_EQ(Text(form->LblNumber), "0 / 0");
+    // Selecting in the visible list refreshes the count at once.
+    Click(form->sbtnStart);
+    SelectRow(form->ListStart, 0);
+    EXPECT_EQ(Text(form->LblNumber), "1 / 2");
+}
+
+TEST_F(Lists, ExactlyOneListIsShownAndTheOthersKeepTheirSelection) {
+    StartWithEntries();
+    SelectRow(form->ListStart, 1);
+    Click(form->sbtnWall);
+    EXPECT_TRUE(Visible(form->ListWall));
+    for (HWND list : {form->ListStart, form->ListWait, form->ListShut}) EXPECT_FALSE(Visible(list));
+    Click(form->sbtnStart);
+    EXPECT_TRUE(Visible(form->ListStart));
+    EXPECT_FALSE(Visible(form->ListWall));
+    EXPECT_TRUE(IsSelected(form->ListStart, 1));
+    EXPECT_FALSE(IsSelected(form->ListStart, 0));
+    EXPECT_EQ(Text(form->LblNumber), "1 / 2");
+}
+
+TEST_F(Lists, CategoryButtonsAreOneRadioGroupWithTheActiveLook) {
+    StartWithEntries();
+    EXPECT_TRUE(ButtonDown(form->sbtnStart));
+    Click(form->sbtnShut);
+    EXPECT_EQ(form->CurrentCategory, 30);
+    for (HWND b : {form->sbtnStart, form->sbtnWait, form->sbtnShut, form->sbtnWall}) {
+        bool active = b == form->sbtnShut;
+        EXPECT_EQ(ButtonDown(b), active);
+        EXPECT_EQ(form->IsButtonActive(b), active);
+        EXPECT_EQ(form->ButtonTextColor(b), active ? RGB(0, 0, 128) : RGB(0, 0, 0));
+        LOGFONTA font{};
+        ::GetObjectA(GetWindowFont(b), sizeof font, &font);
+        EXPECT_EQ(font.lfWeight, active ? FW_BOLD : FW_NORMAL);
+        EXPECT_EQ(font.lfHeight, -12);
+        EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+    }
+    // Pressing the button that is down keeps it down and runs the switch again.
+    Click(form->sbtnShut);
+    EXPECT_TRUE(ButtonDown(form->sbtnShut));
+    EXPECT_EQ(form->CurrentCategory, 30);
+}
+
+TEST_F(Lists, WallpaperCategoryShowsTheStyleBoxInPlaceOfTheCheckBox) {
+    StartWithEntries();
+    EXPECT_TRUE(Visible(form->chkbStartUpRun));
+    EXPECT_FALSE(Visible(form->CBStyle));
+    EXPECT_FALSE(::IsWindowEnabled(form->CBStyle));
+    Click(form->sbtnWall);
+    EXPECT_FALSE(Visible(form->chkbStartUpRun));
+    EXPECT_TRUE(Visible(form->CBStyle));
+    EXPECT_TRUE(Visible(form->LblStyle));
+    EXPECT_TRUE(::IsWindowEnabled(form->CBStyle));
+    EXPECT_EQ(Text(form->CBStyle), "Centred");
+    EXPECT_EQ(form->PopMFileInfo.VisibleCaptions(),
+              (std::vector<std::string>{"Set as current &Wallpaper", "-", "Info about file"}));
+    Click(form->sbtnWait);
+    EXPECT_TRUE(Visible(form->chkbStartUpRun));
+    EXPECT_FALSE(Visible(form->CBStyle));
+    EXPECT_FALSE(Visible(form->LblStyle));
+    EXPECT_EQ(ComboBox_GetCurSel(form->CBStyle), -1);
+    EXPECT_EQ(form->PopMFileInfo.VisibleCaptions(),
+              (std::vector<std::string>{"Set as current &Screen", "-", "Info about file"}));
+}
+
+TEST_F(Lists, EnteringTheWallpaperCategoryResetsTheStyleBoxAndChangesNoEntry) {
+    StartWithEntries();
+    Click(form->sbtnWall);
+    PickStyle("Stretched");
+    EXPECT_FALSE(form->UnsavedChanges);  // nothing selected: nothing changed
+    SelectRow(form->ListWall, 0);
+    Click(form->sbtnWall);
+    EXPECT_EQ(Text(form->CBStyle), "Centred");
+    EXPECT_EQ(Style(0), "Tiled");
+    EXPECT_FALSE(form->UnsavedChanges);
+}
+
+TEST_F(Lists, PickingAStyleGivesItToEverySelectedWallpaper) {
+    StartWithEntries();
+    Click(form->sbtnWall);
+    ASSERT_EQ(Captions(form->ListWall), (std::vector<std::string>{"A.BMP", "B.GIF", "C.JPG"}));
+    SelectRow(form->ListWall, 0);
+    SelectRow(form->ListWall, 2);
+    PickStyle("Tiled");
+    EXPECT_EQ(Style(0), "Tiled");
+    EXPECT_EQ(Style(1), "Centred");
+    EXPECT_EQ(Style(2), "Tiled");
+    EXPECT_TRUE(form->UnsavedChanges);
+}
+
+TEST_F(Lists, SortedWithTheSystemsComparison) {
+    sandbox->WriteFile(DataFile(), "[START]\r\nC:\\c.bmp\r\nC:\\B.bmp\r\nC:\\a.bmp\r\n");
+    StartProgram();
+    // lstrcmpA puts a before B although 'B' < 'a' in bytes.
+    EXPECT_EQ(Captions(form->ListStart), (std::vector<std::string>{"a.bmp", "B.bmp", "c.bmp"}));
+    // A new entry takes its sorted place at once.
+    form->AddEntry(form->ListStart, {"A.bmp", "C:\\", ""});
+    form->AddEntry(form->ListStart, {"b.bmp", "C:\\", ""});
+    EXPECT_EQ(Captions(form->ListStart), (std::vector<std::string>{"a.bmp", "A.bmp", "b.bmp", "B.bmp", "c.bmp"}));
+}
+
+TEST_F(Lists, ListViewsAreReportViewsWithTheirColumns) {
+    StartWithEntries();
+    for (HWND list : {form->ListStart, form->ListWait, form->ListShut, form->ListWall}) {
+        LONG_PTR style = ::GetWindowLongPtrA(list, GWL_STYLE);
+        EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+        EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
+        EXPECT_TRUE(style & LVS_NOSORTHEADER);
+        EXPECT_FALSE(style & LVS_SINGLESEL);
+        EXPECT_FALSE(style & LVS_EDITLABELS);
+        EXPECT_TRUE(ListView_GetExtendedListViewStyle(list) & LVS_EX_FULLROWSELECT);
+        HWND header = ListView_GetHeader(list);
+        int columns = Header_GetItemCount(header);
+        EXPECT_EQ(columns, list == form->ListWall ? 3 : 2);
+    }
+    // Filename and Path fit their longest text.
+    RECT rect{};
+    ListView_GetSubItemRect(form->ListStart, 0, ColumnPath, LVIR_LABEL, &rect);
+    EXPECT_GT(ListView_GetColumnWidth(form->ListStart, ColumnFilename),
+              ListView_GetStringWidth(form->ListStart, "START1.SYS"));
+    // The last column of the wallpaper list fills the rest of its width.
+    RECT client{};
+    ::GetClientRect(form->ListWall, &client);
+    int total = 0;
+    for (int c = 0; c < 3; ++c) total += ListView_GetColumnWidth(form->ListWall, c);
+    EXPECT_GE(total, client.right);
+}
+
+}  // namespace
+}  // namespace mx::test
