@@ -1,0 +1,108 @@
+#include "lists/file_masks.h"
+
+#include <gtest/gtest.h>
+
+#include "lists/browser_filters.h"
+
+namespace mx {
+namespace {
+
+TEST(FileMasks, WildcardsMatchAsOnWindows) {
+    struct Case {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.bmp", "LOGO.BMP", true},
+        {"*.bmp", "logo.bmp", true},
+        {"*.BMP", "Logo.Bmp", true},
+        {"*.bmp", "logo.bmpx", false},
+        {"*.bmp", "logo.bm", false},
+        {"*.bmp", "bmp", false},
+        {"*.bmp", ".bmp", true},
+        {"*.bmp", "a.b.bmp", true},
+        {"*.*", "README", true},
+        {"*.*", "a.b", true},
+        {"*", "anything.at.all", true},
+        {"*.", "README", true},
+        {"*.", "a.txt", false},
+        {"logo.*", "logo", true},
+        {"logo.*", "logo.sys", true},
+        {"logo.*", "logos.sys", false},
+        {"l?go.sys", "LOGO.SYS", true},
+        {"l?go.sys", "lgo.sys", false},
+        {"???.sys", "ab.sys", false},
+        {"*o*o*.sys", "logow.sys", true},
+        {"*o*o*.sys", "logw.sys", false},
+        {"a*b*c", "aXbYbZc", true},
+        {"a*b*c", "aXbYcZ", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " / " + c.name);
+        EXPECT_EQ(MatchesPattern(c.pattern, c.name), c.matches);
+    }
+}
+
+TEST(FileMasks, ManyStarsOnALongNameStayFast) {
+    std::string name(5000, 'a');
+    EXPECT_FALSE(MatchesPattern("*a*a*a*a*a*a*a*a*b", name));
+    EXPECT_TRUE(MatchesPattern("*a*a*a*a*a*a*a*a*", name));
+}
+
+TEST(FileMasks, AMaskMatchesAnyOfItsPatternsAndEmptyPatternsNothing) {
+    FileMask boot("*.bmp;*.sys;");
+    EXPECT_TRUE(boot.Matches("LOGO.SYS"));
+    EXPECT_TRUE(boot.Matches("clouds.bmp"));
+    EXPECT_FALSE(boot.Matches("photo.jpg"));
+    EXPECT_FALSE(boot.Matches(""));
+    EXPECT_EQ(boot.Text(), "*.bmp;*.sys;");
+
+    EXPECT_FALSE(FileMask("").Matches("a.bmp"));
+    EXPECT_FALSE(FileMask(";").Matches("a.bmp"));
+    EXPECT_FALSE(FileMask("").Matches(""));
+    EXPECT_TRUE(FileMask(";;*.gif").Matches("x.GIF"));
+}
+
+TEST(FileMasks, TheTwoFilterTexts) {
+    std::vector<FilterItem> boot = ParseFilterText(kBootScreenFilter);
+    ASSERT_EQ(boot.size(), 4u);
+    EXPECT_EQ(boot[0], (FilterItem{"All usable files (*.bmp, *.sys)", "*.bmp;*.sys;"}));
+    EXPECT_EQ(boot[1], (FilterItem{"Windows Bitmaps (*.bmp)", "*.bmp"}));
+    EXPECT_EQ(boot[2], (FilterItem{"System Files (*.sys)", "*.sys"}));
+    EXPECT_EQ(boot[3], (FilterItem{"All files (*.*)", "*.*"}));
+
+    std::vector<FilterItem> wall = ParseFilterText(kWallpaperFilter);
+    ASSERT_EQ(wall.size(), 4u);
+    EXPECT_EQ(wall[0].description,
+              "All usable files (*.bmp, *.jpg, *.jpeg, *.gif, *.dib, *.rle, *.tga, *.pcx, *.sys)");
+    EXPECT_EQ(wall[0].mask, "*.bmp;*.jpg;*.jpeg;*.jif;*.gif;*.dib;*.rle;*.tga;*.pcx;*.sys;");
+    FileMask usable(wall[0].mask);
+    for (const char* name : {"a.jif", "b.JPEG", "c.tga", "d.pcx", "e.rle", "f.dib", "g.gif", "LOGO.SYS"})
+        EXPECT_TRUE(usable.Matches(name)) << name;
+    EXPECT_FALSE(usable.Matches("h.png"));
+}
+
+TEST(FileMasks, UnusualFilterTexts) {
+    EXPECT_TRUE(ParseFilterText("").empty());
+    EXPECT_EQ(ParseFilterText("Only a description"), (std::vector<FilterItem>{{"Only a description", ""}}));
+    EXPECT_EQ(ParseFilterText("A|*.a|B"), (std::vector<FilterItem>{{"A", "*.a"}, {"B", ""}}));
+    EXPECT_EQ(ParseFilterText("A||B|*.b"), (std::vector<FilterItem>{{"A", ""}, {"B", "*.b"}}));
+}
+
+TEST(FileMasks, DirectoryFormsOfTheBrowser) {
+    EXPECT_EQ(BrowserDirectory("C:\\"), "C:\\");
+    EXPECT_EQ(BrowserDirectory("C:"), "C:\\");
+    EXPECT_EQ(BrowserDirectory("C:\\\\"), "C:\\");
+    EXPECT_EQ(BrowserDirectory("C:\\PICS\\"), "C:\\PICS");
+    EXPECT_EQ(BrowserDirectory("C:\\PICS"), "C:\\PICS");
+    EXPECT_EQ(BrowserDirectory("\\\\server\\share\\pics\\"), "\\\\server\\share\\pics");
+
+    EXPECT_EQ(PathSteps("C:\\"), (std::vector<std::string>{"C:\\"}));
+    EXPECT_EQ(PathSteps("C:\\PICS\\Old"), (std::vector<std::string>{"C:\\", "PICS", "Old"}));
+    EXPECT_EQ(PathSteps("C:\\PICS\\"), (std::vector<std::string>{"C:\\", "PICS"}));
+    EXPECT_EQ(PathSteps("\\\\server\\share\\pics"), (std::vector<std::string>{"\\\\server\\share\\", "pics"}));
+    EXPECT_EQ(PathSteps("\\\\server\\share"), (std::vector<std::string>{"\\\\server\\share\\"}));
+}
+
+}  // namespace
+}  // namespace mx
