@@ -49,25 +49,34 @@ void TAboutBox::FormCreate() {
 }
 
 void TAboutBox::ShowModal() {
-    if (!hwnd_) return;
+    if (!hwnd_ || modal_) return;
     ::EnableWindow(owner_, FALSE);
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetFocus(OKButton);
     modal_ = true;
-    MSG msg;
-    while (modal_ && ::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    MSG msg{};
+    while (modal_) {
+        if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+            // The application's loop ends too: it gets its quit message back.
+            ::PostQuitMessage(int(msg.wParam));
+            break;
+        }
         if (::IsDialogMessageA(hwnd_, &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
-    if (modal_ && msg.message == WM_QUIT) ::PostQuitMessage(int(msg.wParam));
+    modal_ = false;
+    // The owner is enabled before the box goes, so that it, not another program, becomes active.
     ::EnableWindow(owner_, TRUE);
+    if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
     ::SetActiveWindow(owner_);
 }
 
 void TAboutBox::CloseBox() {
-    ::ShowWindow(hwnd_, SW_HIDE);
-    modal_ = false;
+    if (modal_)
+        modal_ = false;
+    else
+        ::ShowWindow(hwnd_, SW_HIDE);
 }
 
 LRESULT TAboutBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
@@ -76,7 +85,9 @@ LRESULT TAboutBox::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) CloseBox();
         return 0;
+    case DM_GETDEFID: return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_CLOSE: CloseBox(); return 0;
+    case WM_DESTROY: modal_ = false; return 0;
     }
     return ::DefWindowProcA(hwnd_, msg, wp, lp);
 }

@@ -84,6 +84,7 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         LayoutLowerPart();
         FormResize();
         return 0;
+    case WM_GETMINMAXINFO: FormGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_CONTEXTMENU:
         OpenContextMenu(reinterpret_cast<HWND>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         return 0;

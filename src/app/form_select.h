@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -84,7 +85,14 @@ public:
     void About1Click();
     void PnlExtendClick();
     void FormResize();
+    // Lets the platform's maximise keep the normal width (WM_GETMINMAXINFO).
+    void FormGetMinMaxInfo(MINMAXINFO& info);
+    // Opens the control's pop-up menu; a point of -1, -1 comes from the keyboard.
     void OpenContextMenu(HWND control, POINT screenPoint);
+    // Shows `text` as the control's tooltip; empty text takes the tooltip away.
+    void SetHint(HWND control, const std::string& text);
+    // The application's about box, or one made on first use when there is none.
+    TAboutBox& AboutBox();
 
     // Selection file (src/state/selection_file_win.cpp).
     void LoadSelectionFile();
@@ -176,6 +184,12 @@ private:
     FontHandle font_;
     FontHandle buttonFontRegular_, buttonFontBold_;
     AccelHandle accelerators_;
+
+    // Window commands.
+    std::unique_ptr<TAboutBox> ownAbout_;
+    int normalWidth_ = 0;       // window width while not maximised; 0 until the first resize
+    bool extending_ = false;    // the bottom strip is maximising: keep the left position
+    int extendLeft_ = 0;
 };
 
 }  // namespace mx

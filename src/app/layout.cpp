@@ -179,6 +179,21 @@ void TFormSelect::CreateControls() {
     LayoutLowerPart();
 }
 
+void TFormSelect::SetHint(HWND control, const std::string& text) {
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    bool known = ::SendMessageA(Tooltips, TTM_GETTOOLINFOA, 0, LPARAM(&tool));
+    if (text.empty()) {
+        if (known) ::SendMessageA(Tooltips, TTM_DELTOOLA, 0, LPARAM(&tool));
+        return;
+    }
+    tool.lpszText = const_cast<char*>(text.c_str());
+    ::SendMessageA(Tooltips, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0, LPARAM(&tool));
+}
+
 // The lower part follows the client height: the lists fill what the bevel, the side strips and the
 // bottom strip leave free, so that the tall window gives the lists the extra room.
 void TFormSelect::LayoutLowerPart() {

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/menu.h"
+
 namespace mx {
 
 const char* BoxTitle(BoxKind kind) {
@@ -28,6 +30,8 @@ bool Environment::WriteToFile(HANDLE file, const void* data, DWORD size) {
     DWORD written = 0;
     return ::WriteFile(file, data, size, &written, nullptr) && written == size;
 }
+
+void Environment::TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) { menu.Track(owner, screenPoint); }
 
 std::string SystemEnvironment::ModuleFileName() {
     std::string name(MAX_PATH, '\0');

@@ -9,6 +9,8 @@
 
 namespace mx {
 
+class PopupMenu;
+
 enum class BoxKind { Error, Warning, Information, Confirmation };
 
 // Title, icon and default buttons of each kind of message box.
@@ -36,6 +38,8 @@ public:
 
     // Writes all bytes to an open file; the tests replace it to make a write fail.
     virtual bool WriteToFile(HANDLE file, const void* data, DWORD size);
+    // Opens a pop-up menu at a screen point and runs the item chosen; modal, so the tests record it.
+    virtual void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint);
 };
 
 // The real machine.

@@ -57,6 +57,13 @@ bool TestEnvironment::WriteToFile(HANDLE file, const void* data, DWORD size) {
     return Environment::WriteToFile(file, data, size);
 }
 
+void TestEnvironment::TrackPopup(HWND, const PopupMenu& menu, POINT screenPoint) {
+    PopupCall call{&menu, {}, screenPoint};
+    for (const MenuItem& item : menu.Items())
+        if (item.visible) call.items.push_back(item);
+    popups.push_back(std::move(call));
+}
+
 Sandbox::Sandbox() {
     int n = ++sandboxCounter;
     std::string suffix = "mx-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(n);

@@ -23,6 +23,12 @@ struct ShownBox {
     UINT buttons;
 };
 
+struct PopupCall {
+    const PopupMenu* menu;
+    std::vector<MenuItem> items;  // the items shown, in order
+    POINT point;                  // screen coordinates
+};
+
 struct HelpCall {
     std::string file;
     UINT command;
@@ -39,6 +45,7 @@ public:
     std::vector<ShownBox> boxes;          // every box shown, in order
     std::vector<HelpCall> helpCalls;      // every call of the help viewer
     std::vector<std::string> wallpapers;  // every set-wallpaper call
+    std::vector<PopupCall> popups;        // every pop-up menu opened; none runs an item
     int failWritesAfter = -1;             // >= 0: that many writes succeed, the next ones fail
 
     // The next box must be of this kind and text; it is answered with `answer`.
@@ -58,6 +65,7 @@ public:
     }
     SIZE ScreenSize() override { return screen; }
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
+    void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;
 
 private:
     struct Scripted {
