@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lists/file_masks.h"
 #include "platform/environment.h"
 #include "platform/handles.h"
 #include "platform/menu.h"
@@ -136,6 +137,10 @@ public:
     void Refresh1Click();
     // Moves the browser to a directory; false (and nothing changed) when it cannot be opened.
     bool ApplyFilePath(const std::string& path);
+    // The file list's directory: no trailing backslash, except at a drive root ("C:\").
+    const std::string& FileListDirectory() const { return fileListDir_; }
+    // The file list's mask: wildcard patterns separated by ";".
+    const std::string& FileListMask() const { return fileListMask_.Text(); }
     std::string FilterText;
 
     // Preview pane (src/picture/preview_pane.cpp).
@@ -184,6 +189,19 @@ private:
     FontHandle font_;
     FontHandle buttonFontRegular_, buttonFontBold_;
     AccelHandle accelerators_;
+
+    // File browser.
+    void DriveComboBox1Change();
+    void OpenDirectoryRow(int row);
+    void ChooseFilter(int index);
+    bool BrowseTo(const std::string& path, bool rereadSameDirectory, bool atCreation = false);
+    void ShowDrive(const std::string& dir);
+    void ReadFileList();
+    std::string fileListDir_;
+    FileMask fileListMask_;
+    std::vector<std::string> filterMasks_;    // the mask of each description in the filter box
+    std::vector<std::string> directoryRows_;  // the full path of each row of the directory list
+    std::string driveDirs_[26];               // the directory last shown on each drive, A: to Z:
 
     // Window commands.
     std::unique_ptr<TAboutBox> ownAbout_;

@@ -1,20 +1,224 @@
 // The file browser pane: drive box, directory list, file list and filter box.
+#include <windowsx.h>
+
 #include "app/form_select.h"
+#include "app/layout.h"
+#include "lists/browser_filters.h"
+#include "lists/categories.h"
+#include "lists/directory_reader.h"
+#include "platform/text.h"
 
 namespace mx {
 
-void TFormSelect::CreateBrowser() {}
+namespace {
 
-void TFormSelect::SetFilterText(std::string_view filter) { FilterText = filter; }
+// Each level of the directory list is indented by this many spaces.
+constexpr int kIndentPerLevel = 4;
 
-bool TFormSelect::OnBrowserCommand(int, int) { return false; }
+// The absolute form of a directory path as the file list reports it; a bare drive ("C:") names its root.
+std::string FullDirectory(const std::string& path) {
+    std::string input = path;
+    if (input.size() == 2 && input[1] == ':') input += '\\';
+    char buffer[MAX_PATH];
+    DWORD length = ::GetFullPathNameA(input.c_str(), sizeof buffer, buffer, nullptr);
+    std::string full = length > 0 && length < sizeof buffer ? std::string(buffer, length) : input;
+    if (full.size() >= 2 && full[1] == ':') full[0] = UpperAscii(full[0]);
+    return BrowserDirectory(full);
+}
 
-void TFormSelect::DirectoryListBox1Change() {}
+int DriveIndex(const std::string& dir) {
+    if (dir.size() < 2 || dir[1] != ':') return -1;
+    char letter = UpperAscii(dir[0]);
+    return letter >= 'A' && letter <= 'Z' ? letter - 'A' : -1;
+}
 
-void TFormSelect::FilterComboBox1Change() {}
+std::string UnopenableText(const std::string& dir, DWORD error) {
+    if (error == ERROR_NOT_READY && DriveIndex(dir) >= 0) return "Drive " + dir.substr(0, 2) + " is not ready";
+    return "Cannot open directory " + dir;
+}
 
-void TFormSelect::Refresh1Click() {}
+}  // namespace
 
-bool TFormSelect::ApplyFilePath(const std::string&) { return false; }
+void TFormSelect::CreateBrowser() {
+    char drives[27 * 4 + 1] = "";
+    DWORD length = ::GetLogicalDriveStringsA(sizeof drives, drives);
+    if (length >= sizeof drives) length = 0;
+    // Drives are shown by their letter only: asking a removable or network drive for its label can
+    // take seconds or wait for a disc.
+    for (const char* root = drives; *root; root += strlen(root) + 1) {
+        char caption[] = {LowerAscii(root[0]), ':', '\0'};
+        int index = ComboBox_AddString(DriveComboBox1, caption);
+        ComboBox_SetItemData(DriveComboBox1, index, UpperAscii(root[0]));
+    }
+
+    // The filter box starts with the boot-screen filter but no hint: the hint follows the first change.
+    FilterText = kBootScreenFilter;
+    ComboBox_ResetContent(FilterComboBox1);
+    filterMasks_.clear();
+    for (const FilterItem& item : ParseFilterText(FilterText)) {
+        ComboBox_AddString(FilterComboBox1, item.description.c_str());
+        filterMasks_.push_back(item.mask);
+    }
+    ComboBox_SetCurSel(FilterComboBox1, 0);
+    fileListMask_ = FileMask(filterMasks_.empty() ? "" : filterMasks_[0]);
+
+    char current[MAX_PATH];
+    DWORD size = ::GetCurrentDirectoryA(sizeof current, current);
+    if (size > 0 && size < sizeof current) BrowseTo(current, false, true);
+}
+
+bool TFormSelect::OnBrowserCommand(int id, int code) {
+    switch (id) {
+    case ID_DriveComboBox1:
+        if (code == CBN_SELCHANGE) DriveComboBox1Change();
+        return true;
+    case ID_DirectoryListBox1:
+        if (code == LBN_DBLCLK) OpenDirectoryRow(ListBox_GetCurSel(DirectoryListBox1));
+        return true;
+    case ID_FilterComboBox1:
+        if (code == CBN_SELCHANGE) ChooseFilter(ComboBox_GetCurSel(FilterComboBox1));
+        return true;
+    case IDOK:
+        // The dialog keys turn Enter into IDOK; in the directory list it opens the chosen row.
+        if (::GetFocus() != DirectoryListBox1) return false;
+        OpenDirectoryRow(ListBox_GetCurSel(DirectoryListBox1));
+        return true;
+    }
+    return false;
+}
+
+bool TFormSelect::BrowseTo(const std::string& path, bool rereadSameDirectory, bool atCreation) {
+    std::string dir = FullDirectory(path);
+    if (!rereadSameDirectory && EqualsIgnoreCase(dir, fileListDir_)) return true;
+    DirectoryContents contents;
+    DWORD error = 0;
+    if (!ReadDirectory(dir, contents, error)) {
+        if (!atCreation) env_.ShowMessage(hwnd_, BoxKind::Error, UnopenableText(dir, error), MB_OK);
+        return false;
+    }
+
+    fileListDir_ = dir;
+    if (int drive = DriveIndex(dir); drive >= 0) driveDirs_[drive] = dir;
+    ShowDrive(dir);
+
+    std::vector<std::string> rows;
+    directoryRows_.clear();
+    std::string stepPath;
+    std::vector<std::string> steps = PathSteps(dir);
+    for (size_t level = 0; level < steps.size(); ++level) {
+        stepPath = level == 0 ? steps[0] : JoinPath(stepPath, steps[level]);
+        rows.push_back(std::string(level * kIndentPerLevel, ' ') + steps[level]);
+        directoryRows_.push_back(BrowserDirectory(stepPath));
+    }
+    int currentRow = int(rows.size()) - 1;
+    SortAsListBox(contents.subdirectories);
+    for (const std::string& name : contents.subdirectories) {
+        rows.push_back(std::string(steps.size() * kIndentPerLevel, ' ') + name);
+        directoryRows_.push_back(JoinPath(dir, name));
+    }
+    FillListBox(DirectoryListBox1, rows);
+    ListBox_SetCurSel(DirectoryListBox1, currentRow);
+
+    FillListBox(FileListBox1, MatchingNamesSorted(std::move(contents.files), fileListMask_));
+    if (atCreation) return true;
+    ViewChooseBox();
+    DirectoryListBox1Change();
+    return true;
+}
+
+void TFormSelect::ShowDrive(const std::string& dir) {
+    int drive = DriveIndex(dir);
+    int found = -1;
+    for (int i = 0, n = ComboBox_GetCount(DriveComboBox1); i < n && drive >= 0; ++i)
+        if (ComboBox_GetItemData(DriveComboBox1, i) == 'A' + drive) found = i;
+    ComboBox_SetCurSel(DriveComboBox1, found);
+}
+
+void TFormSelect::ReadFileList() {
+    DirectoryContents contents;
+    DWORD error = 0;
+    // A directory that has gone since it was shown leaves the list empty.
+    if (fileListDir_.empty() || !ReadDirectory(fileListDir_, contents, error)) contents = {};
+    FillListBox(FileListBox1, MatchingNamesSorted(std::move(contents.files), fileListMask_));
+    ViewChooseBox();
+}
+
+void TFormSelect::DriveComboBox1Change() {
+    int index = ComboBox_GetCurSel(DriveComboBox1);
+    if (index < 0) return;
+    char letter = char(ComboBox_GetItemData(DriveComboBox1, index));
+    if (letter < 'A' || letter > 'Z') return;
+    std::string target = driveDirs_[letter - 'A'];
+    // A drive not shown yet opens at its current directory, which the process keeps for every drive.
+    if (target.empty()) target = FullDirectory(std::string{letter, ':'});
+    if (!BrowseTo(target, false)) ShowDrive(fileListDir_);
+}
+
+void TFormSelect::OpenDirectoryRow(int row) {
+    if (row < 0 || size_t(row) >= directoryRows_.size()) return;
+    std::string dir = directoryRows_[size_t(row)];
+    if (!BrowseTo(dir, false)) {
+        int current = 0;
+        for (size_t i = 0; i < directoryRows_.size(); ++i)
+            if (directoryRows_[i] == fileListDir_) current = int(i);
+        ListBox_SetCurSel(DirectoryListBox1, current);
+    }
+}
+
+void TFormSelect::SetFilterText(std::string_view filter) {
+    if (EqualsIgnoreCase(filter, FilterText)) return;
+    FilterText = filter;
+    ComboBox_ResetContent(FilterComboBox1);
+    filterMasks_.clear();
+    for (const FilterItem& item : ParseFilterText(FilterText)) {
+        ComboBox_AddString(FilterComboBox1, item.description.c_str());
+        filterMasks_.push_back(item.mask);
+    }
+    ComboBox_SetCurSel(FilterComboBox1, 0);
+    fileListMask_ = FileMask(filterMasks_.empty() ? "" : filterMasks_[0]);
+    ReadFileList();
+    FilterComboBox1Change();
+}
+
+void TFormSelect::ChooseFilter(int index) {
+    if (index < 0 || size_t(index) >= filterMasks_.size()) return;
+    fileListMask_ = FileMask(filterMasks_[size_t(index)]);
+    ReadFileList();
+    FilterComboBox1Change();
+}
+
+void TFormSelect::DirectoryListBox1Change() {
+    const std::string& dir = fileListDir_;
+    switch (CurrentCategory) {
+    case CategoryStart: StartDir = dir; break;
+    case CategoryWait: WaitDir = dir; break;
+    case CategoryShut: ShutDir = dir; break;
+    case CategoryWall: WallDir = dir; break;
+    }
+    StartDir = dir;
+}
+
+void TFormSelect::FilterComboBox1Change() {
+    int index = ComboBox_GetCurSel(FilterComboBox1);
+    std::string description;
+    if (index >= 0) {
+        description.resize(size_t(std::max(0, ComboBox_GetLBTextLen(FilterComboBox1, index))));
+        ComboBox_GetLBText(FilterComboBox1, index, description.data());
+    }
+    SetHint(FilterComboBox1, description);
+}
+
+void TFormSelect::Refresh1Click() {
+    ::InvalidateRect(DriveComboBox1, nullptr, TRUE);
+    // Re-reading the directory rebuilds the directory list and the file list from the disk alike, and
+    // reports the directory as changed.
+    if (!fileListDir_.empty()) BrowseTo(fileListDir_, true);
+    ::InvalidateRect(FilterComboBox1, nullptr, TRUE);
+}
+
+bool TFormSelect::ApplyFilePath(const std::string& path) {
+    if (path.empty()) return true;
+    return BrowseTo(path, false);
+}
 
 }  // namespace mx

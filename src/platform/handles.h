@@ -47,9 +47,17 @@ struct FileTraits {
     static void Close(HANDLE h) { ::CloseHandle(h); }
 };
 
+// A directory search from FindFirstFile(Ex), ended with FindClose.
+struct FindTraits {
+    using Handle = HANDLE;
+    static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::FindClose(h); }
+};
+
 inline void DeleteGdiObject(HGDIOBJ o) { ::DeleteObject(o); }
 
 using FileHandle = UniqueHandle<FileTraits>;
+using FindHandle = UniqueHandle<FindTraits>;
 using RegKeyHandle = UniqueHandle<NullIsEmpty<HKEY, ::RegCloseKey>>;
 using FontHandle = UniqueHandle<NullIsEmpty<HFONT, DeleteGdiObject>>;
 using BitmapHandle = UniqueHandle<NullIsEmpty<HBITMAP, DeleteGdiObject>>;
