@@ -45,10 +45,30 @@ bool ReadDirectory(const std::string& dir, DirectoryContents& contents, DWORD& e
 }
 
 void SortAsListBox(std::vector<std::string>& names) {
-    // A sorted list box compares its rows with CompareString in the user's locale, ignoring case,
-    // which is what lstrcmpi does.
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return ::lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+    // A sorted list box compares its rows with CompareString in the user's locale, ignoring case.
+    // Comparing the locale's sort keys orders names the same way, and each name is converted once
+    // instead of at every comparison.
+    struct Keyed {
+        std::string key;
+        size_t index;
+    };
+    std::vector<Keyed> keyed(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        std::string& key = keyed[i].key;
+        keyed[i].index = i;
+        int size = ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), int(name.size()),
+                                  nullptr, 0);
+        key.resize(size_t(std::max(size, 0)));
+        if (size > 0)
+            ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.c_str(), int(name.size()),
+                           reinterpret_cast<char*>(key.data()), size);
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (Keyed& k : keyed) sorted.push_back(std::move(names[k.index]));
+    names = std::move(sorted);
 }
 
 std::vector<std::string> MatchingNamesSorted(std::vector<std::string> names, const FileMask& mask) {
