@@ -37,12 +37,23 @@ std::string UnopenableText(const std::string& dir, DWORD error) {
     return "Cannot open directory " + dir;
 }
 
+// Puts a filter text's descriptions into the filter box with the first one chosen; returns their masks.
+std::vector<std::string> FillFilterBox(HWND box, std::string_view filter) {
+    std::vector<std::string> masks;
+    ComboBox_ResetContent(box);
+    for (const FilterItem& item : ParseFilterText(filter)) {
+        ComboBox_AddString(box, item.description.c_str());
+        masks.push_back(item.mask);
+    }
+    ComboBox_SetCurSel(box, 0);
+    return masks;
+}
+
 }  // namespace
 
 void TFormSelect::CreateBrowser() {
     char drives[27 * 4 + 1] = "";
-    DWORD length = ::GetLogicalDriveStringsA(sizeof drives, drives);
-    if (length >= sizeof drives) length = 0;
+    ::GetLogicalDriveStringsA(sizeof drives, drives);
     // Drives are shown by their letter only: asking a removable or network drive for its label can
     // take seconds or wait for a disc.
     for (const char* root = drives; *root; root += strlen(root) + 1) {
@@ -53,13 +64,7 @@ void TFormSelect::CreateBrowser() {
 
     // The filter box starts with the boot-screen filter but no hint: the hint follows the first change.
     FilterText = kBootScreenFilter;
-    ComboBox_ResetContent(FilterComboBox1);
-    filterMasks_.clear();
-    for (const FilterItem& item : ParseFilterText(FilterText)) {
-        ComboBox_AddString(FilterComboBox1, item.description.c_str());
-        filterMasks_.push_back(item.mask);
-    }
-    ComboBox_SetCurSel(FilterComboBox1, 0);
+    filterMasks_ = FillFilterBox(FilterComboBox1, FilterText);
     fileListMask_ = FileMask(filterMasks_.empty() ? "" : filterMasks_[0]);
 
     char current[MAX_PATH];
@@ -168,13 +173,7 @@ void TFormSelect::OpenDirectoryRow(int row) {
 void TFormSelect::SetFilterText(std::string_view filter) {
     if (EqualsIgnoreCase(filter, FilterText)) return;
     FilterText = filter;
-    ComboBox_ResetContent(FilterComboBox1);
-    filterMasks_.clear();
-    for (const FilterItem& item : ParseFilterText(FilterText)) {
-        ComboBox_AddString(FilterComboBox1, item.description.c_str());
-        filterMasks_.push_back(item.mask);
-    }
-    ComboBox_SetCurSel(FilterComboBox1, 0);
+    filterMasks_ = FillFilterBox(FilterComboBox1, FilterText);
     fileListMask_ = FileMask(filterMasks_.empty() ? "" : filterMasks_[0]);
     ReadFileList();
     FilterComboBox1Change();
