@@ -16,6 +16,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver -k 2>/dev/null || true
   fi
 fi
+# Debian's Wine looks for its own fonts in the prefix only; without them "MS Sans Serif" and the
+# title bar's Marlett glyphs are drawn in a stand-in font.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/sserife.fon" ]; then
+  mkdir -p "$fonts"
+  ln -sf /usr/share/wine/fonts/* "$fonts/"
+fi
 if [ "$mode" = test ]; then
   # A server that stays up between the test programs saves Wine's start-up for each one; when one
   # is already running, it serves.

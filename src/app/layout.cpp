@@ -98,7 +98,7 @@ ClassAndStyle StyleOf(Kind kind) {
                 WS_EX_CLIENTEDGE};
     case Kind::FilterBox:
         return {WC_COMBOBOXA, CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
-    case Kind::Panel: return {WC_STATICA, SS_SUNKEN | SS_NOTIFY, 0};
+    case Kind::Panel: return {WC_STATICA, SS_SUNKEN | SS_NOTIFY | WS_CLIPSIBLINGS, 0};
     case Kind::PanelCaption: return {WC_STATICA, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY, 0};
     case Kind::Image: return {WC_STATICA, SS_NOTIFY | SS_OWNERDRAW, 0};
     case Kind::Button: return {WC_BUTTONA, BS_PUSHBUTTON | WS_TABSTOP, 0};
@@ -111,6 +111,17 @@ ClassAndStyle StyleOf(Kind kind) {
         return {WC_LISTVIEWA, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, WS_EX_CLIENTEDGE};
     }
     return {WC_STATICA, 0, 0};
+}
+
+// The checked radio button of a group becomes a tab stop, but the category buttons act like toolbar
+// buttons and never take Tab.
+LRESULT CALLBACK CategoryButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
+    if (msg == BM_SETCHECK) {
+        LONG_PTR style = ::GetWindowLongPtrA(hwnd, GWL_STYLE);
+        if (style & WS_TABSTOP) ::SetWindowLongPtrA(hwnd, GWL_STYLE, style & ~WS_TABSTOP);
+    }
+    return result;
 }
 
 int TextWidth(HWND hwnd, HFONT font, const char* text) {
@@ -164,9 +175,14 @@ void TFormSelect::CreateControls() {
         SetWindowFont(control, font, FALSE);
         if (c.kind == Kind::FileList) ListBox_SetItemHeight(control, 0, Scale(13));
         if (c.kind == Kind::DirectoryList) ListBox_SetItemHeight(control, 0, Scale(16));
+        if (c.kind == Kind::CategoryButton) ::SetWindowSubclass(control, CategoryButtonProc, 0, 0);
+        if (c.kind == Kind::StyleBox) ComboBox_SetMinVisible(control, 4);
         if (c.kind == Kind::ListView)
             ListView_SetExtendedListViewStyle(control, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     }
+
+    // The picture and its name lie on the panel: above it, they get their own clicks.
+    ::SetWindowPos(pnlPreview, ImgPreview, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     ::SendMessageA(sbtnStart, BM_SETCHECK, BST_CHECKED, 0);
     SetButtonActive(sbtnStart);
