@@ -8,6 +8,7 @@
 #include "app/layout.h"
 #include "app/resource.h"
 #include "lists/categories.h"
+#include "lists/list_view.h"
 #include "platform/user_error.h"
 
 namespace mx {
@@ -259,6 +260,9 @@ void TFormSelect::FormClose() {
     if (!Uninstalled) SaveSettings();
 }
 
-void TFormSelect::FormDestroy() { env_.WinHelp(hwnd_, kHelpFile, HELP_QUIT, 0); }
+void TFormSelect::FormDestroy() {
+    env_.WinHelp(hwnd_, kHelpFile, HELP_QUIT, 0);
+    for (HWND list : {ListStart, ListWait, ListShut, ListWall}) ForgetListColumns(list);
+}
 
 }  // namespace mx

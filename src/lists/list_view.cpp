@@ -1,8 +1,42 @@
 #include "lists/list_view.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
+#include <cstring>
+
+#include "platform/handles.h"
 
 namespace mx {
+
+namespace {
+
+constexpr const char* kPaddingProperty[] = {"MxPadFilename", "MxPadPath"};
+
+int Padding(HWND list, int column) { return int(INT_PTR(::GetPropA(list, kPaddingProperty[column]))); }
+
+// What the list view adds to a text's width when it fits a column to it: measured once on a probe
+// row, so that fitting new rows later needs only their own widths.
+void MeasurePadding(HWND list) {
+    const char* probe = "Wg";
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<char*>(probe);
+    int row = int(::SendMessageA(list, LVM_INSERTITEMA, 0, LPARAM(&item)));
+    ListView_SetItemText(list, row, ColumnPath, const_cast<char*>(probe));
+    int text = ListView_GetStringWidth(list, probe);
+    for (int column : {ColumnFilename, ColumnPath}) {
+        ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE);
+        ::SetPropA(list, kPaddingProperty[column], HANDLE(INT_PTR(ListView_GetColumnWidth(list, column) - text)));
+    }
+    ListView_DeleteItem(list, row);
+}
+
+void RemovePadding(HWND list) {
+    for (const char* name : kPaddingProperty) ::RemovePropA(list, name);
+}
+
+}  // namespace
 
 void AddListColumns(HWND list, bool withStyle) {
     const char* names[] = {"Filename", "Path", "Style"};
@@ -15,8 +49,20 @@ void AddListColumns(HWND list, bool withStyle) {
         column.iSubItem = i;
         ListView_InsertColumn(list, i, &column);
     }
-    AutosizeColumns(list, withStyle);
+    MeasurePadding(list);
+    // The columns start as wide as their headers and only grow to fit their texts.
+    for (int column : {ColumnFilename, ColumnPath}) {
+        HWND header = ListView_GetHeader(list);
+        WindowDC dc(header);
+        SelectGuard font(dc.get(), GetWindowFont(header));
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc.get(), names[column], int(strlen(names[column])), &size);
+        ListView_SetColumnWidth(list, column, size.cx + Padding(list, column) + 4);
+    }
+    if (withStyle) FillStyleColumn(list);
 }
+
+void ForgetListColumns(HWND list) { RemovePadding(list); }
 
 std::string ItemText(HWND list, int item, int column) {
     std::string text(64, '\0');
@@ -75,33 +121,77 @@ void InsertAt(HWND list, int position, const SelectionEntry& entry, bool withSty
 int InsertSorted(HWND list, const SelectionEntry& entry, bool withStyle) {
     int position = SortedPosition(list, entry.fileName);
     InsertAt(list, position, entry, withStyle);
-    AutosizeColumns(list, withStyle);
+    FitColumns(list, std::span(&entry, 1), withStyle);
     return position;
 }
 
+namespace {
+
+bool InOrder(const std::string& a, const std::string& b) { return ::lstrcmpA(a.c_str(), b.c_str()) <= 0; }
+
+// Sorts by caption in lstrcmpA's order. Sorting by the locale's sort keys is many times faster than
+// calling lstrcmpA for every comparison; one pass of lstrcmpA over neighbours confirms the result,
+// and any disagreement falls back to sorting with lstrcmpA itself.
+void SortByCaption(std::vector<SelectionEntry>& entries) {
+    std::vector<std::pair<std::string, size_t>> keys;
+    keys.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string& name = entries[i].fileName;
+        int n = ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.c_str(), int(name.size()), nullptr, 0);
+        std::string key(size_t(n > 0 ? n : 0), '\0');
+        if (n > 0) ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.c_str(), int(name.size()), key.data(), n);
+        keys.emplace_back(std::move(key), i);
+    }
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<SelectionEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const auto& k : keys) sorted.push_back(std::move(entries[k.second]));
+    entries = std::move(sorted);
+    for (size_t i = 1; i < entries.size(); ++i)
+        if (!InOrder(entries[i - 1].fileName, entries[i].fileName)) {
+            std::stable_sort(entries.begin(), entries.end(), [](const SelectionEntry& a, const SelectionEntry& b) {
+                return !InOrder(b.fileName, a.fileName);
+            });
+            return;
+        }
+}
+
+}  // namespace
+
 void InsertSortedBatch(HWND list, std::vector<SelectionEntry> entries, bool withStyle) {
     if (entries.empty()) return;
-    std::stable_sort(entries.begin(), entries.end(), [](const SelectionEntry& a, const SelectionEntry& b) {
-        return ::lstrcmpA(a.fileName.c_str(), b.fileName.c_str()) < 0;
-    });
+    SortByCaption(entries);
     ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     // Merge from the back: every entry goes after the last item that does not sort after it.
     if (ItemCount(list) == 0) {
+        ListView_SetItemCount(list, int(entries.size()));
         for (size_t i = 0; i < entries.size(); ++i) InsertAt(list, int(i), entries[i], withStyle);
     } else {
         for (const SelectionEntry& e : entries) InsertAt(list, SortedPosition(list, e.fileName), e, withStyle);
     }
-    AutosizeColumns(list, withStyle);
+    FitColumns(list, entries, withStyle);
     ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
-void AutosizeColumns(HWND list, bool withStyle) {
-    // Fit the longest text but never shrink below the header's text.
-    for (int column : {ColumnFilename, ColumnPath}) {
-        ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE);
-        int fit = ListView_GetColumnWidth(list, column);
-        ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE_USEHEADER);
-        if (ListView_GetColumnWidth(list, column) < fit) ListView_SetColumnWidth(list, column, fit);
+void FitColumns(HWND list, std::span<const SelectionEntry> entries, bool withStyle) {
+    // The widest text in pixels, measured with the list's font; only new entries can widen a column.
+    WindowDC dc(list);
+    SelectGuard font(dc.get(), GetWindowFont(list));
+    auto widest = [&](auto field) {
+        int width = 0;
+        for (const SelectionEntry& e : entries) {
+            const std::string& text = e.*field;
+            SIZE size{};
+            ::GetTextExtentPoint32A(dc.get(), text.c_str(), int(text.size()), &size);
+            width = std::max(width, int(size.cx));
+        }
+        return width;
+    };
+    const std::pair<int, std::string SelectionEntry::*> columns[] = {{ColumnFilename, &SelectionEntry::fileName},
+                                                                      {ColumnPath, &SelectionEntry::directory}};
+    for (const auto& [column, field] : columns) {
+        int needed = widest(field) + Padding(list, column);
+        if (needed > ListView_GetColumnWidth(list, column)) ListView_SetColumnWidth(list, column, needed);
     }
     if (withStyle) FillStyleColumn(list);
 }

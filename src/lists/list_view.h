@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ namespace mx {
 enum ListColumn { ColumnFilename = 0, ColumnPath = 1, ColumnStyle = 2 };
 
 void AddListColumns(HWND list, bool withStyle);
+// Drops what AddListColumns attached to the list (before it is destroyed).
+void ForgetListColumns(HWND list);
 
 std::string ItemText(HWND list, int item, int column);
 int ItemCount(HWND list);
@@ -29,8 +32,8 @@ int InsertSorted(HWND list, const SelectionEntry& entry, bool withStyle);
 // Inserts many entries; each takes its sorted place, but the list is touched once per entry only.
 void InsertSortedBatch(HWND list, std::vector<SelectionEntry> entries, bool withStyle);
 
-// "Filename" and "Path" fit their longest text; "Style" fills the rest of the list's width.
-void AutosizeColumns(HWND list, bool withStyle);
+// Widens "Filename" and "Path" to fit the texts of new entries; "Style" fills the rest of the width.
+void FitColumns(HWND list, std::span<const SelectionEntry> entries, bool withStyle);
 void FillStyleColumn(HWND list);
 
 }  // namespace mx

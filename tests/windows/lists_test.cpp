@@ -131,6 +131,19 @@ TEST_F(Lists, SortedWithTheSystemsComparison) {
     EXPECT_EQ(Captions(form->ListStart), (std::vector<std::string>{"a.bmp", "A.bmp", "b.bmp", "B.bmp", "c.bmp"}));
 }
 
+TEST_F(Lists, LoadedListsFollowLstrcmpForAwkwardNames) {
+    const char* names[] = {"a-b.bmp", "ab.bmp", "a'b.bmp", "A.bmp", "a.bmp", "_x.bmp", "10.bmp", "2.bmp", "1.bmp",
+                           "co-op.sys", "coop.sys", "Z.bmp", "z.bmp", "~t.bmp", "a b.bmp", "\xe9t\xe9.bmp", "ete.bmp"};
+    std::string text = "[SHUT]\r\n";
+    for (const char* n : names) text += std::string("C:\\D\\") + n + "\r\n";
+    sandbox->WriteFile(DataFile(), text);
+    StartProgram();
+    std::vector<std::string> captions = Captions(form->ListShut);
+    ASSERT_EQ(captions.size(), std::size(names));
+    for (size_t i = 1; i < captions.size(); ++i)
+        EXPECT_LE(::lstrcmpA(captions[i - 1].c_str(), captions[i].c_str()), 0) << captions[i - 1] << " / " << captions[i];
+}
+
 TEST_F(Lists, ListViewsAreReportViewsWithTheirColumns) {
     StartWithEntries();
     for (HWND list : {form->ListStart, form->ListWait, form->ListShut, form->ListWall}) {
