@@ -24,14 +24,15 @@ if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/sserife.fon" ]; then
   ln -sf /usr/share/wine/fonts/* "$fonts/"
 fi
 if [ "$mode" = test ]; then
+  # The tests' scratch drive; made before the prefix's services start, which read the drives once.
+  mkdir -p "$WINEPREFIX/drive_t"
+  ln -sfn ../drive_t "$WINEPREFIX/dosdevices/t:"
   # A server that stays up between the test programs saves Wine's start-up for each one; when one
   # is already running, it serves.
   wineserver -p </dev/null >/dev/null 2>&1 || true
   # Start the prefix's own processes now, away from CTest's output pipes, which they would
   # otherwise hold open after a test program ends.
   wineboot </dev/null >/dev/null 2>&1 || true
-  mkdir -p "$WINEPREFIX/drive_t"
-  ln -sfn ../drive_t "$WINEPREFIX/dosdevices/t:"
 else
   wineserver -w
 fi
