@@ -1,7 +1,10 @@
 #include "picture/bmp_reader.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace mx {
@@ -111,19 +114,37 @@ ReadResult ReadPalette(std::span<const uint8_t> d, const Header& h, size_t pixel
     return ReadResult::Ok;
 }
 
-ReadResult ReadUncompressed(std::span<const uint8_t> d, size_t offset, const Header& h, Picture& pic) {
+// Whether the storage of the picture being replaced may hold the new one: it is large enough, not so
+// large that it would waste much, and it does not hold the bytes being read.
+bool MayReuse(const std::vector<uint8_t>& storage, size_t needed, std::span<const uint8_t> d) {
+    if (storage.capacity() < needed || storage.capacity() / 2 > needed) return false;
+    const uintptr_t s = reinterpret_cast<uintptr_t>(storage.data());
+    const uintptr_t b = reinterpret_cast<uintptr_t>(d.data());
+    return s + storage.capacity() <= b || b + d.size() <= s;
+}
+
+// Every check comes before the first pixel is written, so that nothing fails once the storage of the
+// picture being replaced has been taken over. Rows are appended to reserved storage rather than
+// copied over zeros: the rows of a large picture are written once, not twice.
+ReadResult ReadUncompressed(std::span<const uint8_t> d, size_t offset, const Header& h, Picture& pic,
+                            std::vector<uint8_t>& replaced) {
     const size_t stride = pic.Stride();
     const size_t used = (size_t(h.width) * size_t(h.bitsPerPixel) + 7) / 8;
     // The last row may lack its padding.
     if (offset > d.size() || d.size() - offset < used ||
         (d.size() - offset - used) / stride < size_t(h.height - 1))
         return ReadResult::Malformed;
-    pic.pixels.assign(stride * size_t(h.height), 0);
+    const size_t total = stride * size_t(h.height);
+    std::vector<uint8_t>& out = pic.pixels;
+    if (MayReuse(replaced, total, d)) out.swap(replaced);
+    out.clear();
+    out.reserve(total);
     for (int64_t y = 0; y < h.height; ++y) {
         const size_t fileRow = size_t(h.topDown ? y : h.height - 1 - y);
         const uint8_t* src = &d[offset + fileRow * stride];
         const size_t n = std::min(stride, d.size() - (offset + fileRow * stride));
-        std::memcpy(pic.Row(int(y)), src, n);
+        out.insert(out.end(), src, src + n);
+        if (n < stride) out.insert(out.end(), stride - n, uint8_t(0));
     }
     return ReadResult::Ok;
 }
@@ -231,16 +252,77 @@ ReadResult ReadBmp(std::span<const uint8_t> bytes, Picture& target) {
     pic.bitsPerPixel = h.bitsPerPixel;
     SetFormat(h, pic);
     const bool runLength = h.compression == kRle8 || h.compression == kRle4;
-    ReadResult r = runLength ? ReadRunLength(bytes, pixelOffset, h, pic) : ReadUncompressed(bytes, pixelOffset, h, pic);
+    ReadResult r = runLength ? ReadRunLength(bytes, pixelOffset, h, pic)
+                             : ReadUncompressed(bytes, pixelOffset, h, pic, target.pixels);
     if (r != ReadResult::Ok) return r;
     target = std::move(pic);
     return ReadResult::Ok;
 }
 
+// A file whose headers, colour table and the start of its pixels lie in its first kHeadBytes, and
+// whose pixels are not run-length coded, has its rows read straight into the picture instead of
+// through a copy of the whole file; it gives the same picture and status as reading it whole.
 unsigned ReadBmpFile(const std::string& path, Picture& target) {
-    std::vector<uint8_t> bytes;
-    if (unsigned status = ReadFileBytes(path, bytes); status != kStatusOk) return status;
-    return StatusOf(ReadBmp(bytes, target));
+    constexpr size_t kHeadBytes = size_t(64) << 10;
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return kStatusCannotOpen;
+    std::vector<uint8_t> head(kHeadBytes);
+    const size_t got = std::fread(head.data(), 1, head.size(), file.get());
+    if (got < head.size()) {
+        if (std::ferror(file.get())) return got == 0 ? kStatusCannotOpen : kStatusFailed;
+        head.resize(got);
+        return StatusOf(ReadBmp(head, target));
+    }
+    // The checks only get easier with more of the file, so what passes on its head passes on all of it.
+    Header h;
+    Picture pic;
+    const size_t pixelOffset = Le32(&head[10]);
+    const bool streamed = ParseHeader(head, h) == ReadResult::Ok &&
+                          h.compression != kRle8 && h.compression != kRle4 && pixelOffset != 0 &&
+                          pixelOffset >= h.paletteOffset && pixelOffset <= head.size() &&
+                          ReadPalette(head, h, pixelOffset, pic.palette) == ReadResult::Ok;
+    if (!streamed) {
+        file.reset();
+        std::vector<uint8_t> bytes;
+        if (unsigned status = ReadFileBytes(path, bytes); status != kStatusOk) return status;
+        return StatusOf(ReadBmp(bytes, target));
+    }
+    pic.width = int(h.width);
+    pic.height = int(h.height);
+    pic.bitsPerPixel = h.bitsPerPixel;
+    SetFormat(h, pic);
+    const size_t stride = pic.Stride();
+    const size_t used = (size_t(h.width) * size_t(h.bitsPerPixel) + 7) / 8;
+    pic.pixels.resize(stride * size_t(h.height));
+    // The pixels' first bytes are already in the head; the rest come from the file in its order.
+    size_t fromHead = pixelOffset, fileBytes = head.size();
+    auto read = [&](uint8_t* to, size_t n) {
+        const size_t early = std::min(n, head.size() - fromHead);
+        std::memcpy(to, head.data() + fromHead, early);
+        fromHead += early;
+        const size_t late = early < n ? std::fread(to + early, 1, n - early, file.get()) : 0;
+        fileBytes += late;
+        return early + late;
+    };
+    for (int64_t r = 0; r < h.height; ++r) {
+        const int y = int(h.topDown ? r : h.height - 1 - r);
+        // Every row but the last in the file must be whole; the last may lack its padding.
+        const size_t n = read(pic.Row(y), stride);
+        if (n < (r + 1 < h.height ? stride : used)) return kStatusFailed;
+    }
+    // Whatever follows counts towards the largest file taken, as when the file is read whole.
+    std::vector<uint8_t> rest(size_t(1) << 16);
+    while (fileBytes <= kMaxPictureFileBytes) {
+        const size_t n = std::fread(rest.data(), 1, rest.size(), file.get());
+        fileBytes += n;
+        if (n < rest.size()) break;
+    }
+    if (std::ferror(file.get()) || fileBytes > kMaxPictureFileBytes) return kStatusFailed;
+    target = std::move(pic);
+    return kStatusOk;
 }
 
 }  // namespace mx
