@@ -50,11 +50,17 @@ bool JpegScansUseDefinedTables(std::span<const uint8_t> d) {
     if (p == 0 || p >= d.size() || d[p] != 0xD8) return true;
     ++p;
     auto be16 = [&](size_t i) { return i + 1 < d.size() ? size_t(d[i] << 8 | d[i + 1]) : 0; };
-    bool progressive = false;
+    bool progressive = false, inFrame = false;
     bool defined[2][4] = {};
     for (;;) {
-        // Anything but a marker here makes the decoder give up.
-        if (p >= d.size() || d[p] != 0xFF) return true;
+        if (p >= d.size()) return true;
+        if (d[p] != 0xFF) {
+            // Before the frame header the decoder looks past padding for the next marker; after it,
+            // anything but a marker ends the picture.
+            if (inFrame) return true;
+            ++p;
+            continue;
+        }
         while (p < d.size() && d[p] == 0xFF) ++p;
         if (p >= d.size()) return true;
         const uint8_t marker = d[p++];
@@ -62,7 +68,13 @@ bool JpegScansUseDefinedTables(std::span<const uint8_t> d) {
         const size_t length = be16(p);
         if (length < 2 || length > d.size() - p) return true;
         const size_t end = p + length;
-        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+        const bool frame = marker == 0xC0 || marker == 0xC1 || marker == 0xC2;
+        const bool known = frame || marker == 0xC4 || marker == 0xDA || marker == 0xDB || marker == 0xDC ||
+                           marker == 0xDD || marker == 0xFE || (marker >= 0xE0 && marker <= 0xEF);
+        // Other markers, a second frame or a scan before the frame make the decoder stop.
+        if (!known || (frame && inFrame) || (marker == 0xDA && !inFrame)) return true;
+        if (frame) {
+            inFrame = true;
             progressive = marker == 0xC2;
         } else if (marker == 0xC4) {
             for (size_t t = p + 2; t + 17 <= end;) {

@@ -1,6 +1,13 @@
 // The one compilation of the stb_image decoder, limited to the formats the wallpaper decoder hands
 // it, reading from memory only, and refusing pictures wider or taller than the program takes.
+#include <cstdlib>
+
 #include "picture/picture.h"
+
+// Zeroed memory, so that whatever a damaged file leaves unset is the same on every run.
+#define STBI_MALLOC(size) std::calloc(1, size)
+#define STBI_REALLOC(pointer, size) std::realloc(pointer, size)
+#define STBI_FREE(pointer) std::free(pointer)
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
