@@ -14,7 +14,7 @@ mx_ensure_packages() {
   fi
   echo "Installing ${missing[*]} ..."
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
 # Configures and builds one tree: mx_build DIR [cmake options...] [-- build options...]
