@@ -218,15 +218,15 @@ void ReadBmpFile(benchmark::State& state) {
 BENCHMARK(ReadBmpFile)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The wallpaper decoder on the JPEG held in memory, and on the file (reading it included).
-void DecodeJpegMemory(benchmark::State& state) {
-    const std::vector<uint8_t>& bytes = JpegBytes();
-    if (bytes.empty()) {
+template <class Decode>
+void TimeJpegDecode(benchmark::State& state, bool ready, Decode decode) {
+    if (!ready) {
         state.SkipWithError("ImageMagick's convert could not make the JPEG");
         return;
     }
     Picture pic;
     for (auto _ : state) {
-        if (mx::DecodePicture(bytes, pic) != mx::kStatusOk || pic.width != kWidth) {
+        if (decode(pic) != mx::kStatusOk || pic.width != kWidth) {
             state.SkipWithError("the JPEG was not decoded");
             return;
         }
@@ -234,23 +234,16 @@ void DecodeJpegMemory(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
 }
+
+void DecodeJpegMemory(benchmark::State& state) {
+    const std::vector<uint8_t>& bytes = JpegBytes();
+    TimeJpegDecode(state, !bytes.empty(), [&](Picture& pic) { return mx::DecodePicture(bytes, pic); });
+}
 BENCHMARK(DecodeJpegMemory)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void DecodeJpegFile(benchmark::State& state) {
     const std::string& path = JpegFile(false);
-    if (path.empty()) {
-        state.SkipWithError("ImageMagick's convert could not make the JPEG");
-        return;
-    }
-    Picture pic;
-    for (auto _ : state) {
-        if (mx::DecodePictureFile(path, pic) != mx::kStatusOk || pic.width != kWidth) {
-            state.SkipWithError("the JPEG was not decoded");
-            return;
-        }
-        benchmark::DoNotOptimize(pic.pixels.data());
-        benchmark::ClobberMemory();
-    }
+    TimeJpegDecode(state, !path.empty(), [&](Picture& pic) { return mx::DecodePictureFile(path, pic); });
 }
 BENCHMARK(DecodeJpegFile)->UseRealTime()->Unit(benchmark::kMillisecond);
 
