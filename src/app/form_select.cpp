@@ -59,16 +59,9 @@ bool TFormSelect::TranslateShortcut(MSG& msg) {
 bool TFormSelect::IsKeyboardMessage(MSG& msg) { return hwnd_ && ::IsDialogMessageA(hwnd_, &msg); }
 
 LRESULT TFormSelect::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
-    try {
-        return HandleMessage(msg, wp, lp);
-    } catch (const UserError& e) {
-        ReportError(e.what());
-    } catch (const std::bad_alloc&) {
-        ReportError("Out of memory");
-    } catch (const std::exception& e) {
-        ReportError(e.what());
-    }
-    return 0;
+    LRESULT result = 0;
+    ReportingErrors([&] { result = HandleMessage(msg, wp, lp); });
+    return result;
 }
 
 void TFormSelect::ReportError(const std::string& text) { env_.ShowMessage(hwnd_, BoxKind::Error, text, MB_OK); }
@@ -117,7 +110,6 @@ struct CommandRoute {
 const CommandRoute kCommandRoutes[] = {
     {IDM_SAVE, -1, &TFormSelect::SaveToFile},
     {IDM_EXIT, -1, &TFormSelect::Close1Click},
-    {IDM_RUNRANDOMIZER, -1, &TFormSelect::Runrandomizeratstartup1Click},
     {IDM_REPORTERRORS, -1, &TFormSelect::ChangeErrorReport},
     {IDM_REFRESH, -1, &TFormSelect::Refresh1Click},
     {IDM_ORIGINALSCREENS, -1, &TFormSelect::OriginalScreens1Click},
@@ -137,7 +129,6 @@ const CommandRoute kCommandRoutes[] = {
     {IDM_INFO_FILEINFO, -1, &TFormSelect::SizeClick},
     {ID_BtnAdd, BN_CLICKED, &TFormSelect::BtnAddClick},
     {ID_btnRemove, BN_CLICKED, &TFormSelect::btnRemoveClick},
-    {ID_chkbStartUpRun, BN_CLICKED, &TFormSelect::Runrandomizeratstartup1Click},
     {ID_FileListBox1, LBN_DBLCLK, &TFormSelect::BtnAddClick},
     {ID_FileListBox1, LBN_SELCHANGE, &TFormSelect::ViewChooseBox},
     {ID_FilterComboBox1, CBN_SELCHANGE, &TFormSelect::FilterComboBox1Change},
@@ -156,6 +147,10 @@ bool IsSelectionList(UINT_PTR id) { return id >= ID_ListStart && id <= ID_ListWa
 void TFormSelect::OnCommand(int id, int code, HWND control) {
     if (IsCategoryButton(id)) {
         if (code == BN_CLICKED) Change_Screen_Button(control);
+        return;
+    }
+    if ((id == IDM_RUNRANDOMIZER && !control) || (id == ID_chkbStartUpRun && code == BN_CLICKED)) {
+        Runrandomizeratstartup1Click(control);
         return;
     }
     if (id >= IDM_PREVIEWNONE && id <= IDM_PREVIEWBOTH && !control) {
@@ -218,13 +213,14 @@ void TFormSelect::FormCreate() {
 
 void TFormSelect::FormShow() {
     UninstallMode = IsUninstallRequest(env_.Arguments());
+    // Nothing may escape the start: this runs outside the window's own error report.
     if (UninstallMode) {
-        Uninstall2Click();
+        ReportingErrors([&] { Uninstall2Click(); });
         if (hwnd_) ::ShowWindow(hwnd_, SW_MINIMIZE);
         return;
     }
-    LoadSettings();
-    LoadSelectionFile();
+    ReportingErrors([&] { LoadSettings(); });
+    ReportingErrors([&] { LoadSelectionFile(); });
     HWND button = nullptr;
     switch (CurrentCategory) {
     case CategoryStart: button = sbtnStart; break;
@@ -251,13 +247,16 @@ void TFormSelect::Close1Click() {
 
 bool TFormSelect::OnClose() {
     if (!FormCloseQuery()) return false;
-    FormClose();
+    // Settings that cannot be written are reported, and the window closes all the same.
+    ReportingErrors([&] { FormClose(); });
     ::DestroyWindow(hwnd_);
     return true;
 }
 
 void TFormSelect::FormClose() {
-    if (!Uninstalled) SaveSettings();
+    // After an uninstall the settings key is gone and stays gone. An uninstall run never read the
+    // settings, so writing the window's first values would replace the stored ones.
+    if (!Uninstalled && !UninstallMode) SaveSettings();
 }
 
 void TFormSelect::FormDestroy() {

@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +58,7 @@ public:
     bool UninstallMode = false;
     bool QuitOnDestroy = false;  // the process's main window ends the message loop
     int CurrentCategory = 10;
+    int PreviewMode = 0;  // 0 none, 10 chosen files, 20 selected entries, 30 both
     std::string StartDir, WaitDir, ShutDir, WallDir;
 
     // Controls, named as in the window's layout.
@@ -101,9 +104,16 @@ public:
     bool FormCloseQuery();
     void WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle);
 
-    // Settings (src/state/settings.cpp).
+    // Settings and the first start's backup (src/state/settings.cpp).
     void LoadSettings();
     void SaveSettings();
+    // The Windows directory as the system reports it, the same with a backslash at its end, and the
+    // system file of a boot-screen category there (empty for the wallpaper or an unknown directory).
+    std::string GetWindowsDir() const;
+    std::string WindowsDir() const;
+    std::string BootScreenPath(int category) const;
+    bool MenuChecked(int id) const;
+    void SetMenuChecked(int id, bool checked);
 
     // Categories and lists (src/lists/categories.cpp).
     HWND ListForCategory(int category) const;
@@ -135,8 +145,9 @@ public:
     void DirectoryListBox1Change();
     void FilterComboBox1Change();
     void Refresh1Click();
-    // Moves the browser to a directory; false (and nothing changed) when it cannot be opened.
-    bool ApplyFilePath(const std::string& path);
+    // Moves the browser to a directory; false (and nothing changed) when it cannot be opened, which
+    // an error box reports unless `reportErrors` is false.
+    bool ApplyFilePath(const std::string& path, bool reportErrors = true);
     // The file list's directory: no trailing backslash, except at a drive root ("C:\").
     const std::string& FileListDirectory() const { return fileListDir_; }
     // The file list's mask: wildcard patterns separated by ";".
@@ -157,7 +168,8 @@ public:
     void Setascurrentwallpaper1Click();
     void OriginalScreens1Click();
     void Uninstall2Click();
-    void Runrandomizeratstartup1Click();
+    // The sender is the check box or, for the menu item, null.
+    void Runrandomizeratstartup1Click(HWND sender);
 
 private:
     template <class T>
@@ -171,6 +183,19 @@ private:
     LRESULT OnNotify(const NMHDR& header);
     bool OnClose();
     void ReportError(const std::string& text);
+    // Runs one piece of work; an error that ends it is shown in the program's error box. False then.
+    template <class Work>
+    bool ReportingErrors(Work&& work) {
+        try {
+            work();
+            return true;
+        } catch (const std::bad_alloc&) {
+            ReportError("Out of memory");
+        } catch (const std::exception& e) {
+            ReportError(e.what());
+        }
+        return false;
+    }
 
     void CreateControls();
     void CreateFonts();
@@ -190,11 +215,17 @@ private:
     FontHandle buttonFontRegular_, buttonFontBold_;
     AccelHandle accelerators_;
 
+    // Settings.
+    void MakeFirstRunBackup(class SettingsStore& store);
+    // Sets the start-up check box as the program; a change of its state counts as a click on it.
+    void SetStartUpRunChecked(bool checked);
+
     // File browser.
     void DriveComboBox1Change();
     void OpenDirectoryRow(int row);
     void ChooseFilter(int index);
-    bool BrowseTo(const std::string& path, bool rereadSameDirectory, bool atCreation = false);
+    enum class BrowseReport { All, NoErrorBox, Nothing };
+    bool BrowseTo(const std::string& path, bool rereadSameDirectory, BrowseReport report = BrowseReport::All);
     void ShowDrive(const std::string& dir);
     void ReadFileList();
     std::string fileListDir_;

@@ -1,5 +1,6 @@
 // Adding chosen files to the current list, removing entries, and selecting in both lists.
 #include "app/form_select.h"
+#include "app/resource.h"
 
 namespace mx {
 
@@ -12,6 +13,7 @@ void TFormSelect::btnAllSelectClick() {}
 void TFormSelect::btnInvSelectClick() {}
 void TFormSelect::Findfile1Click() {}
 void TFormSelect::PopMSelectedPopup() {}
-void TFormSelect::ChangeErrorReport() {}
+
+void TFormSelect::ChangeErrorReport() { SetMenuChecked(IDM_REPORTERRORS, !MenuChecked(IDM_REPORTERRORS)); }
 
 }  // namespace mx

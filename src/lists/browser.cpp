@@ -69,7 +69,7 @@ void TFormSelect::CreateBrowser() {
 
     char current[MAX_PATH];
     DWORD size = ::GetCurrentDirectoryA(sizeof current, current);
-    if (size > 0 && size < sizeof current) BrowseTo(current, false, true);
+    if (size > 0 && size < sizeof current) BrowseTo(current, false, BrowseReport::Nothing);
 }
 
 bool TFormSelect::OnBrowserCommand(int id, int code) {
@@ -92,13 +92,13 @@ bool TFormSelect::OnBrowserCommand(int id, int code) {
     return false;
 }
 
-bool TFormSelect::BrowseTo(const std::string& path, bool rereadSameDirectory, bool atCreation) {
+bool TFormSelect::BrowseTo(const std::string& path, bool rereadSameDirectory, BrowseReport report) {
     std::string dir = FullDirectory(path);
     if (!rereadSameDirectory && EqualsIgnoreCase(dir, fileListDir_)) return true;
     DirectoryContents contents;
     DWORD error = 0;
     if (!ReadDirectory(dir, contents, error)) {
-        if (!atCreation) env_.ShowMessage(hwnd_, BoxKind::Error, UnopenableText(dir, error), MB_OK);
+        if (report == BrowseReport::All) env_.ShowMessage(hwnd_, BoxKind::Error, UnopenableText(dir, error), MB_OK);
         return false;
     }
 
@@ -125,7 +125,7 @@ bool TFormSelect::BrowseTo(const std::string& path, bool rereadSameDirectory, bo
     ListBox_SetCurSel(DirectoryListBox1, currentRow);
 
     FillListBox(FileListBox1, MatchingNamesSorted(std::move(contents.files), fileListMask_));
-    if (atCreation) return true;
+    if (report == BrowseReport::Nothing) return true;
     ViewChooseBox();
     DirectoryListBox1Change();
     return true;
@@ -215,9 +215,9 @@ void TFormSelect::Refresh1Click() {
     ::InvalidateRect(FilterComboBox1, nullptr, TRUE);
 }
 
-bool TFormSelect::ApplyFilePath(const std::string& path) {
+bool TFormSelect::ApplyFilePath(const std::string& path, bool reportErrors) {
     if (path.empty()) return true;
-    return BrowseTo(path, false);
+    return BrowseTo(path, false, reportErrors ? BrowseReport::All : BrowseReport::NoErrorBox);
 }
 
 }  // namespace mx

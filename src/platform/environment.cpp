@@ -31,6 +31,11 @@ bool Environment::WriteToFile(HANDLE file, const void* data, DWORD size) {
     return ::WriteFile(file, data, size, &written, nullptr) && written == size;
 }
 
+bool Environment::WriteRegistryString(HKEY key, const std::string& name, const std::string& value) {
+    return ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            DWORD(value.size() + 1)) == ERROR_SUCCESS;
+}
+
 void Environment::TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) { menu.Track(owner, screenPoint); }
 
 std::string SystemEnvironment::ModuleFileName() {

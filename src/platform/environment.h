@@ -38,6 +38,8 @@ public:
 
     // Writes all bytes to an open file; the tests replace it to make a write fail.
     virtual bool WriteToFile(HANDLE file, const void* data, DWORD size);
+    // Sets a string value of an open registry key; the tests record the writes and can make one fail.
+    virtual bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value);
     // Opens a pop-up menu at a screen point and runs the item chosen; modal, so the tests record it.
     virtual void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint);
 };

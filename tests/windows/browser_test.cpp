@@ -194,11 +194,11 @@ TEST_F(Browser, DirectoryChangesAreRecordedForTheCategoryAndTheStart) {
     EXPECT_EQ(form->FileListDirectory(), waiting);
     EXPECT_EQ(form->WaitDir, waiting);
     EXPECT_EQ(form->StartDir, waiting);
-    EXPECT_EQ(form->ShutDir, "");
+    EXPECT_EQ(form->ShutDir, sandbox->programDir);  // as the first start leaves it
 
     Click(form->sbtnWall);
     EXPECT_EQ(form->FileListDirectory(), waiting);
-    EXPECT_EQ(form->WallDir, "");
+    EXPECT_EQ(form->WallDir, sandbox->programDir);
     ASSERT_TRUE(form->ApplyFilePath(walls + "\\"));
     EXPECT_EQ(form->WallDir, walls);
     EXPECT_EQ(form->StartDir, walls);

@@ -5,6 +5,8 @@
 #include <atomic>
 
 #include "lists/list_view.h"
+#include "platform/registry.h"
+#include "platform/text.h"
 
 namespace mx::test {
 
@@ -57,6 +59,12 @@ bool TestEnvironment::WriteToFile(HANDLE file, const void* data, DWORD size) {
     return Environment::WriteToFile(file, data, size);
 }
 
+bool TestEnvironment::WriteRegistryString(HKEY key, const std::string& name, const std::string& value) {
+    registryWrites.emplace_back(name, value);
+    if (!failRegistryValue.empty() && EqualsIgnoreCase(name, failRegistryValue)) return false;
+    return Environment::WriteRegistryString(key, name, value);
+}
+
 void TestEnvironment::TrackPopup(HWND, const PopupMenu& menu, POINT screenPoint) {
     PopupCall call{&menu, {}, screenPoint};
     for (const MenuItem& item : menu.Items())
@@ -96,7 +104,7 @@ Sandbox::~Sandbox() {
     ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\MosaluxTests");  // only when no other test's key is left
     RemoveTree(root);
     if (driveRoot == "T:\\") {
-        for (const char* name : {"logo.sys"}) ::DeleteFileA((driveRoot + name).c_str());
+        ::DeleteFileA((driveRoot + "logo.sys").c_str());
     }
 }
 
@@ -122,6 +130,21 @@ std::string Sandbox::ReadFile(const std::string& path) const {
 
 bool Sandbox::FileExists(const std::string& path) const {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> Sandbox::Value(const std::string& key, const std::string& name) {
+    TestEnvironment env;
+    return RegistryKey(env, HKEY_CURRENT_USER, key, RegistryKey::Mode::Read).ReadString(name);
+}
+
+void Sandbox::SetValue(const std::string& key, const std::string& name, const std::string& text) {
+    TestEnvironment env;
+    RegistryKey(env, HKEY_CURRENT_USER, key, RegistryKey::Mode::Create).WriteString(name, text);
+}
+
+bool Sandbox::KeyExists(const std::string& key) {
+    TestEnvironment env;
+    return bool(RegistryKey(env, HKEY_CURRENT_USER, key, RegistryKey::Mode::Read));
 }
 
 void MainWindowTest::SetUp() {

@@ -8,13 +8,19 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/form_select.h"
 #include "platform/environment.h"
 
 namespace mx::test {
+
+inline constexpr const char* kUninstallQuestion =
+    "This will uninstall MXSR.\n\r\n\rIt will place your original screens back\n\r"
+    "and remove all registry entries of MXSR.\n\r\n\rAre you sure you want to continue?";
 
 struct ShownBox {
     BoxKind kind;
@@ -47,6 +53,8 @@ public:
     std::vector<std::string> wallpapers;  // every set-wallpaper call
     std::vector<PopupCall> popups;        // every pop-up menu opened; none runs an item
     int failWritesAfter = -1;             // >= 0: that many writes succeed, the next ones fail
+    std::vector<std::pair<std::string, std::string>> registryWrites;  // name and text of every value written
+    std::string failRegistryValue;        // a value of this name cannot be written
 
     // The next box must be of this kind and text; it is answered with `answer`.
     void ExpectBox(BoxKind kind, const std::string& text, int answer = IDOK);
@@ -65,6 +73,7 @@ public:
     }
     SIZE ScreenSize() override { return screen; }
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
+    bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value) override;
     void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;
 
 private:
@@ -93,6 +102,12 @@ public:
     void WriteFile(const std::string& path, const std::string& bytes) const;
     std::string ReadFile(const std::string& path) const;
     bool FileExists(const std::string& path) const;
+
+    // The current user's registry, which is the scratch key: a string value (nothing when missing or
+    // not a string), setting one, and whether a key exists.
+    static std::optional<std::string> Value(const std::string& key, const std::string& name);
+    static void SetValue(const std::string& key, const std::string& name, const std::string& text);
+    static bool KeyExists(const std::string& key);
 };
 
 // A main window in a sandbox, driven through real messages.

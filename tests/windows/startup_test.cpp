@@ -53,6 +53,7 @@ TEST_F(StartUp, ArgumentsThatGiveAnUninstallRun) {
                                           {"x", "/u"}}) {
         SCOPED_TRACE(args.back());
         sandbox->WriteFile(DataFile(), "[START]\r\nC:\\PICS\\CLOUDS.SYS\r\n");
+        env.ExpectBox(BoxKind::Warning, kUninstallQuestion, IDNO);
         StartProgram(args);
         // The uninstall run closes the program without reading the selection file.
         EXPECT_FALSE(WindowOpen());

@@ -1,0 +1,30 @@
+#pragma once
+// How the settings' values read and write: every value is stored as text, numbers in decimal and
+// switches as "1" or "0". A value that is missing, or holds no number where one is expected, reads
+// as the caller's default.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mx {
+
+// Text longer than two characters that starts with "0x" or "0X" is hexadecimal (up to 32 bits, as
+// the signed number with those bits); other text is decimal with an optional sign. Anything else,
+// or a number that does not fit, gives the default.
+int ReadIntegerValue(const std::optional<std::string>& text, int defaultValue);
+// A switch is a number: any number but 0 is on.
+bool ReadBooleanValue(const std::optional<std::string>& text, bool defaultValue);
+
+std::string IntegerText(int value);
+inline std::string BooleanText(bool value) { return value ? "1" : "0"; }
+
+// The stored category: one of 10, 20, 30 and 40, or the start-up screen's 10 for anything else.
+int CategoryFromText(std::string_view text);
+
+// The randomizer counts as registered when the file-name part of the start-up command (after the
+// last "\" or ":") is MXRANDOM.EXE in any case: quotes or arguments make it another command.
+bool NamesRandomizer(std::string_view runCommand);
+
+inline constexpr std::string_view kRandomizerFile = "MXRandom.exe";
+
+}  // namespace mx
