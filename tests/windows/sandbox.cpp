@@ -103,8 +103,9 @@ Sandbox::~Sandbox() {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, registryKey.c_str());
     ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\MosaluxTests");  // only when no other test's key is left
     RemoveTree(root);
+    // The boot screens of a Windows directory in the drive root lie there too.
     if (driveRoot == "T:\\") {
-        ::DeleteFileA((driveRoot + "logo.sys").c_str());
+        for (const char* name : {"logo.sys", "logow.sys", "logos.sys"}) ::DeleteFileA((driveRoot + name).c_str());
     }
 }
 
