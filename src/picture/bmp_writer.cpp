@@ -1,7 +1,10 @@
 #include "picture/bmp_writer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
+
+#include "picture/scale.h"
 
 namespace mx {
 
@@ -27,6 +30,48 @@ bool PlainMasks(const Picture& picture) {
     return picture.masks == std::array<uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
 }
 
+// The two headers of an uncompressed file; `masks` are written after them when given.
+std::vector<uint8_t> Headers(int width, int height, int bits, size_t imageSize, const uint32_t* masks, size_t colours) {
+    const size_t offset = kFileHeaderSize + kInfoHeaderSize + (masks ? 12 : 0) + 4 * colours;
+    std::vector<uint8_t> out;
+    out.reserve(offset);
+    out.push_back('B');
+    out.push_back('M');
+    Put32(out, uint32_t(offset + imageSize));
+    Put32(out, 0);
+    Put32(out, uint32_t(offset));
+
+    Put32(out, kInfoHeaderSize);
+    Put32(out, uint32_t(width));
+    Put32(out, uint32_t(height));  // positive: rows bottom-up
+    Put16(out, 1);
+    Put16(out, uint32_t(bits));
+    Put32(out, masks ? kBiBitfields : kBiRgb);
+    Put32(out, uint32_t(imageSize));
+    Put32(out, 2835);  // 72 dots per inch
+    Put32(out, 2835);
+    Put32(out, uint32_t(colours));
+    Put32(out, 0);
+    if (masks) {
+        for (int i = 0; i < 3; ++i) Put32(out, masks[i]);
+    }
+    return out;
+}
+
+// Turns a row of 32-bit pixels (blue, green, red, 0) into `bits` per pixel, in place.
+void PackRow(uint8_t* row, int width, int bits) {
+    if (bits == 24) {
+        for (int x = 0; x < width; ++x) std::memmove(row + 3 * x, row + 4 * x, 3);
+    } else if (bits == 16) {
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* p = row + 4 * x;
+            uint16_t v = uint16_t(((p[2] >> 3) << 11) | ((p[1] >> 2) << 5) | (p[0] >> 3));
+            row[2 * x] = uint8_t(v);
+            row[2 * x + 1] = uint8_t(v >> 8);
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeBmp(const Picture& picture) {
@@ -50,28 +95,8 @@ std::vector<uint8_t> EncodeBmp(const Picture& picture) {
     const size_t imageSize = stride * size_t(height);
     if (imageSize > 0xFFFFFFFFu - offset) return {};
 
-    std::vector<uint8_t> out;
+    std::vector<uint8_t> out = Headers(width, height, bits, imageSize, bitfields ? picture.masks.data() : nullptr, colours);
     out.reserve(offset + imageSize);
-    out.push_back('B');
-    out.push_back('M');
-    Put32(out, uint32_t(offset + imageSize));
-    Put32(out, 0);
-    Put32(out, uint32_t(offset));
-
-    Put32(out, kInfoHeaderSize);
-    Put32(out, uint32_t(width));
-    Put32(out, uint32_t(height));  // positive: rows bottom-up
-    Put16(out, 1);
-    Put16(out, uint32_t(bits));
-    Put32(out, bitfields ? kBiBitfields : kBiRgb);
-    Put32(out, uint32_t(imageSize));
-    Put32(out, 2835);  // 72 dots per inch
-    Put32(out, 2835);
-    Put32(out, uint32_t(colours));
-    Put32(out, 0);
-    if (bitfields) {
-        for (uint32_t mask : picture.masks) Put32(out, mask);
-    }
     for (size_t i = 0; i < colours; ++i) Put32(out, picture.palette[i] & 0xFFFFFF);
 
     // Only the bytes that hold pixels are copied; the rows' padding is written as zeros.
@@ -95,6 +120,44 @@ bool WriteBmp(const Picture& picture, const std::string& path) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return false;
     file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    file.close();
+    return !file.fail();
+}
+
+bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path) {
+    if (bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
+    const bool empty = picture.Empty() || !HasPixels(picture);
+    const int width = empty ? 0 : picture.width;
+    const int height = empty ? 0 : picture.height;
+    const size_t stride = Picture::StrideFor(width, bitsPerPixel);
+    const size_t imageSize = stride * size_t(height);
+    if (imageSize > 0xFFFFFFFFu - 66) return false;
+    static constexpr uint32_t kMasks565[3] = {0xF800, 0x07E0, 0x001F};
+    std::vector<uint8_t> headers = Headers(width, height, bitsPerPixel, imageSize,
+                                           bitsPerPixel == 16 ? kMasks565 : nullptr, 0);
+
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) return false;
+    file.write(reinterpret_cast<const char*>(headers.data()), std::streamsize(headers.size()));
+    if (height > 0) {
+        // Rows go out bottom-up, converted in blocks of about 256 KiB. Each row is converted at 32 bits
+        // per pixel, then packed to the file's depth within the same space.
+        const size_t wide = size_t(width) * 4;
+        const int block = int(std::clamp<size_t>((size_t(256) << 10) / wide, 1, size_t(height)));
+        std::vector<uint8_t> buffer(stride * size_t(block) + wide);
+        PixelReader reader(picture);
+        for (int done = 0; done < height && file;) {
+            int rows = std::min(block, height - done);
+            for (int k = 0; k < rows; ++k) {
+                uint8_t* row = buffer.data() + size_t(k) * stride;
+                reader.Convert(height - 1 - (done + k), width, row);
+                PackRow(row, width, bitsPerPixel);
+                std::fill(row + (size_t(width) * size_t(bitsPerPixel) / 8), row + stride, uint8_t(0));
+            }
+            file.write(reinterpret_cast<const char*>(buffer.data()), std::streamsize(stride * size_t(rows)));
+            done += rows;
+        }
+    }
     file.close();
     return !file.fail();
 }

@@ -70,9 +70,18 @@ void SystemEnvironment::WinHelp(HWND owner, const std::string& file, UINT comman
     ::WinHelpA(owner, file.c_str(), command, data);
 }
 
+// The call neither stores the setting nor announces it: the desktop values written before it do that.
 bool SystemEnvironment::SetDesktopWallpaper(const std::string& path) {
-    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path.c_str()),
-                                   SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    char buffer[256] = {};
+    path.copy(buffer, sizeof buffer - 1);
+    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, buffer, 0);
+}
+
+int SystemEnvironment::DisplayBitsPerPixel() {
+    HDC screen = ::GetDC(nullptr);
+    int bits = ::GetDeviceCaps(screen, BITSPIXEL) * ::GetDeviceCaps(screen, PLANES);
+    ::ReleaseDC(nullptr, screen);
+    return bits;
 }
 
 SIZE SystemEnvironment::ScreenSize() {

@@ -35,6 +35,8 @@ public:
     virtual void WinHelp(HWND owner, const std::string& file, UINT command, ULONG_PTR data) = 0;
     virtual bool SetDesktopWallpaper(const std::string& path) = 0;
     virtual SIZE ScreenSize() = 0;
+    // Bits per pixel of the display's own colour format.
+    virtual int DisplayBitsPerPixel() = 0;
 
     // Writes all bytes to an open file; the tests replace it to make a write fail.
     virtual bool WriteToFile(HANDLE file, const void* data, DWORD size);
@@ -54,6 +56,7 @@ public:
     void WinHelp(HWND owner, const std::string& file, UINT command, ULONG_PTR data) override;
     bool SetDesktopWallpaper(const std::string& path) override;
     SIZE ScreenSize() override;
+    int DisplayBitsPerPixel() override;
 };
 
 }  // namespace mx

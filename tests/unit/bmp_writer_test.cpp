@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "picture/bmp_reader.h"
 #include "picture/bmp_writer.h"
 #include "picture_samples.h"
 
@@ -137,6 +138,34 @@ TEST_F(BmpWriterFiles, ImageMagickReadsEveryDepthToThePicturesColours) {
                     ADD_FAILURE() << "(" << x << ", " << y << ") " << std::hex << colour << " != " << p.ColorAt(x, y);
             }
     }
+}
+
+// The converted wallpaper: any source depth at the display's depth, read back by our reader, with
+// heights that cross the writer's blocks of rows.
+TEST_F(BmpWriterFiles, PicturesOfAnyDepthAreWrittenAtTheDisplaysDepth) {
+    for (int sourceBits : {8, 24, 32})
+        for (int depth : {16, 24, 32})
+            for (int height : {0, 3, 997}) {
+                SCOPED_TRACE(std::to_string(sourceBits) + " to " + std::to_string(depth) + ", height " +
+                             std::to_string(height));
+                Picture p = SamplePicture(height ? 67 : 0, height, sourceBits, {}, uint32_t(height));
+                const std::string path = (dir_ / "converted.bmp").string();
+                ASSERT_TRUE(WriteBmpAtDepth(p, depth, path));
+                if (height == 0) {  // an empty rendering: the headers alone
+                    EXPECT_EQ(fs::file_size(path), depth == 16 ? 66u : 54u);
+                    continue;
+                }
+                Picture got;
+                ASSERT_EQ(ReadBmpFile(path, got), 0u);
+                ASSERT_EQ(got.bitsPerPixel, depth);
+                ASSERT_EQ(got.height, height);
+                const uint32_t kept = depth == 16 ? 0xF8FCF8 : 0xFFFFFF;  // 5-6-5 keeps the high bits
+                for (int y = 0; y < height; y += 7)
+                    for (int x = 0; x < p.width; ++x)
+                        ASSERT_EQ(got.ColorAt(x, y) & kept, p.ColorAt(x, y) & kept) << x << ", " << y;
+            }
+    EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 8, (dir_ / "x.bmp").string()));
+    EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 24, (dir_ / "no" / "x.bmp").string()));
 }
 
 }  // namespace

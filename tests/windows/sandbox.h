@@ -47,6 +47,7 @@ public:
     std::string windowsDirectory;
     std::vector<std::string> arguments;
     SIZE screen{1024, 768};
+    int displayBits = 32;
 
     std::vector<ShownBox> boxes;          // every box shown, in order
     std::vector<HelpCall> helpCalls;      // every call of the help viewer
@@ -72,6 +73,7 @@ public:
         return true;
     }
     SIZE ScreenSize() override { return screen; }
+    int DisplayBitsPerPixel() override { return displayBits; }
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
     bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value) override;
     void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;

@@ -1,0 +1,37 @@
+#pragma once
+// Making a picture the desktop wallpaper. The system is never handed the chosen file: the picture as
+// the style renders it is written as a bitmap of the display's own depth, @MX!BACK.BMP in the program
+// directory, and the desktop values name that file and say how to lay it out.
+#include <string>
+#include <string_view>
+
+#include "picture/picture.h"
+
+namespace mx {
+
+class Environment;
+
+inline constexpr std::string_view kWallpaperFile = "@MX!BACK.BMP";
+// The system takes the wallpaper's path in a buffer of 256 bytes.
+inline constexpr size_t kMaxWallpaperPath = 255;
+
+// The desktop values for a style (the style box's text, compared exactly): "TileWallpaper" is "1"
+// for Tiled only; "WallpaperStyle", written only where the desktop already has it, "2" for
+// Stretched only.
+struct WallpaperValues {
+    const char* tileWallpaper;
+    const char* wallpaperStyle;
+};
+WallpaperValues DesktopValuesFor(std::string_view style);
+
+// The depth the converted file is written at for a display of `displayBits` per pixel: the display's
+// own for 16, 24 and 32 bits; 24 for any other.
+int ConvertedDepth(int displayBits);
+
+// Writes `rendering` (what the preview window shows for the style) as the converted wallpaper in
+// `programDir`, sets the desktop values where the desktop key exists, and tells the system. Raises
+// the error the user sees when the path is too long for the system, the file cannot be written or a
+// desktop value cannot be set; the system is told only when everything before it went through.
+void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view style, const std::string& programDir);
+
+}  // namespace mx

@@ -1,0 +1,28 @@
+#include "picture/bmp_writer.h"
+#include "platform/environment.h"
+#include "platform/registry.h"
+#include "platform/user_error.h"
+#include "state/settings_store.h"
+#include "system/wallpaper.h"
+
+namespace mx {
+
+void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view style, const std::string& programDir) {
+    std::string path = programDir + std::string(kWallpaperFile);
+    if (path.size() > kMaxWallpaperPath)
+        throw UserError("The wallpaper cannot be set: the program's directory path is too long.");
+    if (!WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), path))
+        throw UserError("Cannot create file \"" + path + "\"");
+
+    // Only a desktop key that exists is written to; "WallpaperStyle" is never created.
+    RegistryKey desktop(env, HKEY_CURRENT_USER, kDesktopKey, RegistryKey::Mode::ReadWrite);
+    if (desktop) {
+        WallpaperValues values = DesktopValuesFor(style);
+        desktop.WriteString("Wallpaper", path);
+        desktop.WriteString("TileWallpaper", values.tileWallpaper);
+        if (desktop.ValueExists("WallpaperStyle")) desktop.WriteString("WallpaperStyle", values.wallpaperStyle);
+    }
+    env.SetDesktopWallpaper(path);
+}
+
+}  // namespace mx
