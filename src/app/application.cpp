@@ -13,7 +13,7 @@ bool Application::CreateWindows() {
     FormSelect = std::make_unique<TFormSelect>(env_);
     FormSelect->QuitOnDestroy = true;
     if (!FormSelect->Create()) return false;
-    FormPreview = std::make_unique<TFormPreview>();
+    FormPreview = std::make_unique<TFormPreview>(*FormSelect);
     if (!FormPreview->Create(FormSelect->Handle())) return false;
     AboutBox = std::make_unique<TAboutBox>(FormSelect->VersionText);
     if (!AboutBox->Create(FormSelect->Handle())) return false;

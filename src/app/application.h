@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/about_box.h"
-#include "app/form_preview.h"
+#include "picture/form_preview.h"
 #include "app/form_select.h"
 #include "platform/environment.h"
 

@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "lists/categories.h"
 #include "lists/list_view.h"
+#include "picture/form_preview.h"
 #include "platform/user_error.h"
 
 namespace mx {
@@ -64,7 +65,9 @@ LRESULT TFormSelect::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     return result;
 }
 
-void TFormSelect::ReportError(const std::string& text) { env_.ShowMessage(hwnd_, BoxKind::Error, text, MB_OK); }
+void TFormSelect::ReportError(const std::string& text, HWND owner) {
+    env_.ShowMessage(owner ? owner : hwnd_, BoxKind::Error, text, MB_OK);
+}
 
 LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
@@ -79,6 +82,13 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         FormResize();
         return 0;
     case WM_GETMINMAXINFO: FormGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+    case WM_DRAWITEM:
+        if (reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem != ImgPreview) break;
+        DrawPreviewImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lp) != PnlPreviewName) break;
+        return reinterpret_cast<LRESULT>(NamePanelBrush(reinterpret_cast<HDC>(wp)));
     case WM_CONTEXTMENU:
         OpenContextMenu(reinterpret_cast<HWND>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         return 0;

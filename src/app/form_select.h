@@ -16,6 +16,7 @@
 #include "platform/environment.h"
 #include "platform/handles.h"
 #include "platform/menu.h"
+#include "picture/picture.h"
 #include "platform/window.h"
 #include "state/selection_file.h"
 
@@ -47,6 +48,21 @@ public:
 
     HWND Handle() const { return hwnd_; }
     Environment& Env() const { return env_; }
+
+    // Runs one piece of work; an error that ends it is shown in the program's error box, owned by
+    // `owner` or else by this window. False when it ended so.
+    template <class Work>
+    bool ReportingErrors(Work&& work, HWND owner = nullptr) {
+        try {
+            work();
+            return true;
+        } catch (const std::bad_alloc&) {
+            ReportError("Out of memory", owner);
+        } catch (const std::exception& e) {
+            ReportError(e.what(), owner);
+        }
+        return false;
+    }
 
     // Shared state.
     std::string VersionText;
@@ -130,6 +146,7 @@ public:
 
     // Adding, removing and selecting entries (src/lists/adding.cpp).
     void BtnAddClick();
+    void AddChosenFile(int index);
     void btnRemoveClick();
     void btnAllFilesClick();
     void BtnInvFilesClick();
@@ -155,8 +172,14 @@ public:
     std::string FilterText;
 
     // Preview pane (src/picture/preview_pane.cpp).
+    Picture PreviewPicture;  // the one current picture: what the pane shows
+    std::string SizeHint;    // "Size : <width> X <height>", the picture's tooltip; empty when none is shown
     void ViewChooseBox();
     void ViewSelected();
+    void UpdateSizeHint();
+    bool PreviewShown() const;
+    // The application's preview window, or one made on first use when there is none.
+    TFormPreview& FormPreview();
     void ImgPreviewDblClick();
     void pnlPreviewDblClick();
     void SizeClick();
@@ -182,20 +205,7 @@ private:
     bool OnBrowserCommand(int id, int code);
     LRESULT OnNotify(const NMHDR& header);
     bool OnClose();
-    void ReportError(const std::string& text);
-    // Runs one piece of work; an error that ends it is shown in the program's error box. False then.
-    template <class Work>
-    bool ReportingErrors(Work&& work) {
-        try {
-            work();
-            return true;
-        } catch (const std::bad_alloc&) {
-            ReportError("Out of memory");
-        } catch (const std::exception& e) {
-            ReportError(e.what());
-        }
-        return false;
-    }
+    void ReportError(const std::string& text, HWND owner = nullptr);
 
     void CreateControls();
     void CreateFonts();
@@ -233,6 +243,19 @@ private:
     std::vector<std::string> filterMasks_;    // the mask of each description in the filter box
     std::vector<std::string> directoryRows_;  // the full path of each row of the directory list
     std::string driveDirs_[26];               // the directory last shown on each drive, A: to Z:
+
+    // Preview pane.
+    void ShowPreviewImage(bool visible);
+    void ShowNoFileSelected();
+    // Loads a file into the pane's picture unless the pane already holds it.
+    void PreviewFile(const std::string& path);
+    void SetNamePanelRed(bool red);
+    void DrawPreviewImage(const DRAWITEMSTRUCT& draw);
+    HBRUSH NamePanelBrush(HDC dc);
+    Picture previewThumb_;  // the picture scaled to the pane's image
+    bool namePanelRed_ = false;
+    BrushHandle redBrush_;
+    std::unique_ptr<TFormPreview> ownPreview_;
 
     // Window commands.
     std::unique_ptr<TAboutBox> ownAbout_;

@@ -65,8 +65,9 @@ const ControlSpec kLayout[] = {
     {&TFormSelect::ListWait, ID_ListWait, Kind::ListView, 0, 0, 0, 0, "", false},
     {&TFormSelect::ListShut, ID_ListShut, Kind::ListView, 0, 0, 0, 0, "", false},
     {&TFormSelect::ListWall, ID_ListWall, Kind::ListView, 0, 0, 0, 0, "", false},
+    // The name fills the pane while the picture is hidden, and the strip above it (160 x 16) while shown.
     {&TFormSelect::pnlPreview, ID_pnlPreview, Kind::Panel, 276, 52, 164, 120, ""},
-    {&TFormSelect::PnlPreviewName, ID_PnlPreviewName, Kind::PanelCaption, 278, 54, 160, 16, "No File Selected"},
+    {&TFormSelect::PnlPreviewName, ID_PnlPreviewName, Kind::PanelCaption, 278, 54, 160, 116, "No File Selected"},
     {&TFormSelect::ImgPreview, ID_ImgPreview, Kind::Image, 278, 70, 160, 100, "", false},
     {&TFormSelect::CBStyle, ID_CBStyle, Kind::StyleBox, 360, 244, 81, 21, "", false},
     {&TFormSelect::PnlExtend, ID_PnlExtend, Kind::Strip, 0, 0, 0, 0, ""},
@@ -195,20 +196,7 @@ void TFormSelect::CreateControls() {
     LayoutLowerPart();
 }
 
-void TFormSelect::SetHint(HWND control, const std::string& text) {
-    TTTOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    bool known = ::SendMessageA(Tooltips, TTM_GETTOOLINFOA, 0, LPARAM(&tool));
-    if (text.empty()) {
-        if (known) ::SendMessageA(Tooltips, TTM_DELTOOLA, 0, LPARAM(&tool));
-        return;
-    }
-    tool.lpszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(Tooltips, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0, LPARAM(&tool));
-}
+void TFormSelect::SetHint(HWND control, const std::string& text) { SetToolHint(Tooltips, hwnd_, control, text); }
 
 // The lower part follows the client height: the lists fill what the bevel, the side strips and the
 // bottom strip leave free, so that the tall window gives the lists the extra room.

@@ -1,18 +1,110 @@
 // Adding chosen files to the current list, removing entries, and selecting in both lists.
+#include <windowsx.h>
+
 #include "app/form_select.h"
 #include "app/resource.h"
+#include "lists/categories.h"
+#include "lists/list_view.h"
+#include "picture/load_picture.h"
+#include "platform/text.h"
+#include "system/boot_screens.h"
 
 namespace mx {
 
-// Not built yet: these commands do nothing.
-void TFormSelect::BtnAddClick() {}
-void TFormSelect::btnRemoveClick() {}
-void TFormSelect::btnAllFilesClick() {}
-void TFormSelect::BtnInvFilesClick() {}
-void TFormSelect::btnAllSelectClick() {}
-void TFormSelect::btnInvSelectClick() {}
-void TFormSelect::Findfile1Click() {}
-void TFormSelect::PopMSelectedPopup() {}
+namespace {
+
+// Change reports of the lists refresh only the count until the scope ends, however it ends.
+class ListEventsOff {
+public:
+    explicit ListEventsOff(bool& enabled) : enabled_(enabled) { enabled_ = false; }
+    ~ListEventsOff() { enabled_ = true; }
+    ListEventsOff(const ListEventsOff&) = delete;
+    ListEventsOff& operator=(const ListEventsOff&) = delete;
+
+private:
+    bool& enabled_;
+};
+
+std::string RefusalText(const std::string& path, const Picture& picture) {
+    if (!HasBootScreenSize(picture))
+        return "Size Error " + path + ",\n\rInvallid Width or Height.\n\rSize is : " + std::to_string(picture.width) +
+               " x " + std::to_string(picture.height) + ",\n\rSize must be 320 x 400.";
+    return "Pixel Format Error " + path + ",\n\rInvallid Pixel depth.\n\rPixel depth is : " +
+           std::string(PixelFormatName(picture.format)) + " bpp\n\rPixel depth must be 8 bpp.";
+}
+
+}  // namespace
+
+// Positions stay valid throughout: adding never changes the file list's names.
+void TFormSelect::BtnAddClick() {
+    for (int i = 0, n = ListBox_GetCount(FileListBox1); i < n; ++i)
+        if (ListBox_GetSel(FileListBox1, i) > 0) AddChosenFile(i);
+}
+
+// A boot screen is checked on its own decoded picture, never on what the preview pane shows; a
+// wallpaper is not read at all. An accepted file loses its selection, a refused one keeps it.
+void TFormSelect::AddChosenFile(int index) {
+    ListEventsOff quiet(ListEventsEnabled);
+    std::string name = ListBoxText(FileListBox1, index);
+    std::string path = JoinPath(FileListDirectory(), name);
+    if (CurrentCategory != CategoryWall) {
+        Picture picture;
+        LoadPictureFile(path, CurrentCategory, picture);
+        if (!MeetsBootScreenConstraints(picture)) {
+            if (MenuChecked(IDM_REPORTERRORS)) env_.ShowMessage(hwnd_, BoxKind::Error, RefusalText(path, picture), MB_OK);
+            return;
+        }
+    }
+    bool wallpaper = CurrentCategory == CategoryWall;
+    AddEntry(ListForCategory(CurrentCategory), {name, FileListDirectory(), wallpaper ? WindowText(CBStyle) : ""});
+    ListBox_SetSel(FileListBox1, FALSE, index);
+    UnsavedChanges = true;
+}
+
+void TFormSelect::btnRemoveClick() {
+    HWND list = ListForCategory(CurrentCategory);
+    bool removed = false;
+    for (int i = 0; i < ItemCount(list);) {
+        if (IsSelected(list, i)) {
+            ListView_DeleteItem(list, i);
+            removed = true;
+        } else {
+            ++i;
+        }
+    }
+    if (removed) UnsavedChanges = true;
+    RefreshCount();
+}
+
+void TFormSelect::btnAllFilesClick() { ListBox_SetSel(FileListBox1, TRUE, -1); }
+
+void TFormSelect::BtnInvFilesClick() {
+    for (int i = 0, n = ListBox_GetCount(FileListBox1); i < n; ++i)
+        ListBox_SetSel(FileListBox1, ListBox_GetSel(FileListBox1, i) <= 0, i);
+}
+
+void TFormSelect::btnAllSelectClick() {
+    ListView_SetItemState(ListForCategory(CurrentCategory), -1, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void TFormSelect::btnInvSelectClick() {
+    HWND list = ListForCategory(CurrentCategory);
+    for (int i = 0, n = ItemCount(list); i < n; ++i)
+        ListView_SetItemState(list, i, IsSelected(list, i) ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void TFormSelect::Findfile1Click() {
+    HWND list = ListForCategory(CurrentCategory);
+    int first = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    if (first >= 0) ApplyFilePath(ItemText(list, first, ColumnPath));
+}
+
+void TFormSelect::PopMSelectedPopup() {
+    HWND list = ListForCategory(CurrentCategory);
+    int selected = SelectedCount(list);
+    for (UINT id : {IDM_SEL_VIEW, IDM_SEL_REMOVE, IDM_SEL_INVERT}) PopMSelected.SetEnabled(id, selected > 0);
+    PopMSelected.SetEnabled(IDM_SEL_SELECTALL, selected > 0 && selected < ItemCount(list));
+}
 
 void TFormSelect::ChangeErrorReport() { SetMenuChecked(IDM_REPORTERRORS, !MenuChecked(IDM_REPORTERRORS)); }
 

@@ -1,5 +1,6 @@
 // The file browser pane: drive box, directory list, file list and filter box.
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include "app/form_select.h"
 #include "app/layout.h"
@@ -49,9 +50,21 @@ std::vector<std::string> FillFilterBox(HWND box, std::string_view filter) {
     return masks;
 }
 
+// The file list reports every click, not only those that move its selection: clicking the chosen file
+// again shows its name and warning colour for the category now active.
+LRESULT CALLBACK FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
+    LRESULT result = ::DefSubclassProc(list, msg, wp, lp);
+    if (msg == WM_LBUTTONUP) {
+        auto* self = reinterpret_cast<TFormSelect*>(form);
+        self->ReportingErrors([&] { self->ViewChooseBox(); });
+    }
+    return result;
+}
+
 }  // namespace
 
 void TFormSelect::CreateBrowser() {
+    ::SetWindowSubclass(FileListBox1, FileListClicks, 0, reinterpret_cast<DWORD_PTR>(this));
     char drives[27 * 4 + 1] = "";
     ::GetLogicalDriveStringsA(sizeof drives, drives);
     // Drives are shown by their letter only: asking a removable or network drive for its label can

@@ -1,16 +1,160 @@
-// The preview pane of the main window and its pop-up menu.
+// The preview pane of the main window: the picture of the chosen file or of the selected entry, its
+// name above it, and its pop-up menu.
+#include <windowsx.h>
+
 #include "app/form_select.h"
 #include "app/resource.h"
+#include "lists/categories.h"
+#include "lists/list_view.h"
+#include "picture/form_preview.h"
+#include "picture/load_picture.h"
+#include "picture/picture_win.h"
+#include "picture/scale.h"
+#include "platform/text.h"
+#include "system/boot_screens.h"
 
 namespace mx {
 
-// Not built yet: these commands do nothing.
-void TFormSelect::ViewChooseBox() {}
-void TFormSelect::ViewSelected() {}
-void TFormSelect::ImgPreviewDblClick() {}
-void TFormSelect::pnlPreviewDblClick() {}
-void TFormSelect::SizeClick() {}
-void TFormSelect::PopMFileInfoPopup() {}
+namespace {
+constexpr const char* kNoFileSelected = "No File Selected";
+}
+
+TFormPreview& TFormSelect::FormPreview() {
+    if (!preview_) {
+        ownPreview_ = std::make_unique<TFormPreview>(*this);
+        ownPreview_->Create(hwnd_);
+        preview_ = ownPreview_.get();
+    }
+    return *preview_;
+}
+
+bool TFormSelect::PreviewShown() const { return ::GetWindowLongPtrA(ImgPreview, GWL_STYLE) & WS_VISIBLE; }
+
+// While the picture shows, its name takes the strip above it; otherwise the name fills the pane.
+void TFormSelect::ShowPreviewImage(bool visible) {
+    if (visible == PreviewShown()) return;
+    SetVisible(ImgPreview, visible);
+    RECT image{};
+    ::GetWindowRect(ImgPreview, &image);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&image), 2);
+    RECT name{};
+    ::GetWindowRect(PnlPreviewName, &name);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&name), 2);
+    int bottom = visible ? image.top : image.bottom;
+    ::MoveWindow(PnlPreviewName, name.left, name.top, name.right - name.left, bottom - name.top, TRUE);
+}
+
+void TFormSelect::ShowNoFileSelected() {
+    ::SetWindowTextA(PnlPreviewName, kNoFileSelected);
+    ShowPreviewImage(false);
+    SizeHint.clear();
+    SetHint(ImgPreview, SizeHint);
+    SetNamePanelRed(false);
+}
+
+// The name panel's caption is the memory of which file the picture holds. A file that cannot be read
+// leaves the picture as it was, and the caption names the file all the same.
+void TFormSelect::PreviewFile(const std::string& path) {
+    if (path != WindowText(PnlPreviewName)) {
+        LoadPictureFile(path, CurrentCategory, PreviewPicture);
+        RECT image{};
+        ::GetClientRect(ImgPreview, &image);
+        ScaleNearest(PreviewPicture, image.right, image.bottom, previewThumb_);
+        ::InvalidateRect(ImgPreview, nullptr, FALSE);
+    }
+    UpdateSizeHint();
+    ::SetWindowTextA(PnlPreviewName, path.c_str());
+}
+
+void TFormSelect::ViewChooseBox() {
+    if (PreviewMode != 10 && PreviewMode != 30) return;
+    int current = ListBox_GetCaretIndex(FileListBox1);
+    if (ListBox_GetSelCount(FileListBox1) <= 0 || current < 0) {
+        ShowNoFileSelected();
+    } else {
+        try {
+            ShowPreviewImage(true);
+            PreviewFile(JoinPath(FileListDirectory(), ListBoxText(FileListBox1, current)));
+            SetNamePanelRed(CurrentCategory != CategoryWall && !HasBootScreenSize(PreviewPicture));
+        } catch (const std::exception&) {
+            ShowNoFileSelected();
+        }
+    }
+    SetHint(PnlPreviewName, WindowText(PnlPreviewName));
+}
+
+void TFormSelect::ViewSelected() {
+    HWND list = ListForCategory(CurrentCategory);
+    if (PreviewMode == 20 || PreviewMode == 30) {
+        if (SelectedCount(list) > 0) {
+            ShowPreviewImage(true);
+            int item = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+            if (item < 0) item = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+            PreviewFile(JoinPath(ItemText(list, item, ColumnPath), ItemText(list, item, ColumnFilename)));
+        }
+        SetHint(PnlPreviewName, WindowText(PnlPreviewName));
+        SetNamePanelRed(false);
+    }
+    // The style box follows the first selected wallpaper, without giving that style to anything.
+    if (CurrentCategory == CategoryWall) {
+        ListEventsEnabled = false;
+        int first = ListView_GetNextItem(ListWall, -1, LVNI_SELECTED);
+        if (first >= 0) {
+            std::string style = ItemText(ListWall, first, ColumnStyle);
+            for (size_t i = 0; i < kStyleNames.size(); ++i)
+                if (style == kStyleNames[i]) ComboBox_SetCurSel(CBStyle, int(i));
+        }
+        ListEventsEnabled = true;
+    }
+}
+
+void TFormSelect::UpdateSizeHint() {
+    SizeHint = "Size : " + std::to_string(PreviewPicture.width) + " X " + std::to_string(PreviewPicture.height);
+    SetHint(ImgPreview, SizeHint);
+}
+
+void TFormSelect::SetNamePanelRed(bool red) {
+    if (red == namePanelRed_) return;
+    namePanelRed_ = red;
+    ::InvalidateRect(PnlPreviewName, nullptr, TRUE);
+}
+
+HBRUSH TFormSelect::NamePanelBrush(HDC dc) {
+    if (!namePanelRed_) {
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        return ::GetSysColorBrush(COLOR_BTNFACE);
+    }
+    if (!redBrush_) redBrush_ = BrushHandle(::CreateSolidBrush(RGB(255, 0, 0)));
+    ::SetBkColor(dc, RGB(255, 0, 0));
+    return redBrush_.get();
+}
+
+void TFormSelect::DrawPreviewImage(const DRAWITEMSTRUCT& draw) {
+    ::FillRect(draw.hDC, &draw.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
+    DrawPicture(draw.hDC, 0, 0, previewThumb_);
+}
+
+void TFormSelect::ImgPreviewDblClick() {
+    if (PreviewShown())
+        FormPreview().Show();
+    else
+        pnlPreviewDblClick();
+}
+
+void TFormSelect::pnlPreviewDblClick() {
+    env_.ShowMessage(hwnd_, BoxKind::Information, "No Preview Available.\n\rSelect a file first.", MB_OK);
+}
+
+void TFormSelect::SizeClick() {
+    env_.ShowMessage(hwnd_, BoxKind::Information,
+                     "Size : " + std::to_string(PreviewPicture.width) + " X " + std::to_string(PreviewPicture.height) +
+                         "\n\rBits per pixel : " + std::string(PixelFormatName(PreviewPicture.format)) + "\n\r",
+                     MB_OK);
+}
+
+void TFormSelect::PopMFileInfoPopup() {
+    if (MenuItem* item = PopMFileInfo.Find(IDM_INFO_FILEINFO)) item->caption = SizeHint;
+}
 
 // The pane keeps what it shows until the next refresh that the new mode allows.
 void TFormSelect::ChangePreviewOn(int menuId) {

@@ -1,5 +1,7 @@
 #include "platform/window.h"
 
+#include <commctrl.h>
+
 namespace mx {
 
 ATOM RegisterWindowClass(const char* name, WNDPROC proc, HICON icon, HBRUSH background) {
@@ -32,5 +34,29 @@ void SetWindowTextIfChanged(HWND hwnd, const std::string& text) {
 }
 
 void SetVisible(HWND hwnd, bool visible) { ::ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE); }
+
+std::string ListBoxText(HWND list, int index) {
+    LRESULT length = ::SendMessageA(list, LB_GETTEXTLEN, WPARAM(index), 0);
+    if (length <= 0) return {};
+    std::string text(size_t(length), '\0');
+    length = ::SendMessageA(list, LB_GETTEXT, WPARAM(index), LPARAM(text.data()));
+    text.resize(length > 0 ? size_t(length) : 0);
+    return text;
+}
+
+void SetToolHint(HWND tooltips, HWND owner, HWND control, const std::string& text) {
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    bool known = ::SendMessageA(tooltips, TTM_GETTOOLINFOA, 0, LPARAM(&tool));
+    if (text.empty()) {
+        if (known) ::SendMessageA(tooltips, TTM_DELTOOLA, 0, LPARAM(&tool));
+        return;
+    }
+    tool.lpszText = const_cast<char*>(text.c_str());
+    ::SendMessageA(tooltips, known ? TTM_UPDATETIPTEXTA : TTM_ADDTOOLA, 0, LPARAM(&tool));
+}
 
 }  // namespace mx

@@ -34,5 +34,8 @@ ATOM RegisterWindowClass(const char* name, WNDPROC proc, HICON icon, HBRUSH back
 std::string WindowText(HWND hwnd);
 void SetWindowTextIfChanged(HWND hwnd, const std::string& text);
 void SetVisible(HWND hwnd, bool visible);
+std::string ListBoxText(HWND list, int index);
+// Shows `text` as the tooltip of a control of `owner`; empty text takes the tooltip away.
+void SetToolHint(HWND tooltips, HWND owner, HWND control, const std::string& text);
 
 }  // namespace mx

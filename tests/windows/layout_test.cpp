@@ -34,7 +34,7 @@ const Expected kExpected[] = {
     {&TFormSelect::DriveComboBox1, "DriveComboBox1", "ComboBox", CBS_DROPDOWNLIST, 4, 52, 145, 0, nullptr, Shown},
     {&TFormSelect::FileListBox1, "FileListBox1", "ListBox", LBS_EXTENDEDSEL, 156, 52, 113, 213, "", Shown},
     {&TFormSelect::pnlPreview, "pnlPreview", "Static", SS_SUNKEN, 276, 52, 164, 120, "", Shown},
-    {&TFormSelect::PnlPreviewName, "PnlPreviewName", "Static", SS_CENTER, 278, 54, 160, 16, "No File Selected", Shown},
+    {&TFormSelect::PnlPreviewName, "PnlPreviewName", "Static", SS_CENTER, 278, 54, 160, 116, "No File Selected", Shown},
     {&TFormSelect::ImgPreview, "ImgPreview", "Static", 0, 278, 70, 160, 100, "", Hidden},
     {&TFormSelect::Label5, "Label5", "Static", SS_LEFT, 4, 76, 0, 0, "Directory:", Shown},
     {&TFormSelect::DirectoryListBox1, "DirectoryListBox1", "ListBox", 0, 4, 92, 145, 133, nullptr, Shown},
@@ -222,6 +222,7 @@ TEST_F(Layout, BottomStripShowsTheUpDownPointer) {
 TEST_F(Layout, PreviewPaneShowsItsPictureAndNameAboveThePanel) {
     StartProgram();
     ::ShowWindow(form->ImgPreview, SW_SHOWNA);
+    ::MoveWindow(form->PnlPreviewName, 278, 54, 160, 16, FALSE);  // as when a picture is shown
     for (HWND inner : {form->ImgPreview, form->PnlPreviewName}) {
         RECT r{};
         ::GetWindowRect(inner, &r);

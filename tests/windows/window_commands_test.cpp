@@ -247,17 +247,19 @@ TEST_F(ContextMenus, EachControlOpensItsMenuWhereClicked) {
         EXPECT_EQ(env.popups[0].menu, &form->PopMSelected);
         EXPECT_EQ(ShownCaptions(0), (std::vector<std::string>{"View", "Remove", "-", "Find file directory", "-",
                                                                "Select All", "Invert Selection"}));
-        // Only the separator before "Select All" is disabled; the other one draws alike either way.
+        // With no entry selected only "Find file directory" is enabled (and the first separator, which
+        // draws alike either way).
         const std::vector<MenuItem>& items = env.popups[0].items;
-        for (size_t i : {0, 1, 3, 5, 6}) EXPECT_TRUE(items[i].enabled) << items[i].caption;
-        EXPECT_FALSE(items[4].enabled);
+        for (size_t i : {0, 1, 4, 5, 6}) EXPECT_FALSE(items[i].enabled) << items[i].caption;
+        EXPECT_TRUE(items[3].enabled);
     }
 
     env.popups.clear();
     RightClick(form->ImgPreview, {400, 150});
     ASSERT_EQ(env.popups.size(), 1u);
     EXPECT_EQ(env.popups[0].menu, &form->PopMFileInfo);
-    EXPECT_EQ(ShownCaptions(0), (std::vector<std::string>{"Set as current &Screen", "-", "Info about file"}));
+    // The last item reads the size hint, empty while nothing is shown.
+    EXPECT_EQ(ShownCaptions(0), (std::vector<std::string>{"Set as current &Screen", "-", ""}));
 
     // A list's header belongs to its list.
     env.popups.clear();

@@ -1,0 +1,60 @@
+#pragma once
+// The full-screen preview: the main window's current picture over the whole screen, in the chosen
+// wallpaper style for wallpapers and stretched for boot screens, with a pop-up menu to change the
+// style, show the file information, install the picture and go back.
+#include <windows.h>
+
+#include "picture/render.h"
+#include "platform/menu.h"
+#include "platform/window.h"
+
+namespace mx {
+
+class TFormSelect;
+
+class TFormPreview {
+public:
+    explicit TFormPreview(TFormSelect& main) : main_(main) {}
+    ~TFormPreview();
+    TFormPreview(const TFormPreview&) = delete;
+    TFormPreview& operator=(const TFormPreview&) = delete;
+
+    bool Create(HWND owner);
+    HWND Handle() const { return hwnd_; }
+
+    // Shows the window and returns at once; the main window stays usable behind it.
+    void Show();
+    // Runs every time the window becomes active: maximise, menu items, rendering, check marks.
+    void FormActivate();
+    // Renders the main window's picture for its category and style into ImgPreview.
+    void RenderPreview();
+    void UpdateStyleChecks();
+    void StyleClick(UINT itemId);
+    void Returntomain1Click();
+    void Returntomainwithoutchange1Click();
+    void Fileinfo1Click();
+    void SetascurrentScreen1Click();
+    void SetascurrentWallpaper1Click();
+
+    HWND ImgPreview = nullptr;
+    PopupMenu PopMPreview;
+    // What ImgPreview holds: the picture, its area and its scaling flag.
+    const Rendering& Image() const { return rendering_; }
+
+private:
+    template <class T>
+    friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
+    LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnCommand(UINT id, int code);
+    void PlaceImage();
+    void DrawImage(const DRAWITEMSTRUCT& draw);
+
+    TFormSelect& main_;
+    HWND hwnd_ = nullptr;
+    HWND tooltip_ = nullptr;
+    Rendering rendering_;
+    Picture scaled_;  // the picture scaled to the image area, while the scaling flag is on
+};
+
+}  // namespace mx

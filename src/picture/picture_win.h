@@ -1,0 +1,13 @@
+#pragma once
+// Handing a picture's pixels to the screen: the picture is already in device-independent layout, so
+// one SetDIBitsToDevice draws it, whatever its depth.
+#include <windows.h>
+
+#include "picture/picture.h"
+
+namespace mx {
+
+// Draws the picture at its own size with its top-left corner at (x, y), clipped to the DC.
+void DrawPicture(HDC dc, int x, int y, const Picture& picture);
+
+}  // namespace mx

@@ -1,0 +1,31 @@
+// Installing the picture the preview pane shows as the current boot screen of the active category.
+#include "app/form_select.h"
+#include "system/boot_screens.h"
+
+namespace mx {
+
+// A picture that fails the checks is only warned about: answered No, it is copied unchanged. Whether
+// the copy worked is not reported.
+void TFormSelect::SetascurrentScreen1Click() {
+    std::string target = BootScreenPath(CurrentCategory);
+    const Picture& picture = PreviewPicture;
+    bool goOn = true;
+    if (!HasBootScreenSize(picture)) {
+        goOn = env_.ShowMessage(hwnd_, BoxKind::Warning,
+                                "This screen has an invallid size\n\rSize is : " + std::to_string(picture.width) +
+                                    " x " + std::to_string(picture.height) +
+                                    ",\n\rSize must be 320 x 400.\n\rDo you want to cancel copying?",
+                                MB_YESNO) == IDNO;
+    }
+    if (goOn && picture.format != PixelFormat::Bits8) {
+        goOn = env_.ShowMessage(hwnd_, BoxKind::Warning,
+                                "This screens has a incorrect bitmap color depth!\n\rColor depth : " +
+                                    std::string(PixelFormatName(picture.format)) +
+                                    " bits per pixel. This should be 8 bpp.\n\rDo you want to cancel copying?",
+                                MB_YESNO) == IDNO;
+    }
+    std::string shown = WindowText(PnlPreviewName);
+    if (goOn && shown != "No File Selected") InstallBootScreen(shown, target);
+}
+
+}  // namespace mx
