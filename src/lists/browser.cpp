@@ -1,6 +1,5 @@
 // The file browser pane: drive box, directory list, file list and filter box.
 #include <windowsx.h>
-#include <commctrl.h>
 
 #include "app/form_select.h"
 #include "app/layout.h"
