@@ -134,10 +134,10 @@ void TFormPreview::PlaceImage() {
     ::GetClientRect(hwnd_, &client);
     const ImageArea& area = rendering_.area;
     RECT place = area.wholeClient ? client : RECT{area.left, area.top, area.left + area.width, area.top + area.height};
-    ::MoveWindow(ImgPreview, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
     if (rendering_.scaled)
         ScaleNearest(rendering_.picture, place.right - place.left, place.bottom - place.top, scaled_);
-    ::InvalidateRect(hwnd_, nullptr, TRUE);
+    ::MoveWindow(ImgPreview, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
+    ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TFormPreview::DrawImage(const DRAWITEMSTRUCT& draw) {
