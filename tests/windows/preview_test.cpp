@@ -252,6 +252,12 @@ TEST_F(Preview, WallpapersAreConvertedFilesNamedInTheDesktopValues) {
     form->FormPreview().FormActivate();
     form->FormPreview().SetascurrentWallpaper1Click();
     EXPECT_EQ(sandbox->ReadFile(wallpaper), fromMain);
+
+    // A path the system cannot take is refused before anything is written.
+    form->ProgramDir = sandbox->programDir + std::string(250 - sandbox->programDir.size(), 'd') + "\\";
+    env.ExpectBox(BoxKind::Error, "The wallpaper cannot be set: the program's directory path is too long.");
+    Menu(IDM_INFO_SETWALLPAPER);
+    EXPECT_EQ(env.wallpapers.size(), std::size(cases) + 1);
 }
 
 }  // namespace
