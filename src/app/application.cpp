@@ -29,6 +29,8 @@ int Application::Run(int showCommand) {
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+    // An uninstaller that starts the uninstall run learns whether it went through.
+    if (FormSelect->UninstallMode) return FormSelect->Uninstalled ? 0 : 1;
     return 0;
 }
 

@@ -18,7 +18,8 @@ public:
 
     // Creates the main window, the preview window and the about box, in that order.
     bool CreateWindows();
-    // Shows the main window and runs the message loop until it has closed; returns the exit code.
+    // Shows the main window and runs the message loop until it has closed; returns the exit code: for
+    // an uninstall run 0 when the uninstall went through, 1 when it was declined or failed.
     int Run(int showCommand);
 
     std::string Title = kTitle;

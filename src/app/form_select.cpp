@@ -82,6 +82,7 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         FormResize();
         return 0;
     case WM_GETMINMAXINFO: FormGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+    case WM_DPICHANGED: FormDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp)); return 0;
     case WM_DRAWITEM:
         if (reinterpret_cast<const DRAWITEMSTRUCT*>(lp)->hwndItem != ImgPreview) break;
         DrawPreviewImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
@@ -191,7 +192,7 @@ LRESULT TFormSelect::OnNotify(const NMHDR& header) {
 }
 
 void TFormSelect::FormCreate() {
-    CreateFonts();
+    CreateFonts(WindowDpi(hwnd_));
     VersionText = "2.0.4b";
     ::SetWindowTextA(hwnd_, (std::string(kDesignCaption) + " " + VersionText).c_str());
     ListEventsEnabled = false;

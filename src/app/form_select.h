@@ -208,7 +208,9 @@ private:
     void ReportError(const std::string& text, HWND owner = nullptr);
 
     void CreateControls();
-    void CreateFonts();
+    void CreateFonts(int dpi);
+    void PlaceControls();
+    void FormDpiChanged(int dpi, const RECT& suggested);
     void CreateListColumns();
     LRESULT DrawCategoryButton(const NMCUSTOMDRAW& draw);
     void LayoutLowerPart();

@@ -137,10 +137,8 @@ int TextWidth(HWND hwnd, HFONT font, const char* text) {
 
 int TFormSelect::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
 
-void TFormSelect::CreateFonts() {
-    WindowDC dc(hwnd_);
-    dpi_ = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
-    if (dpi_ <= 0) dpi_ = 96;
+void TFormSelect::CreateFonts(int dpi) {
+    dpi_ = dpi > 0 ? dpi : 96;
     auto make = [&](int height, int weight) {
         return FontHandle(::CreateFontA(-Scale(height), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -162,25 +160,16 @@ void TFormSelect::CreateControls() {
             firstButton = false;
         }
         if (c.kind == Kind::DriveBox || c.kind == Kind::Label) style |= WS_GROUP;
-        int width = c.width;
-        int height = c.height;
-        HFONT font = c.kind == Kind::CategoryButton ? buttonFontRegular_.get() : font_.get();
-        if (width == 0 && c.caption[0]) width = TextWidth(hwnd_, font, c.caption) + 1;
-        // A drop-down's height includes its list: the style box shows four rows at a time.
-        if (c.kind == Kind::StyleBox) height = c.height + 4 * 13 + 2;
-        if (c.kind == Kind::DriveBox || c.kind == Kind::FilterBox) height = c.height + 8 * 13 + 2;
-        HWND control = ::CreateWindowExA(cs.exStyle, cs.windowClass, c.caption, style, Scale(c.left), Scale(c.top),
-                                         Scale(width), Scale(height), hwnd_, reinterpret_cast<HMENU>(INT_PTR(c.id)),
-                                         instance, nullptr);
+        HWND control = ::CreateWindowExA(cs.exStyle, cs.windowClass, c.caption, style, 0, 0, 0, 0, hwnd_,
+                                         reinterpret_cast<HMENU>(INT_PTR(c.id)), instance, nullptr);
         this->*c.field = control;
-        SetWindowFont(control, font, FALSE);
-        if (c.kind == Kind::FileList) ListBox_SetItemHeight(control, 0, Scale(13));
-        if (c.kind == Kind::DirectoryList) ListBox_SetItemHeight(control, 0, Scale(16));
         if (c.kind == Kind::CategoryButton) ::SetWindowSubclass(control, CategoryButtonProc, 0, 0);
         if (c.kind == Kind::StyleBox) ComboBox_SetMinVisible(control, 4);
         if (c.kind == Kind::ListView)
             ListView_SetExtendedListViewStyle(control, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     }
+
+    PlaceControls();
 
     // The picture and its name lie on the panel: above it, they get their own clicks.
     ::SetWindowPos(pnlPreview, ImgPreview, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -194,6 +183,45 @@ void TFormSelect::CreateControls() {
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                  instance, nullptr);
     LayoutLowerPart();
+}
+
+// Places and sizes the controls of the layout table and gives them their fonts, for the window's DPI.
+void TFormSelect::PlaceControls() {
+    for (const ControlSpec& c : kLayout) {
+        HWND control = this->*c.field;
+        int width = c.width;
+        int height = c.height;
+        HFONT font = c.kind == Kind::CategoryButton
+                         ? (IsButtonActive(control) ? buttonFontBold_.get() : buttonFontRegular_.get())
+                         : font_.get();
+        if (width == 0 && c.caption[0]) width = ::MulDiv(TextWidth(hwnd_, font, c.caption) + 1, 96, dpi_);
+        // A drop-down's height includes its list: the style box shows four rows at a time.
+        if (c.kind == Kind::StyleBox) height = c.height + 4 * 13 + 2;
+        if (c.kind == Kind::DriveBox || c.kind == Kind::FilterBox) height = c.height + 8 * 13 + 2;
+        // While the picture shows, its name takes only the strip above it.
+        if (control == PnlPreviewName && PreviewShown()) height = 16;
+        ::MoveWindow(control, Scale(c.left), Scale(c.top), Scale(width), Scale(height), FALSE);
+        SetWindowFont(control, font, FALSE);
+        if (c.kind == Kind::FileList) ListBox_SetItemHeight(control, 0, Scale(13));
+        if (c.kind == Kind::DirectoryList) ListBox_SetItemHeight(control, 0, Scale(16));
+    }
+}
+
+// Moved to a screen of another DPI: new fonts, every control placed again, the size the system suggests.
+void TFormSelect::FormDpiChanged(int dpi, const RECT& suggested) {
+    HWND buttons[] = {sbtnStart, sbtnWait, sbtnShut, sbtnWall};
+    bool bold[std::size(buttons)];
+    for (size_t i = 0; i < std::size(buttons); ++i) bold[i] = IsButtonActive(buttons[i]);
+    // The old fonts live until every control has its new one.
+    FontHandle oldFont = std::move(font_), oldRegular = std::move(buttonFontRegular_),
+               oldBold = std::move(buttonFontBold_);
+    CreateFonts(dpi);
+    for (size_t i = 0; i < std::size(buttons); ++i)
+        SetWindowFont(buttons[i], bold[i] ? buttonFontBold_.get() : buttonFontRegular_.get(), FALSE);
+    PlaceControls();
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TFormSelect::SetHint(HWND control, const std::string& text) { SetToolHint(Tooltips, hwnd_, control, text); }

@@ -44,6 +44,19 @@ std::string ListBoxText(HWND list, int index) {
     return text;
 }
 
+int WindowDpi(HWND hwnd) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    // Older systems than Windows 10 have no per-window DPI.
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow)
+        if (UINT dpi = getDpiForWindow(hwnd)) return int(dpi);
+    HDC dc = ::GetDC(hwnd);
+    int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(hwnd, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
 void SetToolHint(HWND tooltips, HWND owner, HWND control, const std::string& text) {
     TTTOOLINFOA tool{};
     tool.cbSize = sizeof tool;

@@ -35,6 +35,8 @@ std::string WindowText(HWND hwnd);
 void SetWindowTextIfChanged(HWND hwnd, const std::string& text);
 void SetVisible(HWND hwnd, bool visible);
 std::string ListBoxText(HWND list, int index);
+// The DPI a window is drawn at: its monitor's where the system says so per window, else the system's.
+int WindowDpi(HWND hwnd);
 // Shows `text` as the tooltip of a control of `owner`; empty text takes the tooltip away.
 void SetToolHint(HWND tooltips, HWND owner, HWND control, const std::string& text);
 

@@ -118,6 +118,19 @@ TEST_F(StartUp, ApplicationRunEndsWhenTheMainWindowCloses) {
     EXPECT_FALSE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+TEST_F(StartUp, AnUninstallRunExitsWithWhetherItWentThrough) {
+    for (int answer : {IDYES, IDNO}) {
+        Application app(env);
+        env.arguments = {"/u"};
+        env.ExpectBox(BoxKind::Warning, kUninstallQuestion, answer);
+        if (answer == IDYES) env.ExpectBox(BoxKind::Information, "MXSR was uninstalled succesfully.\n\r\n\rYou can "
+                                                                 "now safely remove the remaning \n\rMXSR files and "
+                                                                 "direcotries.");
+        ASSERT_TRUE(app.CreateWindows());
+        EXPECT_EQ(app.Run(SW_SHOWNORMAL), answer == IDYES ? 0 : 1);
+    }
+}
+
 TEST(Sandbox, KeepsTheRealCurrentUserHiveUntouched) {
     const char* probe = "Software\\MosaluxSandboxProbe";
     std::string scratch;
