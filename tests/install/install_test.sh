@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Installs, starts, reinstalls and uninstalls Mosalux Selector in a Wine prefix of its own, as a user
+# would from the installer, with answer.exe playing the user at the message boxes:
+#   install_test.sh BUILD_DIR (the Windows tree, holding both programs and answer.exe)
+set -euo pipefail
+build=$(cd "$1" && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
+export WINEPREFIX="$build/wine-install" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+passes=0 failures=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+reg_has() { wine reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^  /, ""); print }'; }
+
+# A prefix of its own with the null graphics driver; made once, emptied of our traces on every run.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  wineserver -w
+fi
+local_app=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
+start_menu=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
+dir="$local_app/Programs/Mosalux Selector"
+entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\MosaluxSelector'
+rm -rf "$dir" "$start_menu/Mosalux Selector.lnk"
+wine reg delete 'HKCU\Software\Kelbrant' /f >/dev/null 2>&1 || true
+wine reg delete "$entry" /f >/dev/null 2>&1 || true
+
+out="$build/install-test"
+bash "$root/cmake/pack-release.sh" "$build" "$out" 2.0.4b >/dev/null
+setup="$out/MosaluxSelector-2.0.4b-setup.exe"
+answer="$build/answer.exe"
+
+echo "== silent install"
+wine "$setup" /S; wineserver -w
+for f in MXSelect.exe MXRandom.exe Uninstall.exe; do check "$f installed" test -f "$dir/$f"; done
+check "Start-menu shortcut" test -f "$start_menu/Mosalux Selector.lnk"
+check "entry: name" test "$(reg_value "$entry" DisplayName)" = "Mosalux Selector"
+check "entry: version" test "$(reg_value "$entry" DisplayVersion)" = "2.0.4b"
+for v in DisplayIcon UninstallString QuietUninstallString EstimatedSize; do check "entry: $v" reg_has "$entry" "$v"; done
+
+echo "== the installed program saves beside itself"
+wine "$answer" save-and-close & wine "$dir/MXSelect.exe"; wait; wineserver -w
+check "MXDATA.MXD in the install folder" test -f "$dir/MXDATA.MXD"
+check "the randomizer registered from there" test "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Mosalux)" = "$(winepath -w "$dir")\\MXRandom.exe"
+printf '[START]\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\nC:\\kept.bmp, Tiled\r\n' > "$dir/MXDATA.MXD"
+cp "$dir/MXDATA.MXD" "$out/MXDATA.kept"
+
+echo "== installing over it keeps the lists"
+wine "$setup" /S; wineserver -w
+check "MXDATA.MXD kept" cmp -s "$dir/MXDATA.MXD" "$out/MXDATA.kept"
+
+echo "== uninstall, the question answered No: nothing goes"
+wine "$answer" Warning=no & wine "$dir/Uninstall.exe" /S; wait; wineserver -w
+for f in MXSelect.exe MXRandom.exe Uninstall.exe MXDATA.MXD; do check "$f still there" test -f "$dir/$f"; done
+check "entry still there" reg_has "$entry"
+check "settings still there" reg_has 'HKCU\Software\Kelbrant\Mosalux'
+
+echo "== uninstall, answered Yes: nothing of ours is left but Software\\Kelbrant"
+wine "$answer" Warning=yes Information=ok & wine "$dir/Uninstall.exe" /S; wait; wineserver -w
+check "install folder gone" test ! -e "$dir"
+check "shortcut gone" test ! -e "$start_menu/Mosalux Selector.lnk"
+check "entry gone" bash -c "! wine reg query '$entry' >/dev/null 2>&1"
+check "settings gone" bash -c "! wine reg query 'HKCU\\Software\\Kelbrant\\Mosalux' >/dev/null 2>&1"
+check "Software\\Kelbrant kept" reg_has 'HKCU\Software\Kelbrant'
+check "start-up value gone" bash -c "! wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v Mosalux >/dev/null 2>&1"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
