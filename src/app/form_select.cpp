@@ -10,7 +10,6 @@
 #include "lists/categories.h"
 #include "lists/list_view.h"
 #include "picture/form_preview.h"
-#include "platform/user_error.h"
 
 namespace mx {
 

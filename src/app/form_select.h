@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "lists/file_masks.h"
+#include "picture/picture.h"
 #include "platform/environment.h"
 #include "platform/handles.h"
 #include "platform/menu.h"
-#include "picture/picture.h"
 #include "platform/window.h"
 #include "state/selection_file.h"
 
