@@ -1,5 +1,6 @@
 #include "randomizer/deck.h"
 
+#include <algorithm>
 #include <charconv>
 #include <unordered_map>
 
@@ -92,6 +93,7 @@ Deck::Deck(std::vector<uint64_t> entries, DeckState state, RandomSource& random)
         if (place.emplace(entries_[i], distinct_.size()).second) distinct_.push_back(i);
     dealt_.assign(distinct_.size(), false);
     tried_.assign(distinct_.size(), false);
+    untried_ = distinct_.size();
     if (!state.round) {
         NewRound();
         return;
@@ -108,36 +110,40 @@ Deck::Deck(std::vector<uint64_t> entries, DeckState state, RandomSource& random)
 
 std::optional<size_t> Deck::Next() {
     for (;;) {
-        const size_t none = distinct_.size();
-        size_t best = none, lastEntry = none;
-        uint64_t bestOrder = 0;
-        bool untried = false;
-        for (size_t d = 0; d < distinct_.size(); ++d) {
-            if (tried_[d]) continue;
-            untried = true;
-            if (dealt_[d]) continue;
-            const uint64_t key = entries_[distinct_[d]];
-            if (last_ && key == *last_) {
-                lastEntry = d;
-                continue;
-            }
-            const uint64_t order = OrderInRound(round_, key);
-            if (best == none || order < bestOrder || (order == bestOrder && key < entries_[distinct_[best]])) {
-                best = d;
-                bestOrder = order;
-            }
-        }
-        // The entry shown last comes only when nothing else of the round is left to try.
-        if (best == none) best = lastEntry;
-        if (best != none) {
-            tried_[best] = dealt_[best] = true;
-            dealtOrder_.push_back(entries_[distinct_[best]]);
+        if (!queued_) QueueRound();
+        while (cursor_ < queue_.size()) {
+            const size_t d = queue_[cursor_++];
+            if (tried_[d] || dealt_[d]) continue;
+            tried_[d] = dealt_[d] = true;
+            --untried_;
+            dealtOrder_.push_back(entries_[distinct_[d]]);
             dealtCount_ = dealtOrder_.size();
-            return distinct_[best];
+            return distinct_[d];
         }
-        if (!untried) return std::nullopt;
+        if (untried_ == 0) return std::nullopt;
         NewRound();
     }
+}
+
+// The entries still to come in this round, in its order; the entry shown last comes only when
+// nothing else of the round is left to try.
+void Deck::QueueRound() {
+    std::vector<std::pair<uint64_t, size_t>> order;
+    std::optional<size_t> lastEntry;
+    for (size_t d = 0; d < distinct_.size(); ++d) {
+        if (tried_[d] || dealt_[d]) continue;
+        const uint64_t key = entries_[distinct_[d]];
+        if (last_ && key == *last_) lastEntry = d;
+        else order.emplace_back(OrderInRound(round_, key), d);
+    }
+    std::sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : entries_[distinct_[a.second]] < entries_[distinct_[b.second]];
+    });
+    queue_.clear();
+    for (const auto& entry : order) queue_.push_back(entry.second);
+    if (lastEntry) queue_.push_back(*lastEntry);
+    cursor_ = 0;
+    queued_ = true;
 }
 
 void Deck::Shown(size_t index) { last_ = entries_.at(index); }
@@ -146,6 +152,7 @@ DeckState Deck::State() const { return {round_, last_, dealtOrder_}; }
 
 void Deck::NewRound() {
     round_ = random_.Next();
+    queued_ = false;
     dealt_.assign(distinct_.size(), false);
     dealtOrder_.clear();
     dealtCount_ = 0;

@@ -64,12 +64,17 @@ public:
 
 private:
     void NewRound();
+    void QueueRound();
 
     std::vector<uint64_t> entries_;
     std::vector<size_t> distinct_;  // index of the first entry of each key
     std::vector<bool> dealt_;       // per distinct entry
     std::vector<bool> tried_;       // per distinct entry, in this run
+    size_t untried_ = 0;
     std::vector<uint64_t> dealtOrder_;
+    std::vector<size_t> queue_;  // distinct entries in the order they come
+    size_t cursor_ = 0;
+    bool queued_ = false;
     size_t dealtCount_ = 0;
     uint64_t round_ = 0;
     std::optional<uint64_t> last_;
