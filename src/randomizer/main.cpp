@@ -18,8 +18,8 @@ void WriteToConsole(HANDLE out, const std::string& line) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ::SetPriorityClass(::GetCurrentProcess(), PROCESS_MODE_BACKGROUND_BEGIN);
-    // A drive with no medium must not ask for one.
-    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // Neither a drive with no medium nor a fault may put up a box.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
 
     HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     if ((out == nullptr || out == INVALID_HANDLE_VALUE) && ::AttachConsole(ATTACH_PARENT_PROCESS))

@@ -226,7 +226,9 @@ TEST_F(Randomizer, AProgramDirectoryItCannotWriteToStillGetsTheScreens) {
 
 // The selector's start-up switch names the randomizer beside it; that command line, started as the
 // system starts it, does the job. The build puts MXRandom.exe beside MXSelect.exe.
-TEST_F(MainWindowTest, RandomizerStartsFromTheRunValue) {
+using RandomizerAtStartUp = MainWindowTest;
+
+TEST_F(RandomizerAtStartUp, StartsFromTheRunValueTheSelectorWrites) {
     auto windowsPath = [](std::string path) {
         if (path[0] == '/') path = "Z:" + path;
         for (char& c : path) c = c == '/' ? '\\' : c;
