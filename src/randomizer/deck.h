@@ -1,0 +1,84 @@
+#pragma once
+// The randomizer's deck: for each list, every entry comes once per round, in a fresh random order
+// each round, and the first of a round is never the entry shown last. Nothing but the round's key,
+// the entry shown last and the entries dealt so far in the round is kept between log-ons; the order
+// of the entries still to come follows from the round's key, so an entry added to the list joins
+// the current round at a random place and one removed from it leaves the round.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mx {
+
+// 64 random bits at a time.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual uint64_t Next() = 0;
+};
+
+// A repeatable sequence from a seed (splitmix64), for runs that must make the same choices again.
+class SeededRandom : public RandomSource {
+public:
+    explicit SeededRandom(uint64_t seed) : state_(seed) {}
+    uint64_t Next() override;
+
+private:
+    uint64_t state_;
+};
+
+// What is kept of one list's deck between runs.
+struct DeckState {
+    std::optional<uint64_t> round;  // the key of the current round's order; none before the first round
+    std::optional<uint64_t> last;   // the entry shown last
+    std::vector<uint64_t> dealt;    // the entries dealt in the current round, in order
+};
+
+// The state as one line of text, and back. Text that is not such a line gives a fresh state.
+std::string DeckText(const DeckState& state);
+DeckState ParseDeckText(std::string_view text);
+
+// What identifies an entry in the deck: its path, in any case, and its style.
+uint64_t EntryKey(std::string_view path, std::string_view style);
+
+class Deck {
+public:
+    // `entries` are the list's keys in list order; equal keys count as one entry.
+    Deck(std::vector<uint64_t> entries, DeckState state, RandomSource& random);
+
+    // The list index of the next entry to try, which is dealt in its round; nothing once every entry
+    // has been tried in this run. An entry that cannot be used is simply passed over: the next call
+    // gives the next one, starting a new round when this one runs out.
+    std::optional<size_t> Next();
+    // The entry last dealt was shown: a new round does not begin with it.
+    void Shown(size_t index);
+
+    // The place of the entry last dealt in its round, from 1, and the round's length.
+    size_t Place() const { return dealtCount_; }
+    size_t RoundSize() const { return distinct_.size(); }
+
+    // What to keep: the entries dealt that are still on the list.
+    DeckState State() const;
+
+private:
+    void NewRound();
+    void QueueRound();
+
+    std::vector<uint64_t> entries_;
+    std::vector<size_t> distinct_;  // index of the first entry of each key
+    std::vector<bool> dealt_;       // per distinct entry
+    std::vector<bool> tried_;       // per distinct entry, in this run
+    size_t untried_ = 0;
+    std::vector<uint64_t> dealtOrder_;
+    std::vector<size_t> queue_;  // distinct entries in the order they come
+    size_t cursor_ = 0;
+    bool queued_ = false;
+    size_t dealtCount_ = 0;
+    uint64_t round_ = 0;
+    std::optional<uint64_t> last_;
+    RandomSource& random_;
+};
+
+}  // namespace mx

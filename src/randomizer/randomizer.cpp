@@ -1,0 +1,373 @@
+#include <windows.h>
+#include <bcrypt.h>
+
+#include "randomizer/randomizer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "app/command_line.h"
+#include "lists/categories.h"
+#include "picture/load_picture.h"
+#include "picture/reader_util.h"
+#include "picture/render.h"
+#include "platform/environment.h"
+#include "platform/handles.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+#include "platform/user_error.h"
+#include "randomizer/deck.h"
+#include "randomizer/randomizer_text.h"
+#include "state/selection_file.h"
+#include "state/settings_store.h"
+#include "system/boot_screens.h"
+#include "system/wallpaper.h"
+
+namespace mx {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+inline constexpr const char* kRandomizerSection = "Randomizer";
+// A folder that does not answer (a network share not yet connected at log-on) may hold up the whole
+// run by this much at most, however many entries lie in it.
+inline constexpr auto kFolderWait = std::chrono::seconds(2);
+
+struct ListKind {
+    int category;
+    const char* name;       // as the log names it
+    const char* deckValue;  // the value of the randomizer's section that keeps its deck
+};
+constexpr ListKind kLists[] = {{CategoryStart, "Start-up screen", "Start"},
+                               {CategoryWait, "Waiting screen", "Wait"},
+                               {CategoryShut, "Shut-down screen", "Shut"},
+                               {CategoryWall, "Wallpaper", "Wallpaper"}};
+
+long long Milliseconds(Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); }
+
+class SystemRandom : public RandomSource {
+public:
+    uint64_t Next() override {
+        uint64_t value = 0;
+        if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&value), sizeof value,
+                                              BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+            throw std::runtime_error("the system's random number generator failed");
+        return value;
+    }
+};
+
+// The run's lines: time-stamped, echoed as they come, and added to the log file at the end.
+class RunLog {
+public:
+    explicit RunLog(const LogEcho& echo) : echo_(echo) {}
+
+    void Line(const std::string& text) {
+        SYSTEMTIME t{};
+        ::GetLocalTime(&t);
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", t.wYear, t.wMonth, t.wDay, t.wHour,
+                      t.wMinute, t.wSecond);
+        lines_.push_back(stamp + text);
+        if (echo_) echo_(lines_.back());
+    }
+
+    // A log that cannot be written (a read-only program directory) is simply not kept.
+    void Save(const std::string& path) const {
+        if (lines_.empty()) return;
+        std::vector<uint8_t> old;
+        if (ReadFileBytes(path, old) != kStatusOk) old.clear();
+        std::string text = AppendToLog(std::string_view(reinterpret_cast<const char*>(old.data()), old.size()),
+                                       lines_, kRandomizerLogLines);
+        FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+        DWORD written = 0;
+        if (file) ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr);
+    }
+
+private:
+    const LogEcho& echo_;
+    std::vector<std::string> lines_;
+};
+
+// Asks each folder root once, on a thread of its own, whether it is there; a root that has not
+// answered by the common deadline counts as unreachable, and its thread is left to finish alone.
+class FolderProbe {
+public:
+    enum class Answer { Present, Missing, Silent };
+
+    FolderProbe() : deadline_(Clock::now() + kFolderWait) {}
+
+    void Start(const std::string& root) {
+        if (root.empty() || probes_.count(root)) return;
+        auto probe = std::make_shared<Probe>();
+        probes_.emplace(root, probe);
+        try {
+            std::thread([probe, root] {
+                DWORD attributes = ::GetFileAttributesA(root.c_str());
+                std::lock_guard lock(probe->mutex);
+                probe->answered = true;
+                probe->present = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+                probe->done.notify_all();
+            }).detach();
+        } catch (const std::system_error&) {
+            // No thread to spare: let the entry's own reading find out.
+            probe->answered = probe->present = true;
+        }
+    }
+
+    Answer Ask(const std::string& root) {
+        if (root.empty()) return Answer::Present;
+        Start(root);
+        Probe& probe = *probes_.at(root);
+        std::unique_lock lock(probe.mutex);
+        probe.done.wait_until(lock, deadline_, [&] { return probe.answered; });
+        if (!probe.answered) return Answer::Silent;
+        return probe.present ? Answer::Present : Answer::Missing;
+    }
+
+private:
+    struct Probe {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool answered = false;
+        bool present = false;
+    };
+    Clock::time_point deadline_;
+    std::map<std::string, std::shared_ptr<Probe>> probes_;
+};
+
+class Randomizer {
+public:
+    Randomizer(Environment& env, const RandomizerOptions& options, RunLog& log)
+        : env_(env), options_(options), log_(log), programDir_(ProgramDirOf(env.ModuleFileName())) {}
+
+    const std::string& ProgramDir() const { return programDir_; }
+
+    void Run() {
+        for (const std::string& arg : options_.ignored) log_.Line("Ignored the argument \"" + arg + "\"");
+        if (options_.dryRun) log_.Line("Dry run: nothing is changed");
+
+        std::vector<uint8_t> bytes;
+        const std::string dataFile = programDir_ + std::string(kDataFileName);
+        if (ReadFileBytes(dataFile, bytes) != kStatusOk) {
+            log_.Line("No selection file " + dataFile + ": nothing to do");
+            return;
+        }
+        SelectionLists lists;
+        ParseSelectionFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), programDir_,
+                           lists);
+        bytes = {};
+        if (std::all_of(lists.begin(), lists.end(), [](const auto& list) { return list.empty(); })) {
+            log_.Line("The selection file lists no pictures: nothing to do");
+            return;
+        }
+        for (const auto& list : lists)
+            for (const SelectionEntry& entry : list) probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
+
+        SeededRandom seeded(options_.seed.value_or(0));
+        SystemRandom system;
+        RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
+        for (const ListKind& kind : kLists) {
+            const std::vector<SelectionEntry>& list = lists[SectionOfCategory(kind.category)];
+            if (list.empty()) continue;
+            std::vector<uint64_t> keys;
+            for (const SelectionEntry& entry : list)
+                keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), StyleOf(kind, entry)));
+            Deck deck(std::move(keys), ReadDeck(kind), random);
+            if (kind.category == CategoryWall) SetWallpaper(kind, list, deck);
+            else SetBootScreen(kind, list, deck);
+            if (!options_.dryRun) KeepDeck(kind, deck.State());
+        }
+    }
+
+private:
+    static std::string StyleOf(const ListKind& kind, const SelectionEntry& entry) {
+        return kind.category == CategoryWall ? entry.style : std::string();
+    }
+
+    DeckState ReadDeck(const ListKind& kind) {
+        RegistryKey key(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kRandomizerSection,
+                        RegistryKey::Mode::Read);
+        return ParseDeckText(key.ReadString(kind.deckValue).value_or(""));
+    }
+
+    void KeepDeck(const ListKind& kind, const DeckState& state) {
+        try {
+            if (!store_) store_ = std::make_unique<SettingsStore>(env_);
+            store_->WriteString(kRandomizerSection, kind.deckValue, DeckText(state));
+        } catch (const UserError& e) {
+            log_.Line(std::string(kind.name) + ": the deck could not be kept: " + e.what());
+        }
+    }
+
+    std::string Place(const Deck& deck) const {
+        return "place " + std::to_string(deck.Place()) + " of " + std::to_string(deck.RoundSize());
+    }
+
+    void PassOver(const ListKind& kind, const std::string& path, const Deck& deck, const std::string& why) {
+        log_.Line(std::string(kind.name) + ": passed over " + path + " (" + Place(deck) + "): " + why);
+    }
+
+    void NoneUsable(const ListKind& kind, const Deck& deck) {
+        log_.Line(std::string(kind.name) + ": no entry can be used (" + std::to_string(deck.RoundSize()) +
+                  " tried); left as it is");
+    }
+
+    // Whether the entry's folder can be read now; says why not in the log.
+    bool Reachable(const ListKind& kind, const std::string& path, const Deck& deck) {
+        std::string root = FolderRoot(path);
+        switch (probe_.Ask(root)) {
+        case FolderProbe::Answer::Present: return true;
+        case FolderProbe::Answer::Missing: PassOver(kind, path, deck, root + " is not there"); return false;
+        case FolderProbe::Answer::Silent: PassOver(kind, path, deck, root + " does not answer"); return false;
+        }
+        return false;
+    }
+
+    // Reads the entry as its category does; says why it cannot be used in the log.
+    bool Load(const ListKind& kind, const std::string& path, const Deck& deck, Picture& picture) {
+        unsigned status = kStatusFailed;
+        try {
+            status = LoadPictureFile(path, kind.category, picture);
+        } catch (const std::bad_alloc&) {
+            PassOver(kind, path, deck, "not enough memory to read it");
+            return false;
+        }
+        if (status == kStatusCannotOpen) PassOver(kind, path, deck, "cannot be opened");
+        else if (status != kStatusOk)
+            PassOver(kind, path, deck, kind.category == CategoryWall ? "too large" : "not a readable bitmap");
+        else if (picture.Empty()) PassOver(kind, path, deck, "not a picture the program can read");
+        return status == kStatusOk && !picture.Empty();
+    }
+
+    void SetBootScreen(const ListKind& kind, const std::vector<SelectionEntry>& list, Deck& deck) {
+        const std::string target = BootScreenPathOf(env_.WindowsDirectory(), kind.category);
+        if (target.empty()) {
+            log_.Line(std::string(kind.name) + ": the Windows directory is unknown; left as it is");
+            return;
+        }
+        while (std::optional<size_t> next = deck.Next()) {
+            const SelectionEntry& entry = list[*next];
+            const std::string path = JoinPath(entry.directory, entry.fileName);
+            if (!Reachable(kind, path, deck)) continue;
+            Picture picture;
+            const auto start = Clock::now();
+            if (!Load(kind, path, deck, picture)) continue;
+            const auto decoded = Clock::now();
+            if (!MeetsBootScreenConstraints(picture)) {
+                PassOver(kind, path, deck,
+                         std::to_string(picture.width) + " x " + std::to_string(picture.height) + " at " +
+                             std::string(PixelFormatName(picture.format)) +
+                             " bits per pixel, not 320 x 400 at 8");
+                continue;
+            }
+            const std::string head = std::string(kind.name) + ": " + path + " (" + Place(deck) + "): decoded " +
+                                     std::to_string(Milliseconds(decoded - start)) + " ms";
+            if (options_.dryRun) {
+                log_.Line(head + "; would be copied over " + target);
+                deck.Shown(*next);
+                return;
+            }
+            if (!InstallBootScreen(path, target)) {
+                log_.Line(head + "; could not be copied over " + target + ", which is left as it is");
+                return;
+            }
+            deck.Shown(*next);
+            log_.Line(head + ", set " + std::to_string(Milliseconds(Clock::now() - decoded)) + " ms");
+            return;
+        }
+        NoneUsable(kind, deck);
+    }
+
+    void SetWallpaper(const ListKind& kind, const std::vector<SelectionEntry>& list, Deck& deck) {
+        const SIZE system = env_.ScreenSize();
+        const Size screen{options_.screenWidth.value_or(system.cx), options_.screenHeight.value_or(system.cy)};
+        while (std::optional<size_t> next = deck.Next()) {
+            const SelectionEntry& entry = list[*next];
+            const std::string path = JoinPath(entry.directory, entry.fileName);
+            if (std::find(kStyleNames.begin(), kStyleNames.end(), entry.style) == kStyleNames.end()) {
+                PassOver(kind, path, deck, "no style \"" + entry.style + "\"");
+                continue;
+            }
+            if (!Reachable(kind, path, deck)) continue;
+            Picture decoded;
+            const auto start = Clock::now();
+            if (!Load(kind, path, deck, decoded)) continue;
+            const auto decodedAt = Clock::now();
+            std::string head = std::string(kind.name) + ": " + path + " as " + entry.style + " (" + Place(deck) +
+                               "): decoded " + std::to_string(Milliseconds(decodedAt - start)) + " ms";
+            if (options_.dryRun) {
+                log_.Line(head + "; would be set");
+                deck.Shown(*next);
+                return;
+            }
+            Rendering rendering;
+            try {
+                // Styles that keep the picture render it in place; the tiled ones make a screen-sized
+                // picture of their own, and the decoded one is let go before the file is written.
+                if (entry.style == "Tiled" || entry.style == "Mirror") {
+                    RenderStyle(decoded, entry.style, kind.category, screen, screen, rendering);
+                    decoded = Picture();
+                } else {
+                    rendering.picture = std::move(decoded);
+                    RenderStyle(rendering.picture, entry.style, kind.category, screen, screen, rendering);
+                }
+            } catch (const std::bad_alloc&) {
+                PassOver(kind, path, deck, "not enough memory to render it");
+                continue;
+            }
+            const auto rendered = Clock::now();
+            head += ", rendered " + std::to_string(Milliseconds(rendered - decodedAt)) + " ms";
+            try {
+                ApplyWallpaper(env_, rendering.picture, entry.style, programDir_);
+            } catch (const UserError& e) {
+                log_.Line(head + "; not set, the wallpaper is left as it is: " + e.what());
+                return;
+            }
+            deck.Shown(*next);
+            log_.Line(head + ", set " + std::to_string(Milliseconds(Clock::now() - rendered)) + " ms");
+            return;
+        }
+        NoneUsable(kind, deck);
+    }
+
+    Environment& env_;
+    const RandomizerOptions& options_;
+    RunLog& log_;
+    std::string programDir_;
+    FolderProbe probe_;
+    std::unique_ptr<SettingsStore> store_;
+};
+
+}  // namespace
+
+int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo) {
+    RunLog log(echo);
+    std::string programDir;
+    RandomizerOptions options;
+    try {
+        options = ParseRandomizerArguments(arguments);
+        Randomizer randomizer(env, options, log);
+        programDir = randomizer.ProgramDir();
+        randomizer.Run();
+    } catch (const std::exception& e) {
+        log.Line(std::string("Stopped: ") + e.what());
+    } catch (...) {
+        log.Line("Stopped by an unknown error");
+    }
+    try {
+        if (!programDir.empty()) log.Save(programDir + std::string(kRandomizerLogFile));
+    } catch (...) {
+    }
+    return options.ignored.empty() ? 0 : 2;
+}
+
+}  // namespace mx

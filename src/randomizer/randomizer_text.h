@@ -1,0 +1,32 @@
+#pragma once
+// The randomizer's text handling: its arguments, the folder root an entry depends on, and its log.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mx {
+
+struct RandomizerOptions {
+    bool dryRun = false;                 // --dry-run: decide and log, change nothing
+    std::optional<uint64_t> seed;        // --seed N: repeatable choices
+    std::optional<int> screenWidth;      // --screen WxH: render for this screen size (for measurements)
+    std::optional<int> screenHeight;
+    std::vector<std::string> ignored;    // arguments it does not know, or with a bad value
+};
+
+RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args);
+
+// The part of a path that answers for the whole folder tree: "C:\" for a drive, "\\server\share\"
+// for a network share; empty for anything else.
+std::string FolderRoot(std::string_view path);
+
+inline constexpr std::string_view kRandomizerLogFile = "MXRandom.log";
+inline constexpr size_t kRandomizerLogLines = 300;
+
+// The log's new text: `existing` with `lines` appended, each ended by CR LF, cut to its last
+// `keep` lines.
+std::string AppendToLog(std::string_view existing, const std::vector<std::string>& lines, size_t keep);
+
+}  // namespace mx

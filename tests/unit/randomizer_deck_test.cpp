@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "randomizer/deck.h"
+#include "randomizer/randomizer_text.h"
+
+namespace mx {
+namespace {
+
+struct Dealt {
+    uint64_t key;
+    size_t place;
+};
+
+// One log-on: the deck is rebuilt from the kept text, entries are dealt until a usable one is shown,
+// and the text is kept again. Returns the shown key, or 0 when nothing could be used.
+uint64_t LogOn(const std::vector<uint64_t>& list, const std::set<uint64_t>& unusable, uint64_t seed, std::string& kept,
+               std::vector<Dealt>& dealt) {
+    SeededRandom random(seed);
+    Deck deck(list, ParseDeckText(kept), random);
+    uint64_t shown = 0;
+    while (std::optional<size_t> next = deck.Next()) {
+        dealt.push_back({list[*next], deck.Place()});
+        if (unusable.count(list[*next])) continue;
+        deck.Shown(*next);
+        shown = list[*next];
+        break;
+    }
+    kept = DeckText(deck.State());
+    return shown;
+}
+
+// 1,000 log-ons per case, each with its own seed and the deck kept between them as text.
+TEST(Deck, EveryEntryOncePerRoundNoneTwiceInARowAcrossEditsAndUnusableEntries) {
+    struct Edit {
+        int run;
+        std::vector<uint64_t> list;
+    };
+    struct Case {
+        const char* name;
+        std::vector<uint64_t> list;
+        std::set<uint64_t> unusable;
+        std::vector<Edit> edits;
+    } cases[] = {
+        {"five entries", {11, 12, 13, 14, 15}, {}, {}},
+        {"entries added, removed and reordered",
+         {11, 12, 13, 14, 15},
+         {},
+         {{97, {11, 12, 13, 14, 15, 16}},
+          {201, {11, 12, 14, 15, 16}},
+          {333, {16, 15, 14, 12, 11, 17, 18}},
+          {334, {16, 15, 14, 12, 11, 17, 18, 13}},
+          {600, {18, 13}},
+          {700, {18, 13, 11, 12, 14}}}},
+        {"two entries", {21, 22}, {}, {}},
+        {"unusable entries passed over", {1, 2, 3, 4, 5, 6}, {2, 5}, {}},
+        {"the same entry twice counts once", {7, 8, 7, 9}, {9}, {}},
+        {"nothing usable", {1, 2, 3}, {1, 2, 3}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint64_t> list = c.list, previousList = c.list;
+        std::set<uint64_t> round, shownEver, usable;
+        std::set<std::vector<uint64_t>> orders;
+        std::vector<uint64_t> order;
+        std::string kept;
+        uint64_t previous = 0;
+        for (int run = 1; run <= 1000; ++run) {
+            SCOPED_TRACE("run " + std::to_string(run));
+            for (const Edit& e : c.edits) {
+                if (e.run != run) continue;
+                list = e.list;
+                // Entries removed from the list leave the round.
+                std::erase_if(round, [&](uint64_t key) { return std::count(list.begin(), list.end(), key) == 0; });
+            }
+            usable = std::set<uint64_t>(list.begin(), list.end());
+            for (uint64_t key : c.unusable) usable.erase(key);
+            std::vector<Dealt> dealt;
+            uint64_t shown = LogOn(list, c.unusable, uint64_t(run), kept, dealt);
+            std::set<uint64_t> tried;
+            for (const Dealt& d : dealt) {
+                ASSERT_TRUE(tried.insert(d.key).second) << "tried twice in one run: " << d.key;
+                if (d.place == 1) {
+                    // The round before held every entry still on the list.
+                    for (uint64_t key : previousList) {
+                        if (run > 1 && std::count(list.begin(), list.end(), key)) {
+                            ASSERT_TRUE(round.count(key)) << key;
+                        }
+                    }
+                    if (order.size() == list.size()) orders.insert(order);
+                    round.clear();
+                    order.clear();
+                }
+                ASSERT_TRUE(round.insert(d.key).second) << "twice in a round: " << d.key;
+                ASSERT_EQ(d.place, round.size());
+                order.push_back(d.key);
+                previousList = list;
+            }
+            if (usable.empty()) {
+                ASSERT_EQ(shown, 0u);
+                ASSERT_EQ(tried, std::set<uint64_t>(list.begin(), list.end()));
+                continue;
+            }
+            ASSERT_TRUE(usable.count(shown));
+            if (usable.size() > 1) {
+                ASSERT_NE(shown, previous);
+            }
+            shownEver.insert(shown);
+            previous = shown;
+        }
+        if (c.edits.empty()) {
+            EXPECT_EQ(shownEver, usable);
+        }
+        // Rounds of five entries come in many orders, not one.
+        if (c.list.size() == 5 && c.edits.empty()) {
+            EXPECT_GT(orders.size(), 50u);
+        }
+    }
+}
+
+TEST(Deck, KeptTextReadsBackAndAnythingElseStartsAfresh) {
+    DeckState state{0x0123456789ABCDEFu, 42u, {1u, 0xFFFFFFFFFFFFFFFFu}};
+    DeckState back = ParseDeckText(DeckText(state));
+    EXPECT_EQ(back.round, state.round);
+    EXPECT_EQ(back.last, state.last);
+    EXPECT_EQ(back.dealt, state.dealt);
+    EXPECT_FALSE(ParseDeckText(DeckText({5u, std::nullopt, {}})).last);
+    for (const char* garbage : {"", "-", "- -", "1", "zz 1", "1 2 3 x", "11111111111111111 1", "1 2 -"}) {
+        SCOPED_TRACE(garbage);
+        DeckState fresh = ParseDeckText(garbage);
+        EXPECT_FALSE(fresh.round);
+        EXPECT_TRUE(fresh.dealt.empty());
+    }
+    EXPECT_EQ(EntryKey("C:\\Pics\\a.bmp", ""), EntryKey("c:\\PICS\\A.BMP", ""));
+    EXPECT_NE(EntryKey("C:\\a.jpg", "Tiled"), EntryKey("C:\\a.jpg", "Mirror"));
+}
+
+TEST(RandomizerText, ArgumentsFolderRootsAndTheLogsLength) {
+    RandomizerOptions o = ParseRandomizerArguments({"--dry-run", "--seed", "18446744073709551615", "--screen", "3840x2160"});
+    EXPECT_TRUE(o.dryRun);
+    EXPECT_EQ(o.seed, 18446744073709551615u);
+    EXPECT_EQ(o.screenWidth, 3840);
+    EXPECT_EQ(o.screenHeight, 2160);
+    EXPECT_TRUE(o.ignored.empty());
+    o = ParseRandomizerArguments({"--seed", "-1", "--screen", "0x5", "/x", "--seed"});
+    EXPECT_FALSE(o.seed);
+    EXPECT_FALSE(o.screenWidth);
+    EXPECT_EQ(o.ignored, (std::vector<std::string>{"--seed -1", "--screen 0x5", "/x", "--seed"}));
+
+    for (auto [path, root] : std::vector<std::pair<const char*, const char*>>{
+             {"C:\\pics\\a.bmp", "C:\\"}, {"q:a.bmp", "q:\\"}, {"\\\\server\\share\\dir\\a.bmp", "\\\\server\\share\\"},
+             {"\\\\server\\share", "\\\\server\\share\\"}, {"\\\\server", ""}, {"\\\\\\x", ""}, {"a.bmp", ""}, {"", ""}})
+        EXPECT_EQ(FolderRoot(path), root) << path;
+
+    std::string log;
+    for (int i = 0; i < 400; ++i) log = AppendToLog(log, {"line " + std::to_string(i)}, 300);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 300);
+    EXPECT_EQ(log.substr(0, 10), "line 100\r\n");
+    EXPECT_EQ(AppendToLog("old without end", {"new"}, 300), "old without end\r\nnew\r\n");
+}
+
+}  // namespace
+}  // namespace mx

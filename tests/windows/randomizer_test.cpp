@@ -1,0 +1,273 @@
+// The randomizer run in-process in a sandbox: its program directory, Windows directory and registry
+// are the sandbox's, and the set-wallpaper call is recorded.
+#include <cstdio>
+#include <set>
+
+#include "picture/bmp_reader.h"
+#include "picture/bmp_writer.h"
+#include "randomizer/randomizer.h"
+#include "sandbox.h"
+#include "system/boot_screens.h"
+
+namespace mx::test {
+namespace {
+
+constexpr const char* kDesktop = "Control Panel\\desktop";
+constexpr const char* kSettings = "Software\\Kelbrant\\Mosalux";
+
+std::string Bitmap(int width, int height, int bits, uint8_t shade) {
+    Picture p;
+    p.width = width;
+    p.height = height;
+    p.bitsPerPixel = bits;
+    p.format = bits == 8 ? PixelFormat::Bits8 : PixelFormat::Bits24;
+    if (bits == 8) p.palette.assign(256, 0x102030u * shade);
+    p.pixels.assign(p.Stride() * size_t(height), shade);
+    std::vector<uint8_t> bytes = EncodeBmp(p);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Entries of the lists: a name in the program directory and its bytes, or nothing for a file that
+// is not there; a path with a backslash is taken as it is.
+struct Entry {
+    std::string name;
+    std::optional<std::string> bytes;
+    bool usable;
+};
+using Lists = std::vector<std::vector<Entry>>;  // start-up, waiting, shut-down, wallpaper
+
+const std::string kBoot1 = Bitmap(320, 400, 8, 1), kBoot2 = Bitmap(320, 400, 8, 2);
+const Entry kValid1{"one.bmp", kBoot1, true}, kValid2{"two.bmp", kBoot2, true};
+const Entry kUnusable[] = {
+    {"wide.bmp", Bitmap(321, 400, 8, 3), false},   {"deep.bmp", Bitmap(320, 400, 24, 4), false},
+    {"cut.bmp", kBoot1.substr(0, 2000), false},    {"huge.bmp", "BM" + std::string(60, '\x7f'), false},
+    {"text.bmp", "not a picture", false},          {"gone.bmp", std::nullopt, false},
+    {"Q:\\pics\\far.bmp", std::nullopt, false},    {"bad.jpg", "\xFF\xD8\xFF\xDB\x00\x43junk", false},
+};
+// The first two are pictures all the same, which only a wallpaper can be.
+const std::vector<Entry> kUndecodable(std::begin(kUnusable) + 2, std::end(kUnusable));
+
+class Randomizer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sandbox = std::make_unique<Sandbox>();
+        env.moduleFileName = sandbox->programDir + "MXRandom.exe";
+        env.windowsDirectory = sandbox->windowsDir;
+        Sandbox::SetValue(kDesktop, "TileWallpaper", "0");
+        Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");
+    }
+    std::string Path(const Entry& e) const {
+        return e.name.find('\\') != std::string::npos ? e.name : sandbox->programDir + e.name;
+    }
+    // Writes the entries' files and MXDATA.MXD with the four lists.
+    void WriteLists(const Lists& lists, const std::string& style = "Tiled") {
+        std::string text;
+        const char* headers[] = {"[START]", "[WAIT]", "[SHUT]", "[WALLPAPER]"};
+        for (size_t s = 0; s < 4; ++s) {
+            text += std::string(headers[s]) + "\r\n";
+            for (const Entry& e : s < lists.size() ? lists[s] : std::vector<Entry>{}) {
+                if (e.bytes) sandbox->WriteFile(Path(e), *e.bytes);
+                text += Path(e) + (s == 3 ? ", " + style : "") + "\r\n";
+            }
+        }
+        sandbox->WriteFile(sandbox->programDir + "MXDATA.MXD", text);
+    }
+    std::vector<std::string> Run(std::vector<std::string> args) {
+        std::vector<std::string> lines;
+        RunRandomizer(env, args, [&](const std::string& line) { lines.push_back(line); });
+        return lines;
+    }
+    std::string Screen(int category) const { return sandbox->ReadFile(BootScreenPathOf(sandbox->windowsDir, category)); }
+    // Everything the randomizer may change on the machine (files by their hashes).
+    std::vector<std::string> Machine() const {
+        std::vector<std::string> state{std::to_string(env.wallpapers.size())};
+        for (const std::string& file : {BootScreenPathOf(sandbox->windowsDir, 10), BootScreenPathOf(sandbox->windowsDir, 20),
+                                        BootScreenPathOf(sandbox->windowsDir, 30), sandbox->programDir + "@MX!BACK.BMP"})
+            state.push_back(std::to_string(std::hash<std::string>()(sandbox->ReadFile(file))));
+        for (const char* name : {"Wallpaper", "TileWallpaper", "WallpaperStyle"})
+            state.push_back(Sandbox::Value(kDesktop, name).value_or("<none>"));
+        return state;
+    }
+    void PutOriginalScreens() {
+        for (int category : {10, 20, 30}) sandbox->WriteFile(BootScreenPathOf(sandbox->windowsDir, category), "original");
+    }
+
+    std::unique_ptr<Sandbox> sandbox;
+    TestEnvironment env;
+};
+
+TEST_F(Randomizer, ScreensTakeOnlyUsableEntriesAndStayWhenNoneIs) {
+    std::vector<Entry> unusable(std::begin(kUnusable), std::end(kUnusable));
+    std::vector<Entry> mixed = unusable;
+    mixed.insert(mixed.begin() + 3, kValid1);
+    mixed.push_back(kValid2);
+    WriteLists({mixed, {kValid2}, unusable, {}});
+    PutOriginalScreens();
+    std::set<std::string> installed;
+    std::string log;
+    for (int run = 1; run <= 12; ++run) {
+        for (const std::string& line : Run({"--seed", std::to_string(run)})) log += line + "\n";
+        EXPECT_TRUE(Screen(10) == kBoot1 || Screen(10) == kBoot2);
+        installed.insert(Screen(10));
+        EXPECT_EQ(Screen(20), kBoot2);
+        EXPECT_EQ(Screen(30), "original");
+    }
+    EXPECT_EQ(installed.size(), 2u);
+    for (const char* why : {"321 x 400 at 8 bits per pixel", "320 x 400 at 24", "cut.bmp (place", "huge.bmp (place",
+                            "text.bmp (place", "gone.bmp (place", "Q:\\ is not there",
+                            "Shut-down screen: no entry can be used (8 tried); left as it is", "bad.jpg (place"})
+        EXPECT_NE(log.find(why), std::string::npos) << why;
+    EXPECT_NE(sandbox->ReadFile(sandbox->programDir + "MXRandom.log").find("Start-up screen: "), std::string::npos);
+}
+
+TEST_F(Randomizer, WholeRunsDealEveryEntryOncePerRoundAcrossAnEdit) {
+    std::vector<Entry> list;
+    for (uint8_t i = 1; i <= 5; ++i) list.push_back({"w" + std::to_string(i) + ".bmp", Bitmap(320, 400, 8, i), true});
+    WriteLists({{}, list, {}, {}});
+    std::set<std::string> round;
+    std::string previous;
+    for (int run = 1; run <= 40; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        if (run == 18) {  // one entry removed mid-round, two added
+            round.erase(*list[1].bytes);
+            list.erase(list.begin() + 1);
+            list.push_back({"w6.bmp", Bitmap(320, 400, 8, 6), true});
+            list.push_back({"w7.bmp", Bitmap(320, 400, 8, 7), true});
+            WriteLists({{}, list, {}, {}});
+        }
+        std::vector<std::string> lines = Run({"--seed", std::to_string(run)});
+        ASSERT_EQ(lines.size(), 1u);
+        unsigned place = 0, size = 0;
+        ASSERT_EQ(std::sscanf(lines[0].c_str() + lines[0].find("(place "), "(place %u of %u)", &place, &size), 2);
+        EXPECT_EQ(size, list.size());
+        std::string shown = Screen(20);
+        EXPECT_NE(shown, previous);
+        if (place == 1) {
+            EXPECT_TRUE(run == 1 || round.size() == list.size() || run == 18);
+            round.clear();
+        }
+        EXPECT_TRUE(round.insert(shown).second);
+        previous = shown;
+    }
+}
+
+TEST_F(Randomizer, WallpaperIsAppliedInItsEntrysStyle) {
+    struct Case {
+        const char* style;
+        const char* tile;
+        const char* wallpaperStyle;
+        int width, height;  // of the converted file
+    } cases[] = {{"Tiled", "1", "0", 1024, 768},
+                 {"Mirror", "0", "0", 1024, 768},
+                 {"Centred", "0", "0", 40, 30},
+                 {"Stretched", "0", "2", 40, 30}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        WriteLists({{}, {}, {}, {{"wall.bmp", Bitmap(40, 30, 24, 9), true}, kUnusable[4], kUnusable[6]}}, c.style);
+        for (int run = 1; run <= 3; ++run) Run({"--seed", std::to_string(run)});
+        ASSERT_EQ(env.wallpapers.size(), 3u);
+        std::string converted = sandbox->programDir + "@MX!BACK.BMP";
+        EXPECT_EQ(env.wallpapers.back(), converted);
+        EXPECT_EQ(Sandbox::Value(kDesktop, "Wallpaper"), converted);
+        EXPECT_EQ(Sandbox::Value(kDesktop, "TileWallpaper"), c.tile);
+        EXPECT_EQ(Sandbox::Value(kDesktop, "WallpaperStyle"), c.wallpaperStyle);
+        Picture written;
+        ASSERT_EQ(ReadBmpFile(converted, written), kStatusOk);
+        EXPECT_EQ(written.width, c.width);
+        EXPECT_EQ(written.height, c.height);
+        EXPECT_EQ(written.bitsPerPixel, 32);
+        env.wallpapers.clear();
+    }
+}
+
+TEST_F(Randomizer, RunsThatChangeNothing) {
+    std::vector<Entry> unusable(std::begin(kUnusable), std::end(kUnusable));
+    struct Case {
+        const char* name;
+        std::optional<std::string> file;  // MXDATA.MXD, when not made from lists
+        Lists lists;
+        std::vector<std::string> args;
+        bool deckKept;
+    } cases[] = {
+        {"no selection file", std::nullopt, {}, {}, false},
+        {"empty selection file", "", {}, {}, false},
+        {"headers only", "[START]\r\n[WAIT]\r\n[SHUT]\r\n[WALLPAPER]\r\n", {}, {}, false},
+        {"garbage", std::string("\x01[START\r\n\xff\xfe\0\r\n]]\x1a[WAIT]\r\nx", 24), {}, {}, false},
+        {"no usable entry", std::nullopt, {unusable, unusable, unusable, kUndecodable}, {}, true},
+        {"dry run", std::nullopt, {{kValid1}, {kValid2}, {kValid1}, {{"wall.bmp", Bitmap(40, 30, 24, 9), true}}},
+         {"--dry-run"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sandbox.reset();
+        SetUp();
+        WriteLists(c.lists);
+        if (c.file) sandbox->WriteFile(sandbox->programDir + "MXDATA.MXD", *c.file);
+        else if (c.lists.empty()) ::DeleteFileA((sandbox->programDir + "MXDATA.MXD").c_str());
+        PutOriginalScreens();
+        std::vector<std::string> before = Machine();
+        EXPECT_FALSE(Run(c.args).empty());
+        EXPECT_EQ(Machine(), before);
+        EXPECT_EQ(Sandbox::KeyExists(kSettings), c.deckKept);
+    }
+}
+
+TEST_F(Randomizer, AProgramDirectoryItCannotWriteToStillGetsTheScreens) {
+    WriteLists({{kValid1}, {}, {}, {{"wall.bmp", Bitmap(40, 30, 24, 9), true}}});
+    for (const char* name : {"MXRandom.log", "@MX!BACK.BMP"})
+        ::CreateDirectoryA((sandbox->programDir + name).c_str(), nullptr);
+    std::vector<std::string> lines = Run({});
+    EXPECT_EQ(Screen(10), kBoot1);
+    EXPECT_TRUE(env.wallpapers.empty());
+    EXPECT_EQ(Sandbox::Value(kDesktop, "TileWallpaper"), "0");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find("not set, the wallpaper is left as it is: Cannot create file"), std::string::npos);
+}
+
+// The selector's start-up switch names the randomizer beside it; that command line, started as the
+// system starts it, does the job. The build puts MXRandom.exe beside MXSelect.exe.
+using RandomizerAtStartUp = MainWindowTest;
+
+TEST_F(RandomizerAtStartUp, StartsFromTheRunValueTheSelectorWrites) {
+    auto windowsPath = [](std::string path) {
+        if (path[0] == '/') path = "Z:" + path;
+        for (char& c : path) c = c == '/' ? '\\' : c;
+        return path;
+    };
+    const std::string built = windowsPath(MX_RANDOMIZER_EXE), selector = windowsPath(MX_SELECTOR_EXE);
+    ASSERT_EQ(built.substr(0, built.rfind('\\')), selector.substr(0, selector.rfind('\\')));
+    StartProgram();
+    Click(form->chkbStartUpRun);
+    Click(form->chkbStartUpRun);
+    auto command = Sandbox::Value("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Mosalux");
+    ASSERT_EQ(command, sandbox->programDir + "MXRandom.exe");
+    ASSERT_TRUE(::CopyFileA(built.c_str(), command->c_str(), FALSE));
+    // Started by itself, the randomizer uses the machine's own Windows directory and registry: the
+    // start-up screen there is put back afterwards, and the deck it keeps is removed.
+    char windows[MAX_PATH];
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string target = BootScreenPathOf(windows, 10);
+    const std::string saved = sandbox->ReadFile(target);
+    sandbox->WriteFile(DataFile(), "[START]\r\n" + sandbox->programDir + "one.bmp\r\n");
+    sandbox->WriteFile(sandbox->programDir + "one.bmp", kBoot1);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, command->data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    EXPECT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    EXPECT_EQ(sandbox->ReadFile(target), kBoot1);
+    EXPECT_NE(sandbox->ReadFile(sandbox->programDir + "MXRandom.log").find("Start-up screen: "), std::string::npos);
+    if (saved == "<missing>") ::DeleteFileA(target.c_str());
+    else sandbox->WriteFile(target, saved);
+    form.reset();
+    ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    EXPECT_EQ(::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Kelbrant\\Mosalux\\Randomizer"), ERROR_SUCCESS);
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kelbrant\\Mosalux");  // only when nothing else is kept there
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Kelbrant");
+}
+
+}  // namespace
+}  // namespace mx::test
