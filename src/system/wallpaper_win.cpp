@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include "picture/bmp_writer.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
@@ -11,8 +13,14 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
     std::string path = programDir + std::string(kWallpaperFile);
     if (path.size() > kMaxWallpaperPath)
         throw UserError("The wallpaper cannot be set: the program's directory path is too long.");
-    if (!WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), path))
+    // Written beside it first and moved over it whole: a write that breaks off never leaves the
+    // desktop's current wallpaper file half made.
+    std::string partial = programDir + "~" + std::string(kWallpaperFile);
+    if (!WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), partial) ||
+        !::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileA(partial.c_str());
         throw UserError("Cannot create file \"" + path + "\"");
+    }
 
     // Only a desktop key that exists is written to; "WallpaperStyle" is never created.
     RegistryKey desktop(env, HKEY_CURRENT_USER, kDesktopKey, RegistryKey::Mode::ReadWrite);
