@@ -33,6 +33,7 @@ ShowUninstDetails show
 VIProductVersion "2.0.4.0"
 VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "CompanyName" "Kelbrant"
+VIAddVersionKey "LegalCopyright" "Kelbrant"
 VIAddVersionKey "FileDescription" "${PRODUCT} setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"

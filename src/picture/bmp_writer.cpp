@@ -1,8 +1,9 @@
 #include "picture/bmp_writer.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <memory>
 
 #include "picture/scale.h"
 
@@ -72,6 +73,18 @@ void PackRow(uint8_t* row, int width, int bits) {
     }
 }
 
+// C files rather than streams: the streams would bring the whole of the library's locale machinery
+// into the programs, most of their size.
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+bool WriteAll(std::FILE* file, const void* data, size_t size) { return std::fwrite(data, 1, size, file) == size; }
+
+// Closes the file and reports whether everything written reached it.
+bool Finish(File file) { return std::fclose(file.release()) == 0; }
+
 }  // namespace
 
 std::vector<uint8_t> EncodeBmp(const Picture& picture) {
@@ -117,11 +130,10 @@ std::vector<uint8_t> EncodeBmp(const Picture& picture) {
 bool WriteBmp(const Picture& picture, const std::string& path) {
     std::vector<uint8_t> bytes = EncodeBmp(picture);
     if (bytes.empty()) return false;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    File file(std::fopen(path.c_str(), "wb"));
     if (!file) return false;
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    file.close();
-    return !file.fail();
+    bool written = WriteAll(file.get(), bytes.data(), bytes.size());
+    return Finish(std::move(file)) && written;
 }
 
 bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path) {
@@ -136,9 +148,9 @@ bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string
     std::vector<uint8_t> headers = Headers(width, height, bitsPerPixel, imageSize,
                                            bitsPerPixel == 16 ? kMasks565 : nullptr, 0);
 
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    File file(std::fopen(path.c_str(), "wb"));
     if (!file) return false;
-    file.write(reinterpret_cast<const char*>(headers.data()), std::streamsize(headers.size()));
+    bool written = WriteAll(file.get(), headers.data(), headers.size());
     if (height > 0) {
         // Rows go out bottom-up, converted in blocks of about 256 KiB. Each row is converted at 32 bits
         // per pixel, then packed to the file's depth within the same space.
@@ -146,7 +158,7 @@ bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string
         const int block = int(std::clamp<size_t>((size_t(256) << 10) / wide, 1, size_t(height)));
         std::vector<uint8_t> buffer(stride * size_t(block) + wide);
         PixelReader reader(picture);
-        for (int done = 0; done < height && file;) {
+        for (int done = 0; done < height && written;) {
             int rows = std::min(block, height - done);
             for (int k = 0; k < rows; ++k) {
                 uint8_t* row = buffer.data() + size_t(k) * stride;
@@ -154,12 +166,11 @@ bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string
                 PackRow(row, width, bitsPerPixel);
                 std::fill(row + (size_t(width) * size_t(bitsPerPixel) / 8), row + stride, uint8_t(0));
             }
-            file.write(reinterpret_cast<const char*>(buffer.data()), std::streamsize(stride * size_t(rows)));
+            written = WriteAll(file.get(), buffer.data(), stride * size_t(rows));
             done += rows;
         }
     }
-    file.close();
-    return !file.fail();
+    return Finish(std::move(file)) && written;
 }
 
 }  // namespace mx
