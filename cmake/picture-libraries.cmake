@@ -21,7 +21,7 @@ foreach(lib JPEG:libjpeg-turbo:libjpeg62-turbo-dev GIF:giflib:libgif-dev)
   list(GET parts 0 var)
   list(GET parts 1 source)
   list(GET parts 2 binary)
-  if(NOT MX_${var}_SOURCE)
+  if(NOT MX_${var}_SOURCE OR NOT EXISTS "${MX_${var}_SOURCE}")
     execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/debian-source.sh ${source} ${binary} ${MX_SOURCES_DIR}
                     OUTPUT_VARIABLE folder OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
     if(failed)
@@ -43,12 +43,13 @@ ExternalProject_Add(libjpeg_turbo
   SOURCE_DIR ${MX_JPEG_SOURCE}
   BINARY_DIR ${MX_JPEG_PREFIX}/build
   INSTALL_DIR ${MX_JPEG_PREFIX}
-  CMAKE_ARGS ${MX_JPEG_TOOLCHAIN} -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
+  CMAKE_ARGS -Wno-dev ${MX_JPEG_TOOLCHAIN} -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
              -DCMAKE_INSTALL_LIBDIR=<INSTALL_DIR>/lib -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DREQUIRE_SIMD=ON
   BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --parallel 2
   BUILD_BYPRODUCTS ${MX_JPEG_LIBRARY}
   UPDATE_COMMAND ""
-  USES_TERMINAL_BUILD ON)
+  # Its output goes to log files in the prefix, shown when a step fails.
+  LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON LOG_OUTPUT_ON_FAILURE ON)
 file(MAKE_DIRECTORY ${MX_JPEG_PREFIX}/include)
 add_library(mx_jpeg_static STATIC IMPORTED GLOBAL)
 set_target_properties(mx_jpeg_static PROPERTIES IMPORTED_LOCATION ${MX_JPEG_LIBRARY}
