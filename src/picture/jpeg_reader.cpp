@@ -96,10 +96,13 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, Picture& target) {
         while (done < pic.height && mx_jpeg_read_rows(jpeg.get(), rows, 1) == 1)
             CmykToBgr(line.data(), pic.Row(done++), pic.width, header.colours == MX_JPEG_INVERTED_CMYK);
     }
-    if (done < pic.height) std::memset(pic.Row(done), 0x80, pic.Stride() * size_t(pic.height - done));
-    // The padding at the end of each row, which the decoder does not write.
-    if (const size_t used = size_t(pic.width) * 3; used < pic.Stride())
-        for (int y = 0; y < done; ++y) std::memset(pic.Row(y) + used, 0, pic.Stride() - used);
+    // Rows never decoded are grey; the padding at the end of each row, which the decoder does not
+    // write, is zero whatever the reused storage held.
+    const size_t used = size_t(pic.width) * 3;
+    for (int y = 0; y < pic.height; ++y) {
+        if (y >= done) std::memset(pic.Row(y), 0x80, used);
+        std::memset(pic.Row(y) + used, 0, pic.Stride() - used);
+    }
     target = std::move(pic);
     return ReadResult::Ok;
 }
