@@ -23,8 +23,10 @@ if "Memcpy" in median:
         if name in median:
             t = median[name]
             print(f"| {label} | {t / 1e3:.2f} | {t / copy:.2f} | {t / fresh_copy:.2f} |")
+    print()
+if "DecodeJpegMemory" in median:
     djpeg, start = median.get("Djpeg/0"), median.get("Djpeg/1")
-    print("\n| decoding the 4000 x 3000 JPEG | time (ms) | ours (memory) / it |")
+    print("| decoding the 4000 x 3000 JPEG | time (ms) | ours (memory) / it |")
     print("|---|---:|---:|")
     ours = median.get("DecodeJpegMemory")
     for name, label in (("DecodeJpegMemory", "ours, `DecodePicture` from memory"),
@@ -35,6 +37,7 @@ if "Memcpy" in median:
         print(f"| `djpeg -outfile /dev/null`, whole process | {djpeg / 1e3:.1f} | {ours / djpeg:.2f} |")
         print(f"| `djpeg` of a 1 x 1 JPEG (start-up) | {start / 1e3:.2f} | |")
         print(f"| `djpeg`, less the start-up | {(djpeg - start) / 1e3:.1f} | {ours / (djpeg - start):.2f} |")
+if "Memcpy" in median or "DecodeJpegMemory" in median:
     sys.exit(0)
 
 print("| rendering | screen | source | time (µs) | memset (µs) | ratio |")

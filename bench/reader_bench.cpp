@@ -106,18 +106,24 @@ std::string ConvertCommand() {
 
 // Writes the synthetic photograph as a bitmap and has ImageMagick compress it at quality 90, and a
 // 1 x 1 JPEG for timing djpeg's start-up alone.
+// MX_BENCH_JPEG names a file to use instead: made there when missing, and kept, so that the
+// Windows build's decode_file can time the same file under Wine.
 const std::string& JpegFile(bool tiny) {
     static const std::pair<std::string, std::string> paths = [] {
         const std::filesystem::path dir = ScratchDir();
         const std::string bmp = (dir / "mx_reader_bench_photo.bmp").string();
-        const std::string jpeg = (dir / "mx_reader_bench_photo.jpg").string();
+        const char* given = std::getenv("MX_BENCH_JPEG");
+        const std::string jpeg = given ? given : (dir / "mx_reader_bench_photo.jpg").string();
         const std::string small = (dir / "mx_reader_bench_1x1.jpg").string();
-        if (!mx::WriteBmp(SyntheticPhoto(), bmp)) return std::pair<std::string, std::string>();
         const std::string convert = ConvertCommand();
-        const bool made = std::system((convert + " '" + bmp + "' -quality 90 '" + jpeg + "'").c_str()) == 0 &&
-                          std::system((convert + " -size 1x1 xc:gray -quality 90 '" + small + "'").c_str()) == 0;
-        std::filesystem::remove(bmp);
-        Scratch().paths.push_back(jpeg);
+        bool made = given && std::filesystem::exists(jpeg);
+        if (!made) {
+            if (!mx::WriteBmp(SyntheticPhoto(), bmp)) return std::pair<std::string, std::string>();
+            made = std::system((convert + " '" + bmp + "' -quality 90 '" + jpeg + "'").c_str()) == 0;
+            std::filesystem::remove(bmp);
+        }
+        made = made && std::system((convert + " -size 1x1 xc:gray -quality 90 '" + small + "'").c_str()) == 0;
+        if (!given) Scratch().paths.push_back(jpeg);
         Scratch().paths.push_back(small);
         if (!made) return std::pair<std::string, std::string>();
         return std::pair{jpeg, small};

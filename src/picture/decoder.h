@@ -1,7 +1,8 @@
 #pragma once
 // The wallpaper decoder: any picture file the wallpaper category offers, recognised by its content
-// and never by its name. Windows bitmaps and PCX go to our own readers; JPEG, PNG, GIF and Targa to
-// stb_image. A file none of them decodes gives no picture, which is not a failure.
+// and never by its name. Windows bitmaps and PCX go to our own readers, JPEG to libjpeg-turbo, GIF
+// to giflib, PNG and Targa to stb_image. A file none of them decodes gives no picture, which is not
+// a failure.
 #include <cstdint>
 #include <span>
 #include <string>

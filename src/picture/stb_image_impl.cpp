@@ -10,9 +10,7 @@
 #define STBI_FREE(pointer) std::free(pointer)
 
 #define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_JPEG
 #define STBI_ONLY_PNG
-#define STBI_ONLY_GIF
 #define STBI_ONLY_TGA
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR

@@ -1,0 +1,72 @@
+# The wallpaper decoder's JPEG and GIF libraries, as targets mx_jpeg and mx_gif. The native tree
+# links Debian's own (libjpeg62-turbo-dev, libgif-dev); the Windows tree builds the same versions
+# from Debian's source packages, with Debian's patches, static, with the tree's own compiler.
+add_library(mx_jpeg INTERFACE)
+add_library(mx_gif INTERFACE)
+
+if(MX_TARGET STREQUAL "native")
+  find_package(JPEG REQUIRED)
+  find_package(GIF REQUIRED)
+  target_link_libraries(mx_jpeg INTERFACE JPEG::JPEG)
+  target_link_libraries(mx_gif INTERFACE GIF::GIF)
+  return()
+endif()
+
+# Source folders: given, or unpacked by Debian's apt-get source into build/sources once.
+set(MX_JPEG_SOURCE "" CACHE PATH "libjpeg-turbo's sources (default: Debian's, unpacked into build/sources)")
+set(MX_GIF_SOURCE "" CACHE PATH "giflib's sources (default: Debian's, unpacked into build/sources)")
+set(MX_SOURCES_DIR ${PROJECT_SOURCE_DIR}/build/sources)
+foreach(lib JPEG:libjpeg-turbo:libjpeg62-turbo-dev GIF:giflib:libgif-dev)
+  string(REPLACE ":" ";" parts ${lib})
+  list(GET parts 0 var)
+  list(GET parts 1 source)
+  list(GET parts 2 binary)
+  if(NOT MX_${var}_SOURCE OR NOT EXISTS "${MX_${var}_SOURCE}")
+    execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/cmake/debian-source.sh ${source} ${binary} ${MX_SOURCES_DIR}
+                    OUTPUT_VARIABLE folder OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR "Could not unpack Debian's ${source} sources; give their folder as -DMX_${var}_SOURCE")
+    endif()
+    set(MX_${var}_SOURCE ${folder} CACHE PATH "" FORCE)
+  endif()
+endforeach()
+
+# libjpeg-turbo with its SIMD code (nasm), static, without the TurboJPEG layer, installed into the
+# tree. Its default install prefix is a Windows path, so one is always given.
+include(ExternalProject)
+set(MX_JPEG_PREFIX ${CMAKE_BINARY_DIR}/libjpeg-turbo)
+if(MSVC)
+  set(MX_JPEG_LIBRARY ${MX_JPEG_PREFIX}/lib/jpeg-static.lib)
+else()
+  set(MX_JPEG_LIBRARY ${MX_JPEG_PREFIX}/lib/libjpeg.a)
+endif()
+if(CMAKE_TOOLCHAIN_FILE)
+  set(MX_JPEG_TOOLCHAIN -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE})
+endif()
+ExternalProject_Add(libjpeg_turbo
+  SOURCE_DIR ${MX_JPEG_SOURCE}
+  BINARY_DIR ${MX_JPEG_PREFIX}/build
+  INSTALL_DIR ${MX_JPEG_PREFIX}
+  CMAKE_ARGS -Wno-dev ${MX_JPEG_TOOLCHAIN} -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=<INSTALL_DIR>
+             -DCMAKE_INSTALL_LIBDIR=<INSTALL_DIR>/lib -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF -DREQUIRE_SIMD=ON
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --parallel 2
+  BUILD_BYPRODUCTS ${MX_JPEG_LIBRARY}
+  UPDATE_COMMAND ""
+  # Its output goes to log files in the prefix, shown when a step fails.
+  LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON LOG_OUTPUT_ON_FAILURE ON)
+file(MAKE_DIRECTORY ${MX_JPEG_PREFIX}/include)
+add_library(mx_jpeg_static STATIC IMPORTED GLOBAL)
+set_target_properties(mx_jpeg_static PROPERTIES IMPORTED_LOCATION ${MX_JPEG_LIBRARY}
+                      INTERFACE_INCLUDE_DIRECTORIES ${MX_JPEG_PREFIX}/include)
+add_dependencies(mx_jpeg_static libjpeg_turbo)
+target_link_libraries(mx_jpeg INTERFACE mx_jpeg_static)
+
+# giflib's library is a few C files (its Makefile's list), compiled here.
+add_library(mx_gif_static STATIC)
+foreach(f dgif_lib.c egif_lib.c gifalloc.c gif_err.c gif_font.c gif_hash.c openbsd-reallocarray.c quantize.c)
+  target_sources(mx_gif_static PRIVATE ${MX_GIF_SOURCE}/${f})
+endforeach()
+target_include_directories(mx_gif_static SYSTEM PUBLIC ${MX_GIF_SOURCE})
+set_target_properties(mx_gif_static PROPERTIES C_STANDARD 99 C_EXTENSIONS ON)
+target_compile_options(mx_gif_static PRIVATE $<IF:$<C_COMPILER_ID:MSVC>,/w,-w>)
+target_link_libraries(mx_gif INTERFACE mx_gif_static)

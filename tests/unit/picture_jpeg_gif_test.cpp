@@ -1,0 +1,284 @@
+// The wallpaper decoder's JPEG and GIF paths against files that ImageMagick, libjpeg-turbo's tools
+// and giflib write, each compared with ImageMagick's decode; truncated files; hostile headers.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include <gif_lib.h>
+
+#include "picture/decoder.h"
+#include "picture/reader_util.h"
+
+namespace mx {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Output(const std::string& command) {
+    Bytes out;
+    if (std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        uint8_t buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.insert(out.end(), buffer, buffer + n);
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+bool HaveTools() {
+    static const bool have = std::system("convert -version >/dev/null 2>&1 && command -v jpegtran cjpeg >/dev/null") == 0;
+    return have;
+}
+
+// ImageMagick's decode of the file's first frame as RGB triples.
+Bytes Reference(const Bytes& file) {
+    const std::string path = ::testing::TempDir() + "mx_jpeg_gif_" + std::to_string(::getpid());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    Bytes rgb = Output("convert '" + path + "[0]' -depth 8 rgb:-");
+    std::remove(path.c_str());
+    return rgb;
+}
+
+::testing::AssertionResult Matches(const Picture& pic, const Bytes& rgb, int width, int height, int tolerance) {
+    if (pic.width != width || pic.height != height || rgb.size() != size_t(width) * size_t(height) * 3)
+        return ::testing::AssertionFailure() << pic.width << "x" << pic.height << ", reference " << rgb.size() << " bytes";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int ours = int(pic.ColorAt(x, y) >> (16 - 8 * c) & 0xFF), theirs = rgb[(size_t(y) * width + x) * 3 + c];
+                if (std::abs(ours - theirs) > tolerance)
+                    return ::testing::AssertionFailure() << "(" << x << ", " << y << ") channel " << c << ": " << ours << " vs " << theirs;
+            }
+    return ::testing::AssertionSuccess();
+}
+
+// The frame marker's offset (SOFn) and the Adobe marker's colour transform (-1 without one).
+size_t SkipFill(const Bytes& b, size_t i) {
+    while (i + 1 < b.size() && b[i + 1] == 0xFF) ++i;
+    return i;
+}
+size_t NextMarker(const Bytes& b, size_t i) { return SkipFill(b, i + 2 + size_t(b[i + 2] << 8 | b[i + 3])); }
+size_t FrameMarker(const Bytes& b) {
+    for (size_t i = SkipFill(b, 2); i + 9 < b.size() && b[i + 1] != 0xDA; i = NextMarker(b, i))
+        if (b[i + 1] >= 0xC0 && b[i + 1] <= 0xCF && b[i + 1] != 0xC4 && b[i + 1] != 0xC8 && b[i + 1] != 0xCC) return i;
+    return 0;
+}
+int AdobeTransform(const Bytes& b) {
+    for (size_t i = SkipFill(b, 2); i + 15 < b.size() && b[i + 1] != 0xDA; i = NextMarker(b, i))
+        if (b[i + 1] == 0xEE && b[i + 4] == 'A') return b[i + 15];
+    return -1;
+}
+
+TEST(JpegGif, EveryJpegKindDecodesAsImageMagickDoes) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
+    const std::string plasma = "convert -size 61x37 -seed 7 plasma:fractal -depth 8 ";
+    struct Case {
+        const char* name;
+        std::string command;
+        uint8_t frame;  // SOFn
+        int components, adobeTransform;
+        std::function<void(Bytes&)> edit;
+    } cases[] = {
+        {"grey", plasma + "-colorspace Gray jpg:-", 0xC0, 1, -1, {}},
+        {"ycbcr 4:2:0", plasma + "-sampling-factor 2x2 jpg:-", 0xC0, 3, -1, {}},
+        {"ycbcr 4:4:4", plasma + "-sampling-factor 1x1 jpg:-", 0xC0, 3, -1, {}},
+        {"rgb", plasma + "ppm:- | cjpeg -rgb", 0xC0, 3, 0, {}},
+        // ImageMagick writes CMYK as YCCK; the same file told to be plain CMYK decodes to other
+        // colours, but to the same ones in both decoders.
+        {"cmyk", plasma + "-colorspace CMYK jpg:-", 0xC0, 4, 0, [](Bytes& b) { b[2 + 4 + 11] = 0; }},
+        {"ycck", plasma + "-colorspace CMYK jpg:-", 0xC0, 4, 2, {}},
+        {"progressive", plasma + "-interlace Plane jpg:-", 0xC2, 3, -1, {}},
+        {"progressive grey", plasma + "-colorspace Gray -interlace Plane jpg:-", 0xC2, 1, -1, {}},
+        {"arithmetic", plasma + "jpg:- | jpegtran -arithmetic", 0xC9, 3, -1, {}},
+        {"arithmetic progressive ycck", plasma + "-colorspace CMYK jpg:- | jpegtran -arithmetic -progressive", 0xCA, 4, 2, {}},
+        {"restart every block", plasma + "jpg:- | jpegtran -restart 1B", 0xC0, 3, -1, {}},
+        {"restart every row, progressive", plasma + "jpg:- | jpegtran -restart 1 -progressive", 0xC2, 3, -1, {}},
+        // Files stb_image refused: an EXIF block that is not TIFF data, fill bytes before markers.
+        {"malformed exif", plasma + "jpg:-", 0xC0, 3, -1,
+         [](Bytes& b) { b.insert(b.begin() + 2, {0xFF, 0xE1, 0, 12, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 0x2A, 0xFF}); }},
+        {"fill bytes in the header", plasma + "jpg:-", 0xC0, 3, -1,
+         [](Bytes& b) {
+             for (size_t i = 2; i + 1 < b.size() && b[i + 1] != 0xDA; i += 5 + size_t(b[i + 5] << 8 | b[i + 6]))
+                 b.insert(b.begin() + long(i), {0xFF, 0xFF, 0xFF});
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes bytes = Output(c.command);
+        ASSERT_GT(bytes.size(), 100u);
+        if (c.edit) c.edit(bytes);
+        const size_t sof = FrameMarker(bytes);
+        ASSERT_GT(sof, 0u);
+        ASSERT_EQ(bytes[sof + 1], c.frame) << "the tools wrote another kind of file than expected";
+        ASSERT_EQ(bytes[sof + 9], c.components);
+        ASSERT_EQ(AdobeTransform(bytes), c.adobeTransform);
+        Picture pic;
+        ASSERT_EQ(DecodePicture(bytes, pic), kStatusOk);
+        EXPECT_TRUE(Matches(pic, Reference(bytes), 61, 37, 2));
+    }
+}
+
+TEST(JpegGif, TruncatedJpegShowsItsUpperPartAndNoScanShowsNothing) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
+    const Bytes whole = Output("convert -size 64x256 -seed 3 plasma:fractal -depth 8 -quality 95 jpg:-");
+    Picture full, cut;
+    ASSERT_EQ(DecodePicture(whole, full), kStatusOk);
+    ASSERT_TRUE(Matches(full, Reference(whole), 64, 256, 2));
+    ASSERT_EQ(DecodePicture(Bytes(whole.begin(), whole.begin() + long(whole.size() / 2)), cut), kStatusOk);
+    ASSERT_EQ(cut.width, 64);
+    ASSERT_EQ(cut.height, 256);
+    for (int y = 0; y < 32; ++y) ASSERT_EQ(0, std::memcmp(cut.Row(y), full.Row(y), 64 * 3)) << "row " << y;
+    EXPECT_EQ(cut.ColorAt(63, 255), 0x808080u);
+    // Cut inside the headers, and right after the first scan's header: no picture.
+    size_t sos = 2;
+    while (whole[sos + 1] != 0xDA) sos += 2 + size_t(whole[sos + 2] << 8 | whole[sos + 3]);
+    for (size_t end : {size_t(2), size_t(20), sos, sos + 2 + size_t(whole[sos + 2] << 8 | whole[sos + 3])}) {
+        Picture pic = Picture::Make32(2, 2);
+        EXPECT_EQ(DecodePicture(Bytes(whole.begin(), whole.begin() + long(end)), pic), kStatusOk);
+        EXPECT_TRUE(pic.Empty()) << "cut at " << end;
+    }
+}
+
+// A GIF written by giflib: the screen, an optional global table, a graphic control extension
+// naming a transparent index, then frames of indices (x * 7 + y * 3) % colours, any after the first
+// ended by a block of garbage.
+struct Frame {
+    int left, top, width, height;
+    bool interlaced;
+    std::vector<uint32_t> table;
+};
+Bytes MakeGif(int width, int height, const std::vector<uint32_t>& global, int background, const std::vector<Frame>& frames,
+              int transparent, int colours) {
+    Bytes out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, [](GifFileType* g, const GifByteType* p, int n) {
+        static_cast<Bytes*>(g->UserData)->insert(static_cast<Bytes*>(g->UserData)->end(), p, p + n);
+        return n;
+    }, &error);
+    auto map = [](const std::vector<uint32_t>& t) -> ColorMapObject* {
+        if (t.empty()) return nullptr;
+        std::vector<GifColorType> c;
+        for (uint32_t v : t) c.push_back({GifByteType(v >> 16), GifByteType(v >> 8), GifByteType(v)});
+        return GifMakeMapObject(int(c.size()), c.data());
+    };
+    EGifSetGifVersion(gif, true);
+    ColorMapObject* g = map(global);
+    EGifPutScreenDesc(gif, width, height, 8, background, g);
+    const GifByteType control[4] = {1, 0, 0, GifByteType(transparent)};
+    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control);
+    for (const Frame& f : frames) {
+        ColorMapObject* local = map(f.table);
+        EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local);
+        const int starts[4] = {0, 4, 2, 1}, steps[4] = {8, 8, 4, 2};
+        for (int pass = 0; pass < (f.interlaced ? 4 : 1); ++pass)
+            for (int y = f.interlaced ? starts[pass] : 0; y < f.height; y += f.interlaced ? steps[pass] : 1) {
+                std::vector<GifPixelType> row;
+                for (int x = 0; x < f.width; ++x) row.push_back(GifPixelType((x * 7 + y * 3) % colours));
+                EGifPutLine(gif, row.data(), f.width);
+            }
+        GifFreeMapObject(local);
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(g);
+    if (frames.size() > 1) out.insert(out.end() - 1, {0x21, 0x99, 0x00, 0x2C, 0xFF, 0x01});
+    return out;
+}
+
+std::vector<uint32_t> Table(int n, uint32_t seed) {
+    std::vector<uint32_t> t;
+    for (int i = 0; i < n; ++i) t.push_back((uint32_t(i) * 0x2F1B3Du + seed) & 0xFFFFFF);
+    return t;
+}
+
+TEST(JpegGif, EveryGifCaseDecodesAsImageMagickDoes) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick is not installed";
+    const Frame whole{0, 0, 29, 19, false, {}};
+    Frame interlaced = whole, local = whole;
+    interlaced.interlaced = true;
+    local.table = Table(16, 99);
+    struct Case {
+        const char* name;
+        Bytes gif;
+    } cases[] = {
+        {"global table", MakeGif(29, 19, Table(32, 1), 0, {whole}, 5, 32)},
+        {"local table only", MakeGif(29, 19, {}, 0, {local}, 200, 16)},
+        {"local table over the global one", MakeGif(29, 19, Table(16, 5), 0, {local}, 3, 16)},
+        {"interlaced", MakeGif(29, 19, Table(64, 7), 0, {interlaced}, 60, 64)},
+        {"animated, later frames odd", MakeGif(29, 19, Table(8, 3), 0, {whole, {40, 40, 5000, 3, false, {}}}, 1, 8)},
+        {"written by ImageMagick", Output("convert -size 29x19 -seed 7 plasma:fractal -colors 64 gif:-")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Picture pic;
+        ASSERT_EQ(DecodePicture(c.gif, pic), kStatusOk);
+        EXPECT_TRUE(Matches(pic, Reference(c.gif), 29, 19, 0));
+    }
+}
+
+// What ImageMagick shows differently: the screen around a smaller frame (it crops to the frame)
+// and a file without any colour table (it shows black).
+TEST(GifScreen, FrameOnTheScreenAndGreyRampWithoutTables) {
+    const Bytes offset = MakeGif(12, 9, Table(8, 3), 2, {{4, 3, 20, 5, false, {}}}, 0, 8);
+    Picture pic;
+    ASSERT_EQ(DecodePicture(offset, pic), kStatusOk);
+    ASSERT_EQ(pic.width, 12);
+    ASSERT_EQ(pic.height, 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool inFrame = x >= 4 && y >= 3 && y < 8;
+            ASSERT_EQ(pic.ColorAt(x, y), Table(8, 3)[inFrame ? size_t(((x - 4) * 7 + (y - 3) * 3) % 8) : 2]) << x << ", " << y;
+        }
+    // giflib writes no file without a table: the global one is taken out of the file again.
+    Bytes bare = MakeGif(0, 0, Table(256, 1), 0, {{2, 1, 30, 4, true, {}}}, 0, 256);
+    bare[10] &= 0x7F;
+    bare.erase(bare.begin() + 13, bare.begin() + 13 + 768);
+    ASSERT_EQ(DecodePicture(bare, pic), kStatusOk);
+    ASSERT_EQ(pic.width, 32);
+    ASSERT_EQ(pic.height, 5);
+    EXPECT_EQ(pic.ColorAt(0, 0), 0u);
+    EXPECT_EQ(pic.ColorAt(2 + 10, 1 + 3), uint32_t((10 * 7 + 3 * 3) % 256) * 0x010101u);
+}
+
+TEST(HostileJpegGif, SizesAreRefusedFromTheHeadersAndTinyFilesClaimingHugePictures) {
+    // A 1 x 1 baseline JPEG whose frame header says otherwise, and GIF screens.
+    const Bytes jpeg = Output("convert -size 1x1 xc:gray jpg:-");
+    const size_t sof = FrameMarker(jpeg);
+    auto sized = [&](int width, int height) {
+        Bytes b = jpeg;
+        b[sof + 5] = uint8_t(height >> 8), b[sof + 6] = uint8_t(height);
+        b[sof + 7] = uint8_t(width >> 8), b[sof + 8] = uint8_t(width);
+        return b;
+    };
+    auto screen = [](int width, int height) { return MakeGif(width, height, Table(2, 1), 0, {{0, 0, 1, 1, false, {}}}, 0, 2); };
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        unsigned status;
+    } cases[] = {
+        {"jpeg 32768 wide", sized(32768, 8), kStatusFailed},
+        {"jpeg 40000 high", sized(8, 40000), kStatusFailed},
+        {"jpeg of 2.7 GB", sized(30000, 30000), kStatusFailed},
+        {"jpeg 8000 x 8000 in a few hundred bytes", sized(8000, 8000), kStatusOk},
+        {"gif 40000 wide", screen(40000, 2), kStatusFailed},
+        {"gif of 1.2 GB", screen(20000, 20000), kStatusFailed},
+        {"gif 32767 x 100 in a few dozen bytes", screen(32767, 100), kStatusOk},
+    };
+    if (sof == 0) GTEST_SKIP() << "ImageMagick is not installed";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Picture pic = Picture::Make32(3, 2);
+        EXPECT_EQ(DecodePicture(c.bytes, pic), c.status);
+        // Refused: the picture is left as it was; no picture in the file: it is emptied.
+        EXPECT_EQ(pic.width, c.status == kStatusFailed ? 3 : 0);
+    }
+}
+
+}  // namespace
+}  // namespace mx
