@@ -41,7 +41,17 @@ else()
   set(MX_JPEG_LIBRARY ${MX_JPEG_PREFIX}/lib/libjpeg.a)
 endif()
 if(CMAKE_TOOLCHAIN_FILE)
-  set(MX_JPEG_TOOLCHAIN -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE})
+  # A toolchain file given by a relative path names it from the build folder or the source folder;
+  # the library's own build runs elsewhere, so it gets the absolute path.
+  set(MX_TOOLCHAIN_PATH ${CMAKE_TOOLCHAIN_FILE})
+  if(NOT IS_ABSOLUTE "${MX_TOOLCHAIN_PATH}")
+    if(EXISTS ${CMAKE_BINARY_DIR}/${MX_TOOLCHAIN_PATH})
+      set(MX_TOOLCHAIN_PATH ${CMAKE_BINARY_DIR}/${MX_TOOLCHAIN_PATH})
+    else()
+      set(MX_TOOLCHAIN_PATH ${CMAKE_SOURCE_DIR}/${MX_TOOLCHAIN_PATH})
+    endif()
+  endif()
+  set(MX_JPEG_TOOLCHAIN -DCMAKE_TOOLCHAIN_FILE=${MX_TOOLCHAIN_PATH})
 endif()
 ExternalProject_Add(libjpeg_turbo
   SOURCE_DIR ${MX_JPEG_SOURCE}
