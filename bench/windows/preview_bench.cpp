@@ -16,25 +16,12 @@
 
 #include "app/form_select.h"
 #include "app/layout.h"
+#include "bench_environment.h"
 #include "picture/decoder.h"
 
 namespace {
 
-class BenchEnvironment : public mx::SystemEnvironment {
-public:
-    explicit BenchEnvironment(std::string dir) : dir_(std::move(dir)) {}
-    std::string ModuleFileName() override { return dir_ + "MXSelect.exe"; }
-    std::vector<std::string> Arguments() override { return {}; }
-    int ShowMessage(HWND, mx::BoxKind, const std::string& text, UINT) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return IDOK;
-    }
-    bool SetDesktopWallpaper(const std::string&) override { return true; }  // the prefix's desktop stays
-    SIZE ScreenSize() override { return SIZE{1024, 768}; }
-
-private:
-    std::string dir_;
-};
+using mx::bench::BenchEnvironment;
 
 double Now() {
     LARGE_INTEGER t, f;

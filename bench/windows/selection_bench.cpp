@@ -11,23 +11,12 @@
 #include <vector>
 
 #include "app/form_select.h"
+#include "bench_environment.h"
 #include "lists/list_view.h"
 
 namespace {
 
-class BenchEnvironment : public mx::SystemEnvironment {
-public:
-    explicit BenchEnvironment(std::string dir) : dir_(std::move(dir)) {}
-    std::string ModuleFileName() override { return dir_ + "MXSelect.exe"; }
-    std::vector<std::string> Arguments() override { return {}; }
-    int ShowMessage(HWND, mx::BoxKind, const std::string& text, UINT) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return IDOK;
-    }
-
-private:
-    std::string dir_;
-};
+using mx::bench::BenchEnvironment;
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER f;
