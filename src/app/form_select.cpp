@@ -144,7 +144,9 @@ const CommandRoute kCommandRoutes[] = {
     {ID_FilterComboBox1, CBN_SELCHANGE, &TFormSelect::FilterComboBox1Change},
     {ID_CBStyle, CBN_SELCHANGE, &TFormSelect::CBStyleChange},
     {ID_pnlPreview, STN_DBLCLK, &TFormSelect::pnlPreviewDblClick},
-    {ID_PnlPreviewName, STN_DBLCLK, &TFormSelect::pnlPreviewDblClick},
+    // The name lies on the pane: its double-click opens the preview as the picture's does, or says
+    // that there is none.
+    {ID_PnlPreviewName, STN_DBLCLK, &TFormSelect::ImgPreviewDblClick},
     {ID_ImgPreview, STN_DBLCLK, &TFormSelect::ImgPreviewDblClick},
     {ID_PnlExtend, STN_CLICKED, &TFormSelect::PnlExtendClick},
 };

@@ -178,6 +178,8 @@ public:
     void ViewSelected();
     void UpdateSizeHint();
     bool PreviewShown() const;
+    // The window a command's message box belongs to: the full-screen preview while it is shown.
+    HWND BoxOwner() const;
     // The application's preview window, or one made on first use when there is none.
     TFormPreview& FormPreview();
     void ImgPreviewDblClick();

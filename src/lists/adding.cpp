@@ -61,9 +61,12 @@ void TFormSelect::AddChosenFile(int index) {
     UnsavedChanges = true;
 }
 
+// The pane keeps what it shows, even a removed entry: deleting rows reports changes of selection,
+// which must not preview the next entry on its way out.
 void TFormSelect::btnRemoveClick() {
     HWND list = ListForCategory(CurrentCategory);
     bool removed = false;
+    ListEventsOff quiet(ListEventsEnabled);
     for (int i = 0; i < ItemCount(list);) {
         if (IsSelected(list, i)) {
             ListView_DeleteItem(list, i);

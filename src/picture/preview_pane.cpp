@@ -28,6 +28,11 @@ TFormPreview& TFormSelect::FormPreview() {
     return *preview_;
 }
 
+HWND TFormSelect::BoxOwner() const {
+    HWND preview = preview_ ? preview_->Handle() : nullptr;
+    return preview && ::IsWindowVisible(preview) ? preview : hwnd_;
+}
+
 bool TFormSelect::PreviewShown() const { return ::GetWindowLongPtrA(ImgPreview, GWL_STYLE) & WS_VISIBLE; }
 
 // While the picture shows, its name takes the strip above it; otherwise the name fills the pane.
@@ -146,7 +151,7 @@ void TFormSelect::pnlPreviewDblClick() {
 }
 
 void TFormSelect::SizeClick() {
-    env_.ShowMessage(hwnd_, BoxKind::Information,
+    env_.ShowMessage(BoxOwner(), BoxKind::Information,
                      "Size : " + std::to_string(PreviewPicture.width) + " X " + std::to_string(PreviewPicture.height) +
                          "\n\rBits per pixel : " + std::string(PixelFormatName(PreviewPicture.format)) + "\n\r",
                      MB_OK);

@@ -1,6 +1,9 @@
 #include "platform/environment.h"
 
+#include <commctrl.h>
+
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/menu.h"
 
@@ -62,8 +65,51 @@ std::vector<std::string> SystemEnvironment::Arguments() {
     return args;
 }
 
+namespace {
+
+// A Yes/No box has no Cancel button, so the system lets Esc (and, under some systems, the title bar's
+// close button) do nothing or answer Cancel. The program's questions read Esc as No: the box's
+// cancel command presses its No button.
+LRESULT CALLBACK EscapeAnswersNo(HWND box, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
+    if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
+        if (HWND no = ::GetDlgItem(box, IDNO)) {
+            ::SendMessageA(no, BM_CLICK, 0, 0);
+            return 0;
+        }
+    }
+    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(box, EscapeAnswersNo, id);
+    return ::DefSubclassProc(box, msg, wp, lp);
+}
+
+// The hook lives for one box on this thread: it catches the box as it is activated, then goes.
+thread_local HHOOK boxHook = nullptr;
+
+LRESULT CALLBACK CatchBox(int code, WPARAM wp, LPARAM lp) {
+    HHOOK hook = boxHook;
+    if (code == HCBT_ACTIVATE) {
+        char className[16] = {};
+        ::GetClassNameA(reinterpret_cast<HWND>(wp), className, sizeof className);
+        if (std::strcmp(className, "#32770") == 0) {
+            ::SetWindowSubclass(reinterpret_cast<HWND>(wp), EscapeAnswersNo, 0, 0);
+            ::UnhookWindowsHookEx(hook);
+            boxHook = nullptr;
+        }
+    }
+    return ::CallNextHookEx(hook, code, wp, lp);
+}
+
+}  // namespace
+
 int SystemEnvironment::ShowMessage(HWND owner, BoxKind kind, const std::string& text, UINT buttons) {
-    return ::MessageBoxA(owner, text.c_str(), BoxTitle(kind), buttons | BoxStyle(kind));
+    HHOOK mine = nullptr;
+    if ((buttons & MB_TYPEMASK) == MB_YESNO && !boxHook)
+        mine = boxHook = ::SetWindowsHookExA(WH_CBT, CatchBox, nullptr, ::GetCurrentThreadId());
+    int answer = ::MessageBoxA(owner, text.c_str(), BoxTitle(kind), buttons | BoxStyle(kind));
+    if (mine && boxHook == mine) {
+        ::UnhookWindowsHookEx(mine);
+        boxHook = nullptr;
+    }
+    return answer;
 }
 
 void SystemEnvironment::WinHelp(HWND owner, const std::string& file, UINT command, ULONG_PTR data) {

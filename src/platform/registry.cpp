@@ -13,6 +13,14 @@ RegistryKey::RegistryKey(Environment& env, HKEY parent, const std::string& path,
     if (status == ERROR_SUCCESS) key_.reset(key);
 }
 
+RegistryKey RegistryKey::ExistingForWriting(Environment& env, HKEY parent, const std::string& path,
+                                            const std::string& firstValue) {
+    if (!RegistryKey(env, parent, path, Mode::Read)) return {};
+    RegistryKey key(env, parent, path, Mode::ReadWrite);
+    if (!key) throw UserError("Failed to set data for '" + firstValue + "'");
+    return key;
+}
+
 std::optional<std::string> RegistryKey::ReadString(const std::string& name) const {
     if (!key_) return std::nullopt;
     std::string text;

@@ -20,6 +20,10 @@ public:
     // Opens `path` below `parent`; Create also makes it, and the keys above it, when missing.
     // The key is empty when it cannot be opened.
     RegistryKey(Environment& env, HKEY parent, const std::string& path, Mode mode);
+    // Opens a key that exists for writing: empty when it does not exist; when it exists but cannot be
+    // written to, raises the error of `firstValue` not written, as writing it would.
+    static RegistryKey ExistingForWriting(Environment& env, HKEY parent, const std::string& path,
+                                          const std::string& firstValue);
 
     explicit operator bool() const { return bool(key_); }
     HKEY get() const { return key_.get(); }

@@ -11,14 +11,14 @@ void TFormSelect::SetascurrentScreen1Click() {
     const Picture& picture = PreviewPicture;
     bool goOn = true;
     if (!HasBootScreenSize(picture)) {
-        goOn = env_.ShowMessage(hwnd_, BoxKind::Warning,
+        goOn = env_.ShowMessage(BoxOwner(), BoxKind::Warning,
                                 "This screen has an invallid size\n\rSize is : " + std::to_string(picture.width) +
                                     " x " + std::to_string(picture.height) +
                                     ",\n\rSize must be 320 x 400.\n\rDo you want to cancel copying?",
                                 MB_YESNO) == IDNO;
     }
     if (goOn && picture.format != PixelFormat::Bits8) {
-        goOn = env_.ShowMessage(hwnd_, BoxKind::Warning,
+        goOn = env_.ShowMessage(BoxOwner(), BoxKind::Warning,
                                 "This screens has a incorrect bitmap color depth!\n\rColor depth : " +
                                     std::string(PixelFormatName(picture.format)) +
                                     " bits per pixel. This should be 8 bpp.\n\rDo you want to cancel copying?",

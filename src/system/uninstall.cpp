@@ -10,7 +10,7 @@ void TFormSelect::OriginalScreens1Click() {
 
     // The desktop values go back first: one that cannot be written ends the restore before any
     // screen is touched. The system reads them again at the next log-on.
-    RegistryKey desktop(env_, HKEY_CURRENT_USER, kDesktopKey, RegistryKey::Mode::ReadWrite);
+    RegistryKey desktop = RegistryKey::ExistingForWriting(env_, HKEY_CURRENT_USER, kDesktopKey, "WallPaper");
     if (desktop) {
         desktop.WriteString("WallPaper", store.ReadString(kOriginalInfoSection, "WallPaper", ""));
         desktop.WriteString("TileWallpaper", store.ReadString(kOriginalInfoSection, "TileWallpaper", ""));

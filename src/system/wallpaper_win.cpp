@@ -23,7 +23,7 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
     }
 
     // Only a desktop key that exists is written to; "WallpaperStyle" is never created.
-    RegistryKey desktop(env, HKEY_CURRENT_USER, kDesktopKey, RegistryKey::Mode::ReadWrite);
+    RegistryKey desktop = RegistryKey::ExistingForWriting(env, HKEY_CURRENT_USER, kDesktopKey, "Wallpaper");
     if (desktop) {
         WallpaperValues values = DesktopValuesFor(style);
         desktop.WriteString("Wallpaper", path);

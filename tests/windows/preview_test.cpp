@@ -92,6 +92,14 @@ TEST_F(Preview, SelectedEntriesAreShownAndSetTheStyleBox) {
     SelectRow(form->ListWall, 0, false);
     EXPECT_EQ(Text(form->CBStyle), "Fit 2 Screen");
     EXPECT_FALSE(form->UnsavedChanges);
+
+    // Removing leaves the pane and the style box as they were, even showing a removed entry.
+    SelectRow(form->ListWall, 0);
+    Click(form->btnRemove);
+    EXPECT_EQ(ItemCount(form->ListWall), 0);
+    EXPECT_EQ(Shown(), dir + "\\b.bmp");
+    EXPECT_EQ(Text(form->CBStyle), "Mirror");
+    EXPECT_TRUE(form->UnsavedChanges);
 }
 
 TEST_F(Preview, AddingChecksEachBootScreenOnItsOwnPicture) {

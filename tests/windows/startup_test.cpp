@@ -131,6 +131,25 @@ TEST_F(StartUp, AnUninstallRunExitsWithWhetherItWentThrough) {
     }
 }
 
+// The program's Yes/No questions: Enter answers Yes, the default; Esc answers No. The key is pressed
+// from a timer that the box's own message loop runs, once the box is there.
+UINT boxKey = 0;
+void CALLBACK PressKeyInBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (HWND box = ::FindWindowA("#32770", "Warning")) {
+        ::KillTimer(nullptr, timer);
+        ::PostMessageA(box, WM_KEYDOWN, boxKey, 0);
+    }
+}
+
+TEST(SystemBoxes, EnterAnswersYesAndEscapeNo) {
+    for (auto [key, answer] : {std::pair{VK_RETURN, IDYES}, std::pair{VK_ESCAPE, IDNO}}) {
+        boxKey = UINT(key);
+        ::SetTimer(nullptr, 0, 10, PressKeyInBox);
+        SystemEnvironment env;
+        EXPECT_EQ(env.ShowMessage(nullptr, BoxKind::Warning, "Go on?", MB_YESNO), answer) << key;
+    }
+}
+
 TEST(Sandbox, KeepsTheRealCurrentUserHiveUntouched) {
     const char* probe = "Software\\MosaluxSandboxProbe";
     std::string scratch;
