@@ -14,6 +14,7 @@
 
 #include "lists/file_masks.h"
 #include "picture/picture.h"
+#include "picture/shown_picture.h"
 #include "platform/environment.h"
 #include "platform/handles.h"
 #include "platform/menu.h"
@@ -172,7 +173,8 @@ public:
     std::string FilterText;
 
     // Preview pane (src/picture/preview_pane.cpp).
-    Picture PreviewPicture;  // the one current picture: what the pane shows
+    // The one current picture: what the pane shows, decoded for the pane (its size is the file's own).
+    DecodedPicture PreviewPicture;
     std::string SizeHint;    // "Size : <width> X <height>", the picture's tooltip; empty when none is shown
     void ViewChooseBox();
     void ViewSelected();

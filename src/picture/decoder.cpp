@@ -61,23 +61,47 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
 
 }  // namespace
 
-unsigned DecodePicture(std::span<const uint8_t> bytes, Picture& target) {
+unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target) {
+    if (LooksLikeJpeg(bytes)) {
+        // Decoded into the target itself, so that it can reuse its storage; the reader leaves it as
+        // it was when it refuses the file.
+        const ReadResult result = ReadJpeg(bytes, request, target);
+        if (result == ReadResult::TooLarge) return kStatusFailed;
+        if (result != ReadResult::Ok) target = DecodedPicture{};
+        return kStatusOk;
+    }
     ReadResult result = ReadResult::Malformed;
-    // JPEG and GIF are decoded into the target itself, so that a JPEG can reuse its storage; the
-    // readers leave it as it was when they refuse the file.
-    if (LooksLikeJpeg(bytes))
-        result = ReadJpeg(bytes, target);
-    else if (LooksLikeGif(bytes))
-        result = ReadGif(bytes, target);
+    Picture& pic = target.picture;
+    if (LooksLikeGif(bytes))
+        result = ReadGif(bytes, pic);
     else if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
-        result = ReadBmp(bytes, target);
+        result = ReadBmp(bytes, pic);
     else if (LooksLikePcx(bytes))
-        result = ReadPcx(bytes, target);
+        result = ReadPcx(bytes, pic);
     else
-        result = ReadWithStb(bytes, target);
+        result = ReadWithStb(bytes, pic);
     if (result == ReadResult::TooLarge) return kStatusFailed;
-    if (result != ReadResult::Ok) target = Picture{};  // nothing decoded the bytes
+    if (result != ReadResult::Ok) {
+        target = DecodedPicture{};  // nothing decoded the bytes
+        return kStatusOk;
+    }
+    target = DecodedPicture::Whole(std::move(pic));
+    target.request = request;
     return kStatusOk;
+}
+
+unsigned DecodePictureFile(const std::string& path, const ShowRequest& request, DecodedPicture& target) {
+    std::vector<uint8_t> bytes;
+    if (unsigned status = ReadFileBytes(path, bytes); status != kStatusOk) return status;
+    return DecodePicture(bytes, request, target);
+}
+
+unsigned DecodePicture(std::span<const uint8_t> bytes, Picture& target) {
+    DecodedPicture decoded;
+    decoded.picture = std::move(target);
+    const unsigned status = DecodePicture(bytes, ShowRequest{}, decoded);
+    target = std::move(decoded.picture);
+    return status;
 }
 
 unsigned DecodePictureFile(const std::string& path, Picture& target) {

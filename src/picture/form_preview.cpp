@@ -6,7 +6,9 @@
 #include "app/form_select.h"
 #include "app/resource.h"
 #include "lists/categories.h"
+#include "picture/decoder.h"
 #include "picture/picture_win.h"
+#include "picture/reader_util.h"
 #include "picture/scale.h"
 #include "system/wallpaper.h"
 
@@ -85,7 +87,7 @@ LRESULT TFormPreview::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
         if (wp == VK_ESCAPE) Returntomain1Click();
         return 0;
-    case WM_CLOSE: ::ShowWindow(hwnd_, SW_HIDE); return 0;
+    case WM_CLOSE: Returntomainwithoutchange1Click(); return 0;
     }
     return ::DefWindowProcA(hwnd_, msg, wp, lp);
 }
@@ -119,12 +121,36 @@ void TFormPreview::FormActivate() {
 void TFormPreview::RenderPreview() {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    SIZE screen = main_.Env().ScreenSize();
-    RenderReport report = RenderStyle(main_.PreviewPicture, WindowText(main_.CBStyle), main_.CurrentCategory,
-                                      Size{screen.cx, screen.cy}, Size{client.right, client.bottom}, rendering_);
+    const SIZE screenSize = main_.Env().ScreenSize();
+    const Size screen{screenSize.cx, screenSize.cy};
+    const std::string style = WindowText(main_.CBStyle);
+    const int category = main_.CurrentCategory;
+    RenderReport report{false, category == CategoryWall};  // a style text that names no style
+    if (std::optional<ShowRequest> request = RequestForStyle(style, category, screen))
+        report = RenderStyle(Source(*request), style, category, screen, Size{client.right, client.bottom},
+                             DesktopColour(), rendering_);
     PopMPreview.SetVisible(IDM_PREV_SEPARATOR2, report.wallpaperItemsVisible);
     PopMPreview.SetVisible(IDM_PREV_SETWALLPAPER, report.wallpaperItemsVisible);
     if (report.rendered) PlaceImage();
+}
+
+// A thumbnail in the pane is never what the window shows: the file is decoded again for the window.
+// That picture is kept while the window is shown, for the next style or activation.
+const DecodedPicture& TFormPreview::Source(const ShowRequest& request) {
+    const DecodedPicture& pane = main_.PreviewPicture;
+    if (pane.Empty() || pane.Serves(request)) return pane;
+    const std::string path = WindowText(main_.PnlPreviewName);
+    if (path != sourcePath_ || !source_.Serves(request)) {
+        source_ = DecodedPicture{};
+        sourcePath_ = path;
+        if (DecodePictureFile(path, request, source_) != kStatusOk) source_ = DecodedPicture{};
+    }
+    return source_;
+}
+
+void TFormPreview::ReleaseSource() {
+    source_ = DecodedPicture{};
+    sourcePath_.clear();
 }
 
 // Puts the image control on its area and scales the picture to it once, so that painting is one copy.
@@ -134,15 +160,17 @@ void TFormPreview::PlaceImage() {
     ::GetClientRect(hwnd_, &client);
     const ImageArea& area = rendering_.area;
     RECT place = area.wholeClient ? client : RECT{area.left, area.top, area.left + area.width, area.top + area.height};
-    if (rendering_.scaled)
-        ScaleNearest(rendering_.picture, place.right - place.left, place.bottom - place.top, scaled_);
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    showScaled_ = rendering_.scaled && (width != rendering_.picture.width || height != rendering_.picture.height);
+    if (showScaled_) ScaleNearest(rendering_.picture, width, height, scaled_);
+    else scaled_ = Picture{};
     ::MoveWindow(ImgPreview, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
     ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TFormPreview::DrawImage(const DRAWITEMSTRUCT& draw) {
     ::FillRect(draw.hDC, &draw.rcItem, ::GetSysColorBrush(COLOR_DESKTOP));
-    DrawPicture(draw.hDC, 0, 0, rendering_.scaled ? scaled_ : rendering_.picture);
+    DrawPicture(draw.hDC, 0, 0, showScaled_ ? scaled_ : rendering_.picture);
 }
 
 void TFormPreview::UpdateStyleChecks() {
@@ -165,7 +193,10 @@ void TFormPreview::Returntomain1Click() {
     Returntomainwithoutchange1Click();
 }
 
-void TFormPreview::Returntomainwithoutchange1Click() { ::ShowWindow(hwnd_, SW_HIDE); }
+void TFormPreview::Returntomainwithoutchange1Click() {
+    ::ShowWindow(hwnd_, SW_HIDE);
+    ReleaseSource();
+}
 
 void TFormPreview::Fileinfo1Click() { main_.SizeClick(); }
 

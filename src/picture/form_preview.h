@@ -40,6 +40,8 @@ public:
     PopupMenu PopMPreview;
     // What ImgPreview holds: the picture, its area and its scaling flag.
     const Rendering& Image() const { return rendering_; }
+    // Lets go of the picture decoded for the window's own size, once the window is hidden.
+    void ReleaseSource();
 
 private:
     template <class T>
@@ -49,12 +51,18 @@ private:
     void OnCommand(UINT id, int code);
     void PlaceImage();
     void DrawImage(const DRAWITEMSTRUCT& draw);
+    // The picture to render for what the window shows: the pane's, when it is what a decode for this
+    // would give, otherwise the pane's file decoded for it.
+    const DecodedPicture& Source(const ShowRequest& request);
 
     TFormSelect& main_;
     HWND hwnd_ = nullptr;
     HWND tooltip_ = nullptr;
     Rendering rendering_;
-    Picture scaled_;  // the picture scaled to the image area, while the scaling flag is on
+    Picture scaled_;             // the picture scaled to the image area, while the scaling flag is on
+    bool showScaled_ = false;    // scaled_ is what the image shows (the area is not P's own size)
+    DecodedPicture source_;      // the pane's file decoded for the window, when the pane's picture is not it
+    std::string sourcePath_;
 };
 
 }  // namespace mx

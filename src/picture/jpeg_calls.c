@@ -79,11 +79,32 @@ int mx_jpeg_read_header(MxJpeg* jpeg, MxJpegHeader* header) {
     return 1;
 }
 
-int mx_jpeg_start(MxJpeg* jpeg, int cmykRows) {
+int mx_jpeg_start(MxJpeg* jpeg, int cmykRows, int scaleDenominator, int* width, int* height) {
     if (setjmp(jpeg->fatal)) return 0;
     jpeg->info.out_color_space = cmykRows ? JCS_CMYK : JCS_EXT_BGR;
     jpeg->info.dct_method = JDCT_ISLOW;
-    return jpeg_start_decompress(&jpeg->info) ? 1 : 0;
+    jpeg->info.scale_num = 1;
+    jpeg->info.scale_denom = (unsigned)scaleDenominator;
+    if (!jpeg_start_decompress(&jpeg->info)) return 0;
+    *width = (int)jpeg->info.output_width;
+    *height = (int)jpeg->info.output_height;
+    return 1;
+}
+
+int mx_jpeg_crop(MxJpeg* jpeg, int* first, int* count) {
+    JDIMENSION x, n;
+    if (setjmp(jpeg->fatal)) return 0;
+    x = (JDIMENSION)*first;
+    n = (JDIMENSION)*count;
+    jpeg_crop_scanline(&jpeg->info, &x, &n);
+    *first = (int)x;
+    *count = (int)n;
+    return 1;
+}
+
+int mx_jpeg_skip_rows(MxJpeg* jpeg, int count) {
+    if (setjmp(jpeg->fatal)) return -1;
+    return (int)jpeg_skip_scanlines(&jpeg->info, (JDIMENSION)count);
 }
 
 int mx_jpeg_read_rows(MxJpeg* jpeg, unsigned char** rows, int count) {

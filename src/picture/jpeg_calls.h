@@ -27,8 +27,16 @@ MxJpeg* mx_jpeg_open(const unsigned char* data, size_t size, size_t maxMemory, d
 /* Reads the markers up to the first scan. 1, or 0 when the file has no picture libjpeg can read. */
 int mx_jpeg_read_header(MxJpeg* jpeg, MxJpegHeader* header);
 /* Starts decoding to BGR rows (grey and colour files) or CMYK rows (CMYK and YCCK files), reading
-   every scan of a multi-scan file. 1, or 0 on a fatal error. */
-int mx_jpeg_start(MxJpeg* jpeg, int cmykRows);
+   every scan of a multi-scan file, the picture reduced to 1 / scaleDenominator (1, 2, 4 or 8) in the
+   transform. Sets the size of the rows it gives. 1, or 0 on a fatal error. */
+int mx_jpeg_start(MxJpeg* jpeg, int cmykRows, int scaleDenominator, int* width, int* height);
+/* Decodes only the columns from *first to *first + *count - 1 of each row. The library moves *first
+   left to a block boundary and widens *count to match; the columns at the two edges of what it
+   decodes may differ from a whole decode, since smooth chroma upsampling takes them as the picture's
+   edges. 1, or 0 on a fatal error. */
+int mx_jpeg_crop(MxJpeg* jpeg, int* first, int* count);
+/* Skips rows without converting them. The rows skipped, or -1 on a fatal error. */
+int mx_jpeg_skip_rows(MxJpeg* jpeg, int count);
 /* Decodes up to count rows into rows[0..count). The rows decoded, or -1 on a fatal error. */
 int mx_jpeg_read_rows(MxJpeg* jpeg, unsigned char** rows, int count);
 void mx_jpeg_close(MxJpeg* jpeg);

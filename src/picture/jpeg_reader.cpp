@@ -1,10 +1,12 @@
 #include "picture/jpeg_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "picture/jpeg_calls.h"
+#include "picture/scale.h"
 
 namespace mx {
 
@@ -55,11 +57,109 @@ void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool inverted) {
     }
 }
 
+// The smallest reduction of the transform whose picture still covers the size shown, or 1.
+int ScaleDenominator(Size full, Size shown) {
+    for (int d : {8, 4, 2})
+        if ((full.width + d - 1) / d >= shown.width && (full.height + d - 1) / d >= shown.height) return d;
+    return 1;
+}
+
+// Decodes rows one at a time and hands over the ones the picture takes.
+class RowReader {
+public:
+    RowReader(MxJpeg* jpeg, bool cmyk, bool inverted, int width)
+        : jpeg_(jpeg), cmyk_(cmyk), inverted_(inverted), line_(size_t(width) * (cmyk ? 4 : 3)) {}
+
+    // Decodes the next row into the reader's own line; false at the end of the data.
+    bool Next() {
+        uint8_t* rows[1] = {line_.data()};
+        return mx_jpeg_read_rows(jpeg_, rows, 1) == 1;
+    }
+    // Decodes the next row straight into a picture row of as many pixels (BGR rows only).
+    bool NextInto(uint8_t* row) {
+        uint8_t* rows[1] = {row};
+        return mx_jpeg_read_rows(jpeg_, rows, 1) == 1;
+    }
+    bool Direct() const { return !cmyk_; }
+    // Pixels first to first + count - 1 of the line, as BGR.
+    void CopyTo(uint8_t* out, int first, int count) const {
+        if (cmyk_) CmykToBgr(line_.data() + 4 * size_t(first), out, count, inverted_);
+        else std::memcpy(out, line_.data() + 3 * size_t(first), 3 * size_t(count));
+    }
+    // Pixels columns[0..count) of the line, as BGR.
+    void SampleTo(uint8_t* out, const int* columns, int count) const {
+        for (int k = 0; k < count; ++k) {
+            if (cmyk_) CmykToBgr(line_.data() + 4 * size_t(columns[k]), out + 3 * k, 1, inverted_);
+            else std::memcpy(out + 3 * k, line_.data() + 3 * size_t(columns[k]), 3);
+        }
+    }
+
+private:
+    MxJpeg* jpeg_;
+    bool cmyk_, inverted_;
+    std::vector<uint8_t> line_;
+};
+
+// The whole picture as the library gives it, straight into the rows when they are BGR.
+int ReadEveryRow(MxJpeg* jpeg, Picture& pic, RowReader& reader) {
+    int done = 0;
+    if (reader.Direct()) {
+        std::vector<uint8_t*> rows(size_t(pic.height));
+        for (int y = 0; y < pic.height; ++y) rows[size_t(y)] = pic.Row(y);
+        while (done < pic.height) {
+            const int n = mx_jpeg_read_rows(jpeg, rows.data() + done, pic.height - done);
+            if (n <= 0) break;
+            done += n;
+        }
+    } else {
+        while (done < pic.height && reader.Next()) reader.CopyTo(pic.Row(done++), 0, pic.width);
+    }
+    return done;
+}
+
+// The rows and columns that nearest-pixel scaling from the library's width x height takes.
+int ReadSampledRows(Picture& pic, RowReader& reader, int width, int height) {
+    std::vector<int> columns(size_t(pic.width));
+    for (int x = 0; x < pic.width; ++x) columns[size_t(x)] = NearestSource(x, width, pic.width);
+    int decoded = 0;  // rows the library has given
+    for (int y = 0; y < pic.height; ++y) {
+        const int source = NearestSource(y, height, pic.height);
+        while (decoded <= source) {
+            if (!reader.Next()) return y;
+            ++decoded;
+        }
+        if (pic.width == width) reader.CopyTo(pic.Row(y), 0, width);
+        else reader.SampleTo(pic.Row(y), columns.data(), pic.width);
+    }
+    return pic.height;
+}
+
+// A part of the picture: rows skipped to, columns cropped. The crop is one pixel wider on each side
+// than the part, where the picture goes on, so that the library's edges fall outside it.
+int ReadRegion(MxJpeg* jpeg, Picture& pic, const Rect& region, int fullWidth, bool cmyk, bool inverted) {
+    int first = std::max(region.left - 1, 0);
+    int count = std::min(region.Right() + 1, fullWidth) - first;
+    if ((first > 0 || count < fullWidth) && !mx_jpeg_crop(jpeg, &first, &count)) return 0;
+    if (region.top > 0 && mx_jpeg_skip_rows(jpeg, region.top) != region.top) return 0;
+    RowReader reader(jpeg, cmyk, inverted, count);
+    const int offset = region.left - first;
+    const bool direct = reader.Direct() && offset == 0 && count == region.width;
+    for (int y = 0; y < pic.height; ++y) {
+        if (direct) {
+            if (!reader.NextInto(pic.Row(y))) return y;
+        } else {
+            if (!reader.Next()) return y;
+            reader.CopyTo(pic.Row(y), offset, region.width);
+        }
+    }
+    return pic.height;
+}
+
 }  // namespace
 
 bool LooksLikeJpeg(std::span<const uint8_t> d) { return d.size() >= 2 && d[0] == 0xFF && d[1] == 0xD8; }
 
-ReadResult ReadJpeg(std::span<const uint8_t> bytes, Picture& target) {
+ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target) {
     if (!LooksLikeJpeg(bytes)) return ReadResult::Malformed;
     std::unique_ptr<MxJpeg, Close> jpeg(mx_jpeg_open(bytes.data(), bytes.size(), kMaxDecoderMemory, kMaxScanPixels));
     MxJpegHeader header{};
@@ -71,30 +171,29 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, Picture& target) {
         uint64_t(header.width) * uint64_t(header.height) / kMostHuffmanPixelsPerByte > bytes.size())
         return ReadResult::Malformed;
     const bool cmyk = header.colours == MX_JPEG_CMYK || header.colours == MX_JPEG_INVERTED_CMYK;
-    if (!mx_jpeg_start(jpeg.get(), cmyk)) return ReadResult::Malformed;
+    const bool inverted = header.colours == MX_JPEG_INVERTED_CMYK;
+    const Size full{header.width, header.height};
+    const ShownPart part = PartShown(request, full);
+    const bool whole = part.region == Rect{0, 0, full.width, full.height};
+    int width = 0, height = 0;  // of the rows the library gives
+    if (!mx_jpeg_start(jpeg.get(), cmyk, whole ? ScaleDenominator(full, part.shown) : 1, &width, &height) ||
+        width <= 0 || height <= 0)
+        return ReadResult::Malformed;
 
     Picture pic;
-    pic.width = header.width;
-    pic.height = header.height;
+    pic.width = whole ? std::min(part.shown.width, width) : part.region.width;
+    pic.height = whole ? std::min(part.shown.height, height) : part.region.height;
     pic.bitsPerPixel = 24;
     pic.format = PixelFormat::Bits24;
-    pic.pixels = Storage(target, pic.Stride() * size_t(pic.height), bytes);
+    pic.pixels = Storage(target.picture, pic.Stride() * size_t(pic.height), bytes);
 
-    // Grey and colour files are decoded straight into the picture's rows; CMYK through one row.
     int done = 0;
-    if (!cmyk) {
-        std::vector<uint8_t*> rows(size_t(pic.height));
-        for (int y = 0; y < pic.height; ++y) rows[size_t(y)] = pic.Row(y);
-        while (done < pic.height) {
-            const int n = mx_jpeg_read_rows(jpeg.get(), rows.data() + done, pic.height - done);
-            if (n <= 0) break;
-            done += n;
-        }
+    if (!whole) {
+        done = ReadRegion(jpeg.get(), pic, part.region, full.width, cmyk, inverted);
     } else {
-        std::vector<uint8_t> line(size_t(pic.width) * 4);
-        uint8_t* rows[1] = {line.data()};
-        while (done < pic.height && mx_jpeg_read_rows(jpeg.get(), rows, 1) == 1)
-            CmykToBgr(line.data(), pic.Row(done++), pic.width, header.colours == MX_JPEG_INVERTED_CMYK);
+        RowReader reader(jpeg.get(), cmyk, inverted, width);
+        done = pic.width == width && pic.height == height ? ReadEveryRow(jpeg.get(), pic, reader)
+                                                           : ReadSampledRows(pic, reader, width, height);
     }
     // Rows never decoded are grey; the padding at the end of each row, which the decoder does not
     // write, is zero whatever the reused storage held.
@@ -103,7 +202,12 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, Picture& target) {
         if (y >= done) std::memset(pic.Row(y), 0x80, used);
         std::memset(pic.Row(y) + used, 0, pic.Stride() - used);
     }
-    target = std::move(pic);
+    target.picture = std::move(pic);
+    target.width = full.width;
+    target.height = full.height;
+    target.region = part.region;
+    target.request = request;
+    target.anyRequest = false;
     return ReadResult::Ok;
 }
 

@@ -6,16 +6,23 @@
 
 #include "picture/picture.h"
 #include "picture/reader_util.h"
+#include "picture/shown_picture.h"
 
 namespace mx {
 
 // Whether the bytes start as a JPEG file does (a start-of-image marker).
 bool LooksLikeJpeg(std::span<const uint8_t> bytes);
 
-// Decodes into a 24-bit picture, reusing the target's storage when it fits. A file that ends early
-// or whose data goes bad shows what was decoded up to there; the rest is grey, as libjpeg shows
-// missing data. Malformed when there is no scan to decode; TooLarge, from the headers alone, when
-// the picture exceeds the program's limits.
-ReadResult ReadJpeg(std::span<const uint8_t> bytes, Picture& target);
+// Decodes what the request shows into a 24-bit picture, reusing the target's storage when it fits:
+// - a part of the picture (a centred or top-left area smaller than it) is decoded alone, its rows
+//   skipped to and its columns cropped, with the pixels of the whole decode;
+// - the whole picture shown at half its size or less goes through the transform at 1/2, 1/4 or 1/8,
+//   the smallest that still covers the size shown, and comes out at the size shown by nearest pixel
+//   (the rows and columns the preview's scaling would take);
+// - anything else is decoded whole.
+// A file that ends early or whose data goes bad shows what was decoded up to there; the rest is grey,
+// as libjpeg shows missing data. Malformed when there is no scan to decode; TooLarge, from the
+// headers alone, when the picture exceeds the program's limits.
+ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target);
 
 }  // namespace mx

@@ -6,6 +6,14 @@
 
 namespace mx {
 
+unsigned LoadPictureFile(const std::string& path, int category, const ShowRequest& request, DecodedPicture& target) {
+    if (category == CategoryWall) return DecodePictureFile(path, request, target);
+    Picture picture;
+    const unsigned status = ReadBmpFile(path, picture);
+    if (status == kStatusOk) target = DecodedPicture::Whole(std::move(picture));
+    return status;
+}
+
 unsigned LoadPictureFile(const std::string& path, int category, Picture& target) {
     if (category == CategoryWall) return DecodePictureFile(path, target);
     return ReadBmpFile(path, target);

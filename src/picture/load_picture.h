@@ -4,11 +4,16 @@
 #include <string>
 
 #include "picture/picture.h"
+#include "picture/shown_picture.h"
 
 namespace mx {
 
 // Returns kStatusOk (0), kStatusCannotOpen (10) or kStatusFailed (100); the target is replaced on
-// success only. A wallpaper nothing can decode gives an empty picture and 0.
+// success only. A wallpaper nothing can decode gives an empty picture and 0. The request says what
+// will be shown of a wallpaper; boot screens are always read whole.
+unsigned LoadPictureFile(const std::string& path, int category, const ShowRequest& request, DecodedPicture& target);
+
+// The whole picture.
 unsigned LoadPictureFile(const std::string& path, int category, Picture& target);
 
 }  // namespace mx

@@ -26,6 +26,26 @@ enum class PixelFormat : uint8_t {
 
 std::string_view PixelFormatName(PixelFormat format);
 
+struct Size {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+// A rectangle of pixels: columns left to left + width - 1, rows top to top + height - 1.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const Rect&) const = default;
+    int Right() const { return left + width; }
+    int Bottom() const { return top + height; }
+    bool Contains(const Rect& r) const {
+        return r.left >= left && r.top >= top && r.Right() <= Right() && r.Bottom() <= Bottom();
+    }
+};
+
 struct Picture {
     int width = 0;
     int height = 0;

@@ -9,6 +9,7 @@
 #include "picture/form_preview.h"
 #include "picture/load_picture.h"
 #include "picture/picture_win.h"
+#include "picture/reader_util.h"
 #include "picture/scale.h"
 #include "platform/text.h"
 #include "system/boot_screens.h"
@@ -57,16 +58,20 @@ void TFormSelect::ShowNoFileSelected() {
     SetNamePanelRed(false);
 }
 
-// The name panel's caption is the memory of which file the picture holds. A file that cannot be read
-// leaves the picture as it was, and the caption names the file all the same.
+// The name panel's caption is the memory of which file the picture holds. The pane shows a
+// thumbnail, so only as much of the file is decoded as covers it. A file that cannot be read shows
+// no picture, and the caption names the file all the same.
 void TFormSelect::PreviewFile(const std::string& path) {
     if (path != WindowText(PnlPreviewName)) {
-        LoadPictureFile(path, CurrentCategory, PreviewPicture);
         RECT image{};
         ::GetClientRect(ImgPreview, &image);
-        ScaleNearest(PreviewPicture, image.right, image.bottom, previewThumb_);
+        const ShowRequest thumbnail{ShowRequest::Kind::Scaled, {image.right, image.bottom}};
+        if (LoadPictureFile(path, CurrentCategory, thumbnail, PreviewPicture) != kStatusOk || PreviewPicture.Empty())
+            PreviewPicture = DecodedPicture{};
+        ScaleNearest(PreviewPicture.picture, image.right, image.bottom, previewThumb_);
         ::InvalidateRect(ImgPreview, nullptr, FALSE);
     }
+    ShowPreviewImage(!PreviewPicture.Empty());
     UpdateSizeHint();
     ::SetWindowTextA(PnlPreviewName, path.c_str());
 }
@@ -78,9 +83,9 @@ void TFormSelect::ViewChooseBox() {
         ShowNoFileSelected();
     } else {
         try {
-            ShowPreviewImage(true);
             PreviewFile(JoinPath(FileListDirectory(), ListBoxText(FileListBox1, current)));
-            SetNamePanelRed(CurrentCategory != CategoryWall && !HasBootScreenSize(PreviewPicture));
+            SetNamePanelRed(CurrentCategory != CategoryWall &&
+                            !HasBootScreenSize(PreviewPicture.width, PreviewPicture.height));
         } catch (const std::exception&) {
             ShowNoFileSelected();
         }
@@ -92,7 +97,6 @@ void TFormSelect::ViewSelected() {
     HWND list = ListForCategory(CurrentCategory);
     if (PreviewMode == 20 || PreviewMode == 30) {
         if (SelectedCount(list) > 0) {
-            ShowPreviewImage(true);
             int item = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
             if (item < 0) item = ListView_GetNextItem(list, -1, LVNI_SELECTED);
             PreviewFile(JoinPath(ItemText(list, item, ColumnPath), ItemText(list, item, ColumnFilename)));
@@ -113,8 +117,11 @@ void TFormSelect::ViewSelected() {
     }
 }
 
+// The file's own size, whatever the pane decoded; nothing when it shows no picture.
 void TFormSelect::UpdateSizeHint() {
-    SizeHint = "Size : " + std::to_string(PreviewPicture.width) + " X " + std::to_string(PreviewPicture.height);
+    SizeHint = PreviewPicture.Empty() ? std::string()
+                                      : "Size : " + std::to_string(PreviewPicture.width) + " X " +
+                                            std::to_string(PreviewPicture.height);
     SetHint(ImgPreview, SizeHint);
 }
 
@@ -153,7 +160,7 @@ void TFormSelect::pnlPreviewDblClick() {
 void TFormSelect::SizeClick() {
     env_.ShowMessage(BoxOwner(), BoxKind::Information,
                      "Size : " + std::to_string(PreviewPicture.width) + " X " + std::to_string(PreviewPicture.height) +
-                         "\n\rBits per pixel : " + std::string(PixelFormatName(PreviewPicture.format)) + "\n\r",
+                         "\n\rBits per pixel : " + std::string(PixelFormatName(PreviewPicture.picture.format)) + "\n\r",
                      MB_OK);
 }
 

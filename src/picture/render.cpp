@@ -1,8 +1,6 @@
 #include "picture/render.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -15,43 +13,132 @@ namespace {
 
 ImageArea WholeClient(Size client) { return {true, 0, 0, client.width, client.height}; }
 
-// A copy of the source, safe when the source is the picture being replaced.
-void CopyInto(const Picture& source, Picture& out) {
-    if (&source != &out) out = source;
+// Makes `out` a 32-bit picture of the size, keeping its storage; its pixels are left to the caller.
+void Canvas(Picture& out, Size size) {
+    out.width = std::max(size.width, 0);
+    out.height = std::max(size.height, 0);
+    out.bitsPerPixel = 32;
+    out.format = PixelFormat::Bits32;
+    out.masks = {0xFF0000, 0xFF00, 0xFF};
+    out.palette.clear();
+    out.pixels.resize(out.Stride() * size_t(out.height));
 }
 
-int ToInt(long double value) {
-    return value >= static_cast<long double>(INT_MAX) ? INT_MAX : static_cast<int>(value);
+void Fill(Picture& out, uint32_t colour) {
+    if (out.Empty()) return;
+    uint8_t* first = out.Row(0);
+    for (int x = 0; x < out.width; ++x)
+        for (int b = 0; b < 4; ++b) first[4 * x + b] = uint8_t(b < 3 ? colour >> (8 * b) : 0);
+    for (int y = 1; y < out.height; ++y) std::memcpy(out.Row(y), first, out.Stride());
 }
 
-// The fitted area's width and height: the side along which the picture is relatively longer fills the
-// screen, equal ratios counting as taller.
-Size FitToScreen(const Picture& source, Size screen) {
-    if (source.Empty() || screen.width <= 0 || screen.height <= 0) return {0, 0};
-    const long double w = source.width, h = source.height, W = screen.width, H = screen.height;
-    if (w / h > W / H) return {screen.width, ToInt(RoundHalfEven(h * (W / w)))};
-    return {ToInt(RoundHalfEven(w * (H / h))), screen.height};
+// Whether the source's picture is `part` of the whole picture at exactly `size` pixels.
+bool Exactly(const DecodedPicture& s, const Rect& part, Size size) {
+    return s.region == part && s.picture.width == size.width && s.picture.height == size.height && HasPixels(s.picture);
 }
 
-void Tile(const Picture& source, Size screen, bool mirror, Rendering& out) {
-    if (&source == &out.picture) {
-        Picture copy = source;
-        FillWithTiles(copy, screen, mirror, out.picture);
-    } else {
-        FillWithTiles(source, screen, mirror, out.picture);
+// Draws `part` of the whole picture (in its own pixels) into the rectangle `to` of the 32-bit `out`,
+// scaled by nearest pixel. Destination column x shows picture column part.left + x * part.width /
+// to.width, rounded down, taken from the source at its own scale: a source reduced to the size it is
+// drawn at is copied as it is, an unreduced one is sampled as the whole picture would be.
+void DrawPart(const DecodedPicture& s, const Rect& part, const Rect& to, Picture& out) {
+    const Picture& p = s.picture;
+    const Rect& r = s.region;
+    if (!HasPixels(p) || r.width <= 0 || r.height <= 0 || to.width <= 0 || to.height <= 0) return;
+    auto map = [](int d, int partStart, int partSize, int toSize, int regionStart, int regionSize, int held) {
+        const int64_t scaled = (int64_t(partStart - regionStart) * toSize + int64_t(d) * partSize) * held;
+        return int(std::clamp<int64_t>(scaled / (int64_t(regionSize) * toSize), 0, held - 1));
+    };
+    std::vector<int> columns(size_t(to.width));
+    for (int x = 0; x < to.width; ++x)
+        columns[size_t(x)] = map(x, part.left, part.width, to.width, r.left, r.width, p.width);
+    PixelReader reader(p);
+    int previous = -1;
+    for (int y = 0; y < to.height; ++y) {
+        const int sy = map(y, part.top, part.height, to.height, r.top, r.height, p.height);
+        uint8_t* row = out.Row(to.top + y) + 4 * size_t(to.left);
+        if (sy == previous) std::memcpy(row, row - out.Stride(), 4 * size_t(to.width));
+        else reader.Sample(sy, columns.data(), to.width, row);
+        previous = sy;
     }
-    out.scaled = false;
+}
+
+// `out` becomes `part` of the whole picture at `size`: the source's own pixels when they are exactly
+// that (taken from `owned` when given), otherwise drawn into a 32-bit picture.
+void Resample(const DecodedPicture& s, DecodedPicture* owned, const Rect& part, Size size, Picture& out) {
+    if (size.width <= 0 || size.height <= 0 || part.width <= 0 || part.height <= 0 || !HasPixels(s.picture)) {
+        out = Picture{};
+    } else if (Exactly(s, part, size)) {
+        if (owned) out = std::move(owned->picture);
+        else if (&out != &s.picture) out = s.picture;
+    } else {
+        Canvas(out, size);
+        DrawPart(s, part, {0, 0, size.width, size.height}, out);
+    }
+}
+
+// The tiles start with the top-left part of the picture that the screen shows. A source holding that
+// part at its own scale from the picture's corner tiles as it is, and is taken whole as the rendering
+// when it is exactly the screen; any other is first cut to that part.
+void Tile(const DecodedPicture& s, DecodedPicture* owned, Size screen, bool mirror, Picture& out) {
+    const Rect part = PartShown({ShowRequest::Kind::TopLeft, screen}, s.Full()).region;
+    const Picture& p = s.picture;
+    const Rect& r = s.region;
+    const bool ownScale = HasPixels(p) && r.left == 0 && r.top == 0 && p.width == r.width && p.height == r.height;
+    if (owned && ownScale && r == part && part == Rect{0, 0, screen.width, screen.height}) {
+        out = std::move(owned->picture);
+    } else if (ownScale && r.Contains(part) && &p != &out) {
+        FillWithTiles(p, screen, mirror, out);
+    } else {
+        Picture cut;
+        Resample(s, nullptr, part, {part.width, part.height}, cut);
+        FillWithTiles(cut, screen, mirror, out);
+    }
+}
+
+RenderReport Render(const DecodedPicture& s, DecodedPicture* owned, std::string_view style, int category, Size screen,
+                    Size client, uint32_t background, Rendering& out) {
+    const Rect whole{0, 0, s.width, s.height};
+    if (category != CategoryWall) {
+        Resample(s, owned, s.region, {s.picture.width, s.picture.height}, out.picture);
+        out.area = WholeClient(client);
+        out.scaled = true;
+        return {true, false};
+    }
+    if (style == "Centred") {
+        // Integer halves truncate toward zero, so a picture one pixel wider than the window loses its
+        // last column and none on the left.
+        const Rect part = PartShown({ShowRequest::Kind::Centred, screen}, s.Full()).region;
+        Resample(s, owned, part, {part.width, part.height}, out.picture);
+        out.area = {false, (client.width - s.width) / 2 + part.left, (client.height - s.height) / 2 + part.top,
+                    part.width, part.height};
+        out.scaled = false;
+    } else if (style == "Stretched") {
+        Resample(s, owned, whole, screen, out.picture);
+        out.area = WholeClient(client);
+        out.scaled = true;
+    } else if (style == "Fit 2 Screen") {
+        // Centred on the screen, not on the window.
+        if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {
+            Canvas(out.picture, screen);
+            Fill(out.picture, background);
+            DrawPart(s, whole, FittedArea(s.Full(), screen), out.picture);
+        } else {
+            out.picture = Picture{};
+        }
+        out.area = WholeClient(client);
+        out.scaled = true;
+    } else if (style == "Tiled" || style == "Mirror") {
+        Tile(s, owned, screen, style == "Mirror", out.picture);
+        out.area = WholeClient(client);
+        out.scaled = false;
+    } else {
+        return {false, true};
+    }
+    return {true, true};
 }
 
 }  // namespace
-
-long double RoundHalfEven(long double x) {
-    long double lower = std::floor(x);
-    long double fraction = x - lower;
-    if (fraction > 0.5L) return lower + 1;
-    if (fraction < 0.5L) return lower;
-    return std::fmod(lower, 2.0L) == 0 ? lower : lower + 1;
-}
 
 void FillWithTiles(const Picture& source, Size size, bool mirror, Picture& out) {
     const bool empty = !HasPixels(source);
@@ -124,42 +211,15 @@ void FillWithTiles(const Picture& source, Size size, bool mirror, Picture& out) 
 }
 
 
-RenderReport RenderStyle(const Picture& source, std::string_view style, int category, Size screen, Size client,
-                         Rendering& out) {
-    if (category != CategoryWall) {
-        CopyInto(source, out.picture);
-        out.area = WholeClient(client);
-        out.scaled = true;
-        return {true, false};
-    }
-    // Integer divisions below truncate toward zero, so a picture one pixel wider than the window
-    // loses its last column and none on the left.
-    if (style == "Centred") {
-        CopyInto(source, out.picture);
-        const int w = std::max(source.width, 0), h = std::max(source.height, 0);
-        out.area = {false, (client.width - w) / 2, (client.height - h) / 2, w, h};
-        out.scaled = false;
-    } else if (style == "Tiled") {
-        Tile(source, screen, false, out);
-        out.area = WholeClient(client);
-    } else if (style == "Stretched") {
-        CopyInto(source, out.picture);
-        out.area = WholeClient(client);
-        out.scaled = true;
-    } else if (style == "Fit 2 Screen") {
-        // Centred on the screen, not on the window.
-        CopyInto(source, out.picture);
-        Size fitted = FitToScreen(source, screen);
-        out.area = {false, (screen.width - fitted.width) / 2, (screen.height - fitted.height) / 2, fitted.width,
-                    fitted.height};
-        out.scaled = true;
-    } else if (style == "Mirror") {
-        Tile(source, screen, true, out);
-        out.area = WholeClient(client);
-    } else {
-        return {false, true};
-    }
-    return {true, true};
+
+RenderReport RenderStyle(const DecodedPicture& source, std::string_view style, int category, Size screen, Size client,
+                         uint32_t background, Rendering& out) {
+    return Render(source, nullptr, style, category, screen, client, background, out);
+}
+
+RenderReport RenderStyle(DecodedPicture&& source, std::string_view style, int category, Size screen, Size client,
+                         uint32_t background, Rendering& out) {
+    return Render(source, &source, style, category, screen, client, background, out);
 }
 
 }  // namespace mx

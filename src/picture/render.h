@@ -1,17 +1,14 @@
 #pragma once
 // Drawing a picture the way the desktop shows it as a wallpaper in one of the five styles, or, for
 // the boot-screen categories, stretched over the whole preview window. The result is what the preview
-// window's image control holds, and what the wallpaper command converts into the wallpaper file.
+// window's image control holds, and what the wallpaper command writes as the wallpaper file.
+#include <cstdint>
 #include <string_view>
 
 #include "picture/picture.h"
+#include "picture/shown_picture.h"
 
 namespace mx {
-
-struct Size {
-    int width = 0;
-    int height = 0;
-};
 
 // Where the preview window shows its picture.
 struct ImageArea {
@@ -39,20 +36,29 @@ struct RenderReport {
 
 // Renders `source` for the category (a ScreenCategory code) and the style box's text into `out`,
 // reusing the storage `out` already holds. `screen` is the whole screen's size, `client` the size of
-// the preview window's client area.
+// the preview window's client area, `background` the desktop's colour (0x00RRGGBB). The source is
+// decoded whole or for RequestForStyle of the same style, category and screen; a source reduced
+// further than that still renders, enlarged.
 //
 // Boot-screen categories stretch a copy of the picture over the whole client area whatever the
-// style. For wallpapers the style text must equal one of the five names exactly; "Tiled" and
-// "Mirror" make a 32-bit picture of the screen's size, the other styles keep a copy of the source and
-// place or scale it through the area alone. An empty source never reaches a division: it renders as
-// an empty picture, so only the desktop colour shows (Centred and Fit 2 Screen still place their
-// empty area where the arithmetic puts it).
-RenderReport RenderStyle(const Picture& source, std::string_view style, int category, Size screen, Size client,
-                         Rendering& out);
+// style. For wallpapers the style text must equal one of the five names exactly, and P is what the
+// desktop shows on the screen, so that the wallpaper file is it:
+// - "Centred": the part of the picture a screen-sized area centred on it shows (all of it when it
+//   fits, the centred crop otherwise), unscaled, placed where the picture centred on the window puts
+//   that part;
+// - "Stretched": the picture scaled to the screen's size;
+// - "Fit 2 Screen": a screen-sized picture of the background with the picture scaled into its
+//   FittedArea;
+// - "Tiled" and "Mirror": a screen-sized picture covered with tiles of the picture at its own size.
+// "Stretched" and "Fit 2 Screen" are shown scaled to the whole client area, which is the screen when
+// the window is maximised. An empty source renders an empty P, so that only the desktop colour shows.
+RenderReport RenderStyle(const DecodedPicture& source, std::string_view style, int category, Size screen, Size client,
+                         uint32_t background, Rendering& out);
 
-// x rounded to the nearest integer, halves to the even neighbour (2.5 gives 2, 3.5 gives 4),
-// whatever the floating-point rounding mode.
-long double RoundHalfEven(long double x);
+// The same, taking the source's pixels as P, instead of a copy, where P is exactly them (a part or a
+// reduction decoded for this style and screen).
+RenderReport RenderStyle(DecodedPicture&& source, std::string_view style, int category, Size screen, Size client,
+                         uint32_t background, Rendering& out);
 
 // Fills `out` (resized to size, 32 bits per pixel) with tiles of `source` at its own size from the
 // top-left corner; with `mirror`, every odd column of tiles is mirrored left to right and every odd

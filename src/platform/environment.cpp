@@ -1,7 +1,5 @@
 #include "platform/environment.h"
 
-#include <commctrl.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -69,16 +67,30 @@ namespace {
 
 // A Yes/No box has no Cancel button, so the system lets Esc (and, under some systems, the title bar's
 // close button) do nothing or answer Cancel. The program's questions read Esc as No: the box's
-// cancel command presses its No button.
-LRESULT CALLBACK EscapeAnswersNo(HWND box, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
+// cancel command presses its No button. The box's own window procedure is put back when it goes,
+// and is kept meanwhile in a property of the box. This is plain window-procedure replacement, not
+// the common controls' subclassing, so that the randomizer, which links this file but never asks
+// anything, does not load the common controls at every log-on.
+constexpr const char* kBoxProcedure = "MxBoxProcedure";
+
+LRESULT CALLBACK EscapeAnswersNo(HWND box, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto original = reinterpret_cast<WNDPROC>(::GetPropA(box, kBoxProcedure));
     if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) {
         if (HWND no = ::GetDlgItem(box, IDNO)) {
             ::SendMessageA(no, BM_CLICK, 0, 0);
             return 0;
         }
     }
-    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(box, EscapeAnswersNo, id);
-    return ::DefSubclassProc(box, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        ::RemovePropA(box, kBoxProcedure);
+    }
+    return ::CallWindowProcA(original, box, msg, wp, lp);
+}
+
+void AnswerEscapeWithNo(HWND box) {
+    ::SetPropA(box, kBoxProcedure, reinterpret_cast<HANDLE>(::GetWindowLongPtrA(box, GWLP_WNDPROC)));
+    ::SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EscapeAnswersNo));
 }
 
 // The hook lives for one box on this thread: it catches the box as it is activated, then goes.
@@ -90,7 +102,7 @@ LRESULT CALLBACK CatchBox(int code, WPARAM wp, LPARAM lp) {
         char className[16] = {};
         ::GetClassNameA(reinterpret_cast<HWND>(wp), className, sizeof className);
         if (std::strcmp(className, "#32770") == 0) {
-            ::SetWindowSubclass(reinterpret_cast<HWND>(wp), EscapeAnswersNo, 0, 0);
+            AnswerEscapeWithNo(reinterpret_cast<HWND>(wp));
             ::UnhookWindowsHookEx(hook);
             boxHook = nullptr;
         }

@@ -16,6 +16,7 @@
 #include "app/command_line.h"
 #include "lists/categories.h"
 #include "picture/load_picture.h"
+#include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "picture/render.h"
 #include "platform/environment.h"
@@ -232,11 +233,13 @@ private:
         return false;
     }
 
-    // Reads the entry as its category does; says why it cannot be used in the log.
-    bool Load(const ListKind& kind, const std::string& path, const Deck& deck, Picture& picture) {
+    // Reads the entry as its category does, as much of it as the request shows; says why it cannot be
+    // used in the log.
+    bool Load(const ListKind& kind, const std::string& path, const Deck& deck, const ShowRequest& request,
+              DecodedPicture& picture) {
         unsigned status = kStatusFailed;
         try {
-            status = LoadPictureFile(path, kind.category, picture);
+            status = LoadPictureFile(path, kind.category, request, picture);
         } catch (const std::bad_alloc&) {
             PassOver(kind, path, deck, "not enough memory to read it");
             return false;
@@ -258,14 +261,14 @@ private:
             const SelectionEntry& entry = list[*next];
             const std::string path = JoinPath(entry.directory, entry.fileName);
             if (!Reachable(kind, path, deck)) continue;
-            Picture picture;
+            DecodedPicture picture;
             const auto start = Clock::now();
-            if (!Load(kind, path, deck, picture)) continue;
+            if (!Load(kind, path, deck, ShowRequest{}, picture)) continue;
             const auto decoded = Clock::now();
-            if (!MeetsBootScreenConstraints(picture)) {
+            if (!MeetsBootScreenConstraints(picture.picture)) {
                 PassOver(kind, path, deck,
                          std::to_string(picture.width) + " x " + std::to_string(picture.height) + " at " +
-                             std::string(PixelFormatName(picture.format)) +
+                             std::string(PixelFormatName(picture.picture.format)) +
                              " bits per pixel, not 320 x 400 at 8");
                 continue;
             }
@@ -298,9 +301,11 @@ private:
                 continue;
             }
             if (!Reachable(kind, path, deck)) continue;
-            Picture decoded;
+            DecodedPicture decoded;
             const auto start = Clock::now();
-            if (!Load(kind, path, deck, decoded)) continue;
+            if (!Load(kind, path, deck, RequestForStyle(entry.style, kind.category, screen).value_or(ShowRequest{}),
+                      decoded))
+                continue;
             const auto decodedAt = Clock::now();
             std::string head = std::string(kind.name) + ": " + path + " as " + entry.style + " (" + Place(deck) +
                                "): decoded " + std::to_string(Milliseconds(decodedAt - start)) + " ms";
@@ -311,15 +316,10 @@ private:
             }
             Rendering rendering;
             try {
-                // Styles that keep the picture render it in place; the tiled ones make a screen-sized
-                // picture of their own, and the decoded one is let go before the file is written.
-                if (entry.style == "Tiled" || entry.style == "Mirror") {
-                    RenderStyle(decoded, entry.style, kind.category, screen, screen, rendering);
-                    decoded = Picture();
-                } else {
-                    rendering.picture = std::move(decoded);
-                    RenderStyle(rendering.picture, entry.style, kind.category, screen, screen, rendering);
-                }
+                // Only what the screen shows was decoded. Where the rendering is exactly those pixels
+                // it takes them; otherwise the decoded picture is let go before the file is written.
+                RenderStyle(std::move(decoded), entry.style, kind.category, screen, screen, DesktopColour(), rendering);
+                decoded = DecodedPicture();
             } catch (const std::bad_alloc&) {
                 PassOver(kind, path, deck, "not enough memory to render it");
                 continue;

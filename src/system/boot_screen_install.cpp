@@ -8,19 +8,20 @@ namespace mx {
 // the copy worked is not reported.
 void TFormSelect::SetascurrentScreen1Click() {
     std::string target = BootScreenPath(CurrentCategory);
-    const Picture& picture = PreviewPicture;
+    // The file's own size, which a wallpaper decoded as a thumbnail keeps beside its pixels.
+    const DecodedPicture& picture = PreviewPicture;
     bool goOn = true;
-    if (!HasBootScreenSize(picture)) {
+    if (!HasBootScreenSize(picture.width, picture.height)) {
         goOn = env_.ShowMessage(BoxOwner(), BoxKind::Warning,
                                 "This screen has an invallid size\n\rSize is : " + std::to_string(picture.width) +
                                     " x " + std::to_string(picture.height) +
                                     ",\n\rSize must be 320 x 400.\n\rDo you want to cancel copying?",
                                 MB_YESNO) == IDNO;
     }
-    if (goOn && picture.format != PixelFormat::Bits8) {
+    if (goOn && picture.picture.format != PixelFormat::Bits8) {
         goOn = env_.ShowMessage(BoxOwner(), BoxKind::Warning,
                                 "This screens has a incorrect bitmap color depth!\n\rColor depth : " +
-                                    std::string(PixelFormatName(picture.format)) +
+                                    std::string(PixelFormatName(picture.picture.format)) +
                                     " bits per pixel. This should be 8 bpp.\n\rDo you want to cancel copying?",
                                 MB_YESNO) == IDNO;
     }

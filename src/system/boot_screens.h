@@ -19,9 +19,10 @@ std::string BootScreenPathOf(std::string_view windowsDirectory, int category);
 // the decoded picture.
 inline constexpr int kBootScreenWidth = 320;
 inline constexpr int kBootScreenHeight = 400;
-inline bool HasBootScreenSize(const Picture& picture) {
-    return picture.width == kBootScreenWidth && picture.height == kBootScreenHeight;
+inline bool HasBootScreenSize(int width, int height) {
+    return width == kBootScreenWidth && height == kBootScreenHeight;
 }
+inline bool HasBootScreenSize(const Picture& picture) { return HasBootScreenSize(picture.width, picture.height); }
 inline bool MeetsBootScreenConstraints(const Picture& picture) {
     return HasBootScreenSize(picture) && picture.format == PixelFormat::Bits8;
 }

@@ -1,5 +1,6 @@
 // The main window's wallpaper command: the hidden preview window renders the pane's picture in the
-// current style, and its own command converts that rendering.
+// current style (decoding the file again for the screen when the pane holds a thumbnail), and its own
+// command converts that rendering.
 #include "app/form_select.h"
 #include "picture/form_preview.h"
 
@@ -8,6 +9,8 @@ namespace mx {
 void TFormSelect::Setascurrentwallpaper1Click() {
     TFormPreview& preview = FormPreview();
     preview.RenderPreview();
+    // The rendering is all the command needs; a hidden window keeps nothing else.
+    if (!::IsWindowVisible(preview.Handle())) preview.ReleaseSource();
     preview.SetascurrentWallpaper1Click();
 }
 

@@ -10,6 +10,7 @@
 namespace mx {
 
 void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view style, const std::string& programDir) {
+    if (rendering.Empty()) throw UserError(std::string(kUnreadableWallpaper));
     std::string path = programDir + std::string(kWallpaperFile);
     if (path.size() > kMaxWallpaperPath)
         throw UserError("The wallpaper cannot be set: the program's directory path is too long.");

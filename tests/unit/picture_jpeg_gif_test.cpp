@@ -2,6 +2,7 @@
 // and giflib write, each compared with ImageMagick's decode; truncated files; hostile headers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -122,6 +123,116 @@ TEST(JpegGif, EveryJpegKindDecodesAsImageMagickDoes) {
         Picture pic;
         ASSERT_EQ(DecodePicture(bytes, pic), kStatusOk);
         EXPECT_TRUE(Matches(pic, Reference(bytes), 61, 37, 2));
+    }
+}
+
+// Every JPEG kind the decoder reads, as the tools write them, at a size that is no multiple of any
+// block size.
+struct JpegKind {
+    const char* name;
+    std::string command;
+};
+std::vector<JpegKind> JpegKinds(const std::string& size) {
+    const std::string plasma = "convert -size " + size + " -seed 5 plasma:fractal -blur 0x1 -depth 8 ";
+    return {
+        {"grey", plasma + "-colorspace Gray jpg:-"},
+        {"ycbcr 4:2:0", plasma + "-sampling-factor 2x2 jpg:-"},
+        {"ycbcr 4:2:2", plasma + "-sampling-factor 2x1 jpg:-"},
+        {"ycbcr 4:4:4", plasma + "-sampling-factor 1x1 jpg:-"},
+        {"cmyk", plasma + "-colorspace CMYK jpg:-"},
+        {"progressive 4:2:0", plasma + "-sampling-factor 2x2 -interlace Plane jpg:-"},
+        {"arithmetic", plasma + "-sampling-factor 2x2 jpg:- | jpegtran -arithmetic"},
+        {"restart every row", plasma + "-sampling-factor 2x2 jpg:- | jpegtran -restart 1"},
+        {"restart every block, progressive", plasma + "jpg:- | jpegtran -restart 1B -progressive"},
+    };
+}
+
+DecodedPicture Decode(const Bytes& bytes, ShowRequest request) {
+    DecodedPicture decoded;
+    EXPECT_EQ(DecodePicture(bytes, request, decoded), kStatusOk);
+    return decoded;
+}
+
+// Only the part shown is decoded, rows skipped to and columns cropped, and its pixels are exactly
+// those of the whole decode: at every offset from the blocks' edges, for every kind of file.
+TEST(JpegParts, APartDecodedAloneIsTheWholeDecodesPart) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
+    using Kind = ShowRequest::Kind;
+    std::vector<ShowRequest> requests{{Kind::TopLeft, {50, 60}}, {Kind::TopLeft, {300, 1}}, {Kind::TopLeft, {16, 400}},
+                                      {Kind::Centred, {300, 202}}, {Kind::Centred, {40, 500}}, {Kind::Centred, {1, 1}}};
+    for (int a = 2; a < 40; a += 3) requests.push_back({Kind::Centred, {301 - 2 * a, 203 - 2 * (a / 2) - 1}});
+    for (const JpegKind& kind : JpegKinds("301x203")) {
+        SCOPED_TRACE(kind.name);
+        const Bytes bytes = Output(kind.command);
+        const DecodedPicture whole = Decode(bytes, {});
+        ASSERT_EQ(whole.picture.width, 301);
+        for (const ShowRequest& request : requests) {
+            SCOPED_TRACE(testing::Message() << request.area.width << " x " << request.area.height);
+            const Rect region = PartShown(request, {301, 203}).region;
+            const DecodedPicture part = Decode(bytes, request);
+            ASSERT_EQ(part.region, region);
+            EXPECT_EQ(part.width, 301);
+            EXPECT_EQ(part.height, 203);
+            ASSERT_EQ(part.picture.width, region.width);
+            ASSERT_EQ(part.picture.height, region.height);
+            for (int y = 0; y < region.height; ++y)
+                ASSERT_EQ(0, std::memcmp(part.picture.Row(y), whole.picture.Row(region.top + y) + 3 * region.left,
+                                         3 * size_t(region.width)))
+                    << "row " << y;
+        }
+    }
+}
+
+// The whole picture shown at half its size or less goes through the transform's reduction, the
+// smallest that covers the size shown, then nearest-pixel scaling to that size. Reduced, it is
+// within a few levels of the whole decode averaged over the square each pixel stands for.
+TEST(JpegScaled, ReductionsAreTheWholeDecodeScaledDownWithinAFewLevels) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
+    const int w = 301, h = 203;
+    for (const JpegKind& kind : JpegKinds("301x203")) {
+        SCOPED_TRACE(kind.name);
+        const Bytes bytes = Output(kind.command);
+        const DecodedPicture whole = Decode(bytes, {});
+        for (int d : {2, 4, 8}) {
+            SCOPED_TRACE(d);
+            const Size reduced{(w + d - 1) / d, (h + d - 1) / d};
+            const DecodedPicture scaled = Decode(bytes, {ShowRequest::Kind::Scaled, reduced});
+            EXPECT_EQ(scaled.width, w);
+            EXPECT_EQ(scaled.region, (Rect{0, 0, w, h}));
+            ASSERT_EQ(scaled.picture.width, reduced.width);
+            ASSERT_EQ(scaled.picture.height, reduced.height);
+            double total = 0;
+            int worst = 0;
+            for (int y = 0; y < reduced.height; ++y)
+                for (int x = 0; x < reduced.width; ++x)
+                    for (int c = 0; c < 3; ++c) {
+                        int sum = 0, n = 0;
+                        for (int yy = y * d; yy < std::min(h, y * d + d); ++yy)
+                            for (int xx = x * d; xx < std::min(w, x * d + d); ++xx, ++n)
+                                sum += int(whole.picture.ColorAt(xx, yy) >> (8 * c) & 0xFF);
+                        const int error = std::abs(int(scaled.picture.ColorAt(x, y) >> (8 * c) & 0xFF) - (sum + n / 2) / n);
+                        total += error;
+                        worst = std::max(worst, error);
+                    }
+            // 4:2:2 at 1/8 is the farthest: its chroma is one sample for every two pixels, spread by
+            // the library's smooth upsampling (3.4 levels on average, 21 at a sharp colour edge).
+            EXPECT_LE(total / (3.0 * reduced.width * reduced.height), 4.0);
+            EXPECT_LE(worst, 24);
+            // A size one pixel wider than a reduction gives takes the next larger one, scaled down to
+            // that size by nearest pixel; a size over half the picture's is decoded whole and scaled.
+            const Size wider{reduced.width + 1, reduced.height};
+            const int half = d / 2;
+            const DecodedPicture larger = Decode(bytes, {ShowRequest::Kind::Scaled, {(w + half - 1) / half, (h + half - 1) / half}});
+            const DecodedPicture sampled = Decode(bytes, {ShowRequest::Kind::Scaled, wider});
+            ASSERT_EQ(sampled.picture.width, wider.width);
+            ASSERT_EQ(sampled.picture.height, wider.height);
+            for (int y = 0; y < wider.height; ++y)
+                for (int x = 0; x < wider.width; ++x)
+                    ASSERT_EQ(sampled.picture.ColorAt(x, y),
+                              larger.picture.ColorAt(x * larger.picture.width / wider.width,
+                                                     y * larger.picture.height / wider.height))
+                        << x << ", " << y;
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "lists/categories.h"
 #include "picture/render.h"
 #include "picture_samples.h"
@@ -10,6 +12,7 @@ namespace {
 using test::SamplePicture;
 
 constexpr Size kScreen{1024, 768};
+constexpr uint32_t kDesktop = 0x3A6EA5;
 
 struct Placement {
     int left, top, width, height;
@@ -21,7 +24,7 @@ std::ostream& operator<<(std::ostream& os, const Placement& p) {
 
 Rendering Render(const Picture& source, std::string_view style, Size client = kScreen, Size screen = kScreen) {
     Rendering out;
-    RenderReport report = RenderStyle(source, style, CategoryWall, screen, client, out);
+    RenderReport report = RenderStyle(DecodedPicture::Whole(source), style, CategoryWall, screen, client, kDesktop, out);
     EXPECT_TRUE(report.rendered) << style;
     EXPECT_TRUE(report.wallpaperItemsVisible) << style;
     return out;
@@ -69,42 +72,83 @@ auto MirroredFrom(const Picture& s) {
     };
 }
 
+// P is the part of the picture the screen shows, placed where the picture centred on the window
+// puts that part.
 TEST(RenderCentred, PlacesThePictureOnTheWindowTruncatingTowardZero) {
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(800, 600, 8), "Centred")), (Placement{112, 84, 800, 600}));
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(1280, 1024, 8), "Centred")), (Placement{-128, -128, 1280, 1024}));
-    // -1 / 2 and -255 / 2 truncate to 0 and -127: the extra column is cut off on the right.
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(1025, 768, 8), "Centred")), (Placement{0, 0, 1025, 768}));
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(1279, 769, 8), "Centred")), (Placement{-127, 0, 1279, 769}));
-    // The window's client size counts, not the screen's (320 x 200 before the window is first shown).
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(100, 50, 8), "Centred", {320, 200})), (Placement{110, 75, 100, 50}));
+    struct Case {
+        int width, height;
+        Size client;
+        Placement placement;
+        int firstColumn, firstRow;  // of the picture, at P's top-left corner
+    } cases[] = {
+        {800, 600, kScreen, {112, 84, 800, 600}, 0, 0},
+        {1280, 1024, kScreen, {0, 0, 1024, 768}, 128, 128},
+        // -1 / 2 and -255 / 2 truncate to 0 and -127: the extra column is cut off on the right.
+        {1025, 768, kScreen, {0, 0, 1024, 768}, 0, 0},
+        {1279, 769, kScreen, {0, 0, 1024, 768}, 127, 0},
+        {3000, 20, kScreen, {0, 374, 1024, 20}, 988, 0},
+        // The window's client size counts for the placement (320 x 200 before the window is first
+        // shown), the screen's for the part.
+        {100, 50, {320, 200}, {110, 75, 100, 50}, 0, 0},
+        {1280, 1024, {320, 200}, {-352, -284, 1024, 768}, 128, 128},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        Picture source = SamplePicture(c.width, c.height, 8);
+        Rendering r = Render(source, "Centred", c.client);
+        EXPECT_EQ(PlacementOf(r), c.placement);
+        EXPECT_EQ(r.picture.width, c.placement.width);
+        EXPECT_EQ(r.picture.height, c.placement.height);
+        const int w = c.placement.width - 1, h = c.placement.height - 1;
+        EXPECT_EQ(r.picture.ColorAt(0, 0), source.ColorAt(c.firstColumn, c.firstRow));
+        EXPECT_EQ(r.picture.ColorAt(w, h), source.ColorAt(c.firstColumn + w, c.firstRow + h));
+    }
 }
 
-TEST(RenderCentredStretchedFit, KeepACopyOfTheSourceAndPlaceItOnlyThroughTheArea) {
+// Centred keeps a picture that fits as it is; Stretched and Fit 2 Screen make what the screen shows,
+// which the window shows scaled to its client area.
+TEST(RenderCentredStretchedFit, CentredKeepsACopyTheOthersAreScreenSized) {
     Picture source = SamplePicture(37, 11, 4);
-    for (std::string_view style : {"Centred", "Stretched", "Fit 2 Screen"}) {
-        SCOPED_TRACE(style);
-        Rendering r = Render(source, style);
-        ExpectCopyOf(source, r.picture);
-        EXPECT_EQ(r.scaled, style != "Centred");
-    }
+    ExpectCopyOf(source, Render(source, "Centred").picture);
+    EXPECT_FALSE(Render(source, "Centred").scaled);
+
     Rendering stretched = Render(source, "Stretched", {640, 480});
     EXPECT_TRUE(stretched.area.wholeClient);
     EXPECT_EQ(stretched.area.width, 640);
     EXPECT_EQ(stretched.area.height, 480);
+    EXPECT_TRUE(stretched.scaled);
+    EXPECT_TRUE(TilesAre(stretched.picture, kScreen, source, [](int x, int y) {
+        return std::pair{x * 37 / 1024, y * 11 / 768};
+    }));
+
+    // 37 x 11 fills the width: 1024 x 304 at (0, 232), the desktop's colour above and below.
+    Rendering fitted = Render(source, "Fit 2 Screen", {320, 200});
+    EXPECT_TRUE(fitted.area.wholeClient);
+    EXPECT_TRUE(fitted.scaled);
+    const Picture& p = fitted.picture;
+    ASSERT_EQ(p.width, 1024);
+    ASSERT_EQ(p.height, 768);
+    for (auto [x, y] : {std::pair{0, 0}, {1023, 231}, {0, 536}, {1023, 767}}) EXPECT_EQ(p.ColorAt(x, y), kDesktop);
+    for (auto [x, y] : {std::pair{0, 232}, {1023, 232}, {500, 400}, {1023, 535}})
+        EXPECT_EQ(p.ColorAt(x, y), source.ColorAt(x * 37 / 1024, (y - 232) * 11 / 304)) << x << ", " << y;
 }
 
 TEST(RenderFit2Screen, WiderPicturesFillTheWidthOthersTheHeight) {
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(300, 100, 8), "Fit 2 Screen")), (Placement{0, 213, 1024, 341}));
+    EXPECT_EQ(FittedArea({300, 100}, kScreen), (Rect{0, 213, 1024, 341}));
     // Equal ratios take the height rule.
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(800, 600, 8), "Fit 2 Screen")), (Placement{0, 0, 1024, 768}));
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(100, 300, 8), "Fit 2 Screen")), (Placement{384, 0, 256, 768}));
+    EXPECT_EQ(FittedArea({800, 600}, kScreen), (Rect{0, 0, 1024, 768}));
+    EXPECT_EQ(FittedArea({100, 300}, kScreen), (Rect{384, 0, 256, 768}));
     // Halves round to the even neighbour: 2.5 to 2, 3.5 to 4, in either rule.
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(2048, 5, 8), "Fit 2 Screen")), (Placement{0, 383, 1024, 2}));
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(2048, 7, 8), "Fit 2 Screen")), (Placement{0, 382, 1024, 4}));
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(5, 1536, 8), "Fit 2 Screen")), (Placement{511, 0, 2, 768}));
-    // Centred on the screen whatever the window's size.
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(300, 100, 8), "Fit 2 Screen", {320, 200})),
-              (Placement{0, 213, 1024, 341}));
+    EXPECT_EQ(FittedArea({2048, 5}, kScreen), (Rect{0, 383, 1024, 2}));
+    EXPECT_EQ(FittedArea({2048, 7}, kScreen), (Rect{0, 382, 1024, 4}));
+    EXPECT_EQ(FittedArea({5, 1536}, kScreen), (Rect{511, 0, 2, 768}));
+    // Centred on the screen whatever the window's size: the rendering is the screen's.
+    Picture p = Render(SamplePicture(300, 100, 8), "Fit 2 Screen", {320, 200}).picture;
+    EXPECT_EQ(p.width, 1024);
+    EXPECT_EQ(p.ColorAt(0, 212), kDesktop);
+    EXPECT_NE(p.ColorAt(0, 213), kDesktop);
+    EXPECT_NE(p.ColorAt(1023, 553), kDesktop);
+    EXPECT_EQ(p.ColorAt(1023, 554), kDesktop);
 }
 
 TEST(RenderFit2Screen, RoundsHalvesToEven) {
@@ -159,19 +203,60 @@ TEST(RenderTiledMirror, PictureLargerThanTheScreenGivesOneUnmirroredTile) {
     }
 }
 
-TEST(RenderTiledMirror, ReuseTheStorageAndMayRenderTheirOwnPicture) {
+TEST(RenderTiledMirror, ReuseTheStorageAndTakeAPictureThatIsTheRendering) {
     Picture source = SamplePicture(3, 2, 32);
     Rendering r;
-    RenderStyle(source, "Tiled", CategoryWall, {40, 30}, kScreen, r);
+    RenderStyle(DecodedPicture::Whole(source), "Tiled", CategoryWall, {40, 30}, kScreen, kDesktop, r);
     const uint8_t* storage = r.picture.pixels.data();
-    RenderStyle(source, "Mirror", CategoryWall, {40, 30}, kScreen, r);
+    RenderStyle(DecodedPicture::Whole(source), "Mirror", CategoryWall, {40, 30}, kScreen, kDesktop, r);
     EXPECT_EQ(r.picture.pixels.data(), storage);
     EXPECT_TRUE(TilesAre(r.picture, {40, 30}, source, MirroredFrom(source)));
 
-    Rendering self;
-    self.picture = source;
-    RenderStyle(self.picture, "Tiled", CategoryWall, {40, 30}, kScreen, self);
-    EXPECT_TRUE(TilesAre(self.picture, {40, 30}, source, TiledFrom(source)));
+    // A picture decoded as exactly what the screen shows is taken as it is, not copied.
+    DecodedPicture screenSized = DecodedPicture::Whole(SamplePicture(40, 30, 24));
+    for (std::string_view style : {"Tiled", "Mirror", "Centred", "Stretched"}) {
+        SCOPED_TRACE(style);
+        DecodedPicture moved = screenSized;
+        const uint8_t* pixels = moved.picture.pixels.data();
+        RenderStyle(std::move(moved), style, CategoryWall, {40, 30}, kScreen, kDesktop, r);
+        EXPECT_EQ(r.picture.pixels.data(), pixels);
+        ExpectCopyOf(screenSized.picture, r.picture);
+    }
+}
+
+// A source decoded for the style (reduced, or the part shown) renders as the whole picture would,
+// where it holds the same pixels.
+TEST(RenderDecodedParts, PartsAndReductionsRenderLikeTheWholePicture) {
+    const Picture whole = SamplePicture(2000, 1000, 24);
+    struct Case {
+        const char* style;
+        ShowRequest::Kind kind;
+    } cases[] = {{"Centred", ShowRequest::Kind::Centred},
+                 {"Tiled", ShowRequest::Kind::TopLeft},
+                 {"Mirror", ShowRequest::Kind::TopLeft}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        const ShownPart part = PartShown({c.kind, kScreen}, {2000, 1000});
+        DecodedPicture cut;
+        cut.width = 2000, cut.height = 1000, cut.region = part.region;
+        cut.picture = Picture::Make32(part.region.width, part.region.height);
+        for (int y = 0; y < part.region.height; ++y)
+            for (int x = 0; x < part.region.width; ++x) {
+                const uint32_t colour = whole.ColorAt(part.region.left + x, part.region.top + y);
+                std::memcpy(cut.picture.Row(y) + 4 * x, &colour, 4);
+            }
+        Rendering fromCut, fromWhole = Render(whole, c.style);
+        RenderStyle(cut, c.style, CategoryWall, kScreen, kScreen, kDesktop, fromCut);
+        EXPECT_TRUE(TilesAre(fromCut.picture, kScreen, fromWhole.picture, TiledFrom(fromWhole.picture)));
+        EXPECT_EQ(fromCut.area.left, fromWhole.area.left);
+        EXPECT_EQ(fromCut.area.top, fromWhole.area.top);
+    }
+    // A source reduced to the screen's size is P itself for Stretched.
+    DecodedPicture reduced = DecodedPicture::Whole(SamplePicture(1024, 768, 24));
+    reduced.width = 4096, reduced.height = 3072, reduced.region = {0, 0, 4096, 3072};
+    Rendering r;
+    RenderStyle(reduced, "Stretched", CategoryWall, kScreen, kScreen, kDesktop, r);
+    ExpectCopyOf(reduced.picture, r.picture);
 }
 
 TEST(RenderEmptyPicture, EveryStyleShowsOnlyTheBackground) {
@@ -184,9 +269,10 @@ TEST(RenderEmptyPicture, EveryStyleShowsOnlyTheBackground) {
             EXPECT_TRUE(r.area.wholeClient || placed);
         }
     }
-    EXPECT_EQ(PlacementOf(Render(Picture{}, "Fit 2 Screen")), (Placement{512, 384, 0, 0}));
+    EXPECT_EQ(PlacementOf(Render(Picture{}, "Centred")), (Placement{512, 384, 0, 0}));
     // A zero-sized screen never reaches the ratio either.
-    EXPECT_EQ(PlacementOf(Render(SamplePicture(4, 4, 8), "Fit 2 Screen", kScreen, {0, 0})), (Placement{0, 0, 0, 0}));
+    EXPECT_TRUE(Render(SamplePicture(4, 4, 8), "Fit 2 Screen", kScreen, {0, 0}).picture.Empty());
+    EXPECT_EQ(FittedArea({4, 4}, {0, 0}), (Rect{0, 0, 0, 0}));
 }
 
 TEST(RenderBootScreens, StretchACopyOverTheWholeWindowWhateverTheStyle) {
@@ -195,7 +281,8 @@ TEST(RenderBootScreens, StretchACopyOverTheWholeWindowWhateverTheStyle) {
         for (std::string_view style : {"Tiled", "Mirror", "Centred", "", "centred"}) {
             SCOPED_TRACE(testing::Message() << category << " " << style);
             Rendering r;
-            RenderReport report = RenderStyle(source, style, category, kScreen, {800, 600}, r);
+            RenderReport report =
+                RenderStyle(DecodedPicture::Whole(source), style, category, kScreen, {800, 600}, kDesktop, r);
             EXPECT_TRUE(report.rendered);
             EXPECT_FALSE(report.wallpaperItemsVisible);
             ExpectCopyOf(source, r.picture);
@@ -208,16 +295,17 @@ TEST(RenderBootScreens, StretchACopyOverTheWholeWindowWhateverTheStyle) {
 
 TEST(RenderWallpaper, StyleTextThatIsNoExactNameKeepsThePreviousRendering) {
     Picture source = SamplePicture(30, 20, 24);
-    Rendering previous = Render(source, "Fit 2 Screen");
+    Rendering previous = Render(source, "Centred");
     for (std::string_view style : {"centred", "Centred ", "", "Fit 2 screen", "Tile", "MIRROR"}) {
         SCOPED_TRACE(style);
         Rendering r = previous;
-        RenderReport report = RenderStyle(SamplePicture(5, 5, 8), style, CategoryWall, kScreen, kScreen, r);
+        RenderReport report = RenderStyle(DecodedPicture::Whole(SamplePicture(5, 5, 8)), style, CategoryWall, kScreen,
+                                          kScreen, kDesktop, r);
         EXPECT_FALSE(report.rendered);
         EXPECT_TRUE(report.wallpaperItemsVisible);
         ExpectCopyOf(previous.picture, r.picture);
         EXPECT_EQ(PlacementOf(r), PlacementOf(previous));
-        EXPECT_TRUE(r.scaled);
+        EXPECT_FALSE(r.scaled);
     }
 }
 

@@ -235,8 +235,9 @@ TEST_F(Preview, WallpapersAreConvertedFilesNamedInTheDesktopValues) {
     StartProgram();
     Click(form->sbtnWall);
     struct Case { const char* file; const char* style; bool styleValue; int width, height; const char* tile; } cases[] = {
-        {"small.bmp", "Tiled", false, 1024, 768, "1"}, {"small.bmp", "Stretched", true, 200, 100, "0"},
-        {"rose.jpg", "Mirror", true, 1024, 768, "0"}, {"rose.jpg", "Fit 2 Screen", true, 70, 46, "0"}};
+        {"small.bmp", "Tiled", false, 1024, 768, "1"}, {"small.bmp", "Stretched", true, 1024, 768, "0"},
+        {"rose.jpg", "Mirror", true, 1024, 768, "0"}, {"rose.jpg", "Fit 2 Screen", true, 1024, 768, "0"},
+        {"small.bmp", "Centred", true, 200, 100, "0"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.style);
         if (c.styleValue) Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");

@@ -160,7 +160,7 @@ TEST_F(Randomizer, WallpaperIsAppliedInItsEntrysStyle) {
     } cases[] = {{"Tiled", "1", "0", 1024, 768},
                  {"Mirror", "0", "0", 1024, 768},
                  {"Centred", "0", "0", 40, 30},
-                 {"Stretched", "0", "2", 40, 30}};
+                 {"Stretched", "0", "2", 1024, 768}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.style);
         WriteLists({{}, {}, {}, {{"wall.bmp", Bitmap(40, 30, 24, 9), true}, kUnusable[4], kUnusable[6]}}, c.style);

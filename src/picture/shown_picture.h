@@ -1,0 +1,64 @@
+#pragma once
+// What a caller is going to show of a picture, so that a decoder decodes no more than that, and the
+// picture a decoder gives back: the part shown, at its own size or reduced, with the picture's own
+// size beside it, which is what the program reports whatever was decoded.
+#include <optional>
+#include <string_view>
+
+#include "picture/picture.h"
+
+namespace mx {
+
+struct ShowRequest {
+    enum class Kind : uint8_t {
+        Whole,    // every pixel at its own size
+        Scaled,   // the whole picture scaled to `area`, each direction on its own
+        Fitted,   // the whole picture scaled to fit `area` with its proportions (Fit 2 Screen)
+        Centred,  // at its own size, centred on `area`: the part inside the area
+        TopLeft,  // at its own size from the area's top-left corner: the part inside the area
+    };
+    Kind kind = Kind::Whole;
+    Size area;
+    bool operator==(const ShowRequest&) const = default;
+};
+
+// What a request shows of a picture of `full` size: `region`, in the picture's own pixels, shown at
+// `shown` pixels. A decoder delivers the region at any size from the smaller of `shown` and the
+// region's own up to the region's own. An area without pixels asks for the whole picture.
+struct ShownPart {
+    Rect region;
+    Size shown;
+};
+ShownPart PartShown(const ShowRequest& request, Size full);
+
+// Fit 2 Screen: the rectangle of the screen the picture fills, centred. The side along which the
+// picture is relatively longer fills the screen (equal ratios counting as taller), the other is
+// rounded half to even; left and top are integer halves truncated toward zero.
+Rect FittedArea(Size picture, Size screen);
+
+// x rounded to the nearest integer, halves to the even neighbour (2.5 gives 2, 3.5 gives 4),
+// whatever the floating-point rounding mode.
+long double RoundHalfEven(long double x);
+
+// A decoder's picture for a request.
+struct DecodedPicture {
+    Picture picture;         // `region`, decoded at picture.width x picture.height
+    int width = 0;           // the picture's own size, as its file gives it
+    int height = 0;
+    Rect region;             // in the picture's own pixels
+    ShowRequest request;     // what it was decoded for
+    bool anyRequest = true;  // its reader gives this same picture whatever is asked
+
+    bool Empty() const { return picture.Empty(); }
+    Size Full() const { return {width, height}; }
+    // Whether it is the picture a decode for `other` would give.
+    bool Serves(const ShowRequest& other) const { return anyRequest || request == other; }
+    // A picture read whole, at its own size, by a reader that reads nothing else.
+    static DecodedPicture Whole(Picture picture);
+};
+
+// What the program shows of a wallpaper in a style on a screen (the style box's text, compared
+// exactly; nothing for a text that names no style), and of a boot screen, stretched over it.
+std::optional<ShowRequest> RequestForStyle(std::string_view style, int category, Size screen);
+
+}  // namespace mx
