@@ -1,0 +1,197 @@
+// The converted wallpaper file is what the desktop shows, made by the selector and the randomizer
+// alike; a picture that cannot be read is never applied.
+#include <windowsx.h>
+
+#include <cstring>
+
+#include "app/layout.h"
+#include "app/resource.h"
+#include "picture/bmp_reader.h"
+#include "picture/bmp_writer.h"
+#include "picture/decoder.h"
+#include "picture/form_preview.h"
+#include "picture/picture_win.h"
+#include "randomizer/randomizer.h"
+#include "sandbox.h"
+
+namespace mx::test {
+namespace {
+
+constexpr const char* kDesktop = "Control Panel\\desktop";
+
+// Pixel (x, y) has red 2y, green 2x and blue 0x40: every pixel of a picture up to 128 x 128 differs.
+uint32_t ColourAt(int x, int y) { return uint32_t(2 * y) << 16 | uint32_t(2 * x) << 8 | 0x40; }
+
+class WallpaperFile : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        dir = sandbox->root + "pics";
+        ::CreateDirectoryA(dir.c_str(), nullptr);
+        Picture p = Picture::Make32(90, 30), q = Picture::Make32(30, 90);
+        for (Picture* pic : {&p, &q})
+            for (int y = 0; y < pic->height; ++y)
+                for (int x = 0; x < pic->width; ++x) {
+                    const uint32_t colour = ColourAt(x, y);
+                    std::memcpy(pic->Row(y) + 4 * x, &colour, 4);
+                }
+        WriteBmp(p, dir + "\\wide.bmp");
+        WriteBmp(q, dir + "\\tall.bmp");
+        std::string rose = "Z:" + std::string(MX_TEST_DATA) + "/rose.jpg";
+        for (char& c : rose) c = c == '/' ? '\\' : c;
+        ::CopyFileA(rose.c_str(), (dir + "\\rose.jpg").c_str(), FALSE);
+        Sandbox::SetValue(kDesktop, "TileWallpaper", "0");
+        Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");
+    }
+    void Choose(const std::string& name) {
+        form->ApplyFilePath(dir);
+        ListBox_SetSel(form->FileListBox1, FALSE, -1);
+        int index = ListBox_FindStringExact(form->FileListBox1, -1, name.c_str());
+        ListBox_SetSel(form->FileListBox1, TRUE, index);
+        ListBox_SetCaretIndex(form->FileListBox1, index);
+        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(ID_FileListBox1, LBN_SELCHANGE), LPARAM(form->FileListBox1));
+    }
+    // The converted file, by its hash.
+    size_t Converted() const { return std::hash<std::string>()(sandbox->ReadFile(sandbox->programDir + "@MX!BACK.BMP")); }
+    // The randomizer beside the selector, with the one wallpaper entry.
+    void RunRandomizer(const std::string& name, const std::string& style) {
+        sandbox->WriteFile(DataFile(), "[WALLPAPER]\r\n" + dir + "\\" + name + ", " + style + "\r\n");
+        TestEnvironment randomizerEnv;
+        randomizerEnv.moduleFileName = sandbox->programDir + "MXRandom.exe";
+        randomizerEnv.windowsDirectory = sandbox->windowsDir;
+        randomizerEnv.screen = env.screen;
+        mx::RunRandomizer(randomizerEnv, {}, [](const std::string&) {});
+        ASSERT_EQ(randomizerEnv.wallpapers.size(), 1u);
+    }
+    std::string dir;
+};
+
+// A pixel of the converted file: the picture's pixel (x, y) of the source, or the desktop's colour.
+struct Probe {
+    int x, y;
+    int sourceX, sourceY;  // -1: the desktop's colour
+};
+
+TEST_F(WallpaperFile, IsWhatTheScreenShowsInEveryStyleFromBothPrograms) {
+    const Size small{200, 150}, large{40, 20};
+    struct Case {
+        const char* file;
+        Size screen;
+        const char* style;
+        int width, height;
+        std::vector<Probe> probes;
+    } cases[] = {
+        // Pictures smaller than the screen.
+        {"wide.bmp", small, "Centred", 90, 30, {{0, 0, 0, 0}, {89, 29, 89, 29}}},
+        {"wide.bmp", small, "Stretched", 200, 150, {{0, 0, 0, 0}, {199, 149, 89, 29}, {100, 75, 45, 15}}},
+        // 90 x 30 fills the width: 200 x 67 at (0, 41), bands above and below.
+        {"wide.bmp", small, "Fit 2 Screen", 200, 150,
+         {{0, 40, -1, -1}, {0, 41, 0, 0}, {199, 107, 89, 29}, {199, 108, -1, -1}, {199, 149, -1, -1}}},
+        {"tall.bmp", small, "Fit 2 Screen", 200, 150,
+         {{74, 0, -1, -1}, {75, 0, 0, 0}, {124, 149, 29, 89}, {125, 149, -1, -1}}},
+        {"wide.bmp", small, "Tiled", 200, 150, {{0, 0, 0, 0}, {199, 149, 19, 29}}},
+        {"tall.bmp", small, "Mirror", 200, 150, {{0, 0, 0, 0}, {40, 100, 19, 79}, {199, 149, 19, 30}}},
+        // Larger than the screen in both directions, or in one.
+        {"wide.bmp", large, "Centred", 40, 20, {{0, 0, 25, 5}, {39, 19, 64, 24}}},
+        {"tall.bmp", large, "Centred", 30, 20, {{0, 0, 0, 35}, {29, 19, 29, 54}}},
+        {"wide.bmp", large, "Stretched", 40, 20, {{0, 0, 0, 0}, {39, 19, 87, 28}}},
+        {"tall.bmp", large, "Fit 2 Screen", 40, 20, {{15, 0, -1, -1}, {16, 0, 0, 0}, {22, 19, 25, 85}, {23, 19, -1, -1}}},
+        {"wide.bmp", large, "Tiled", 40, 20, {{0, 0, 0, 0}, {39, 19, 39, 19}}},
+        {"tall.bmp", large, "Mirror", 40, 20, {{0, 0, 0, 0}, {39, 0, 20, 0}, {29, 19, 29, 19}}},
+        // A JPEG, decoded in part (Centred) or reduced (Stretched at half its size, Fit 2 Screen).
+        {"rose.jpg", {32, 20}, "Centred", 32, 20, {{0, 0, 19, 13}, {31, 19, 50, 32}}},
+        {"rose.jpg", {32, 20}, "Stretched", 32, 20, {}},
+        {"rose.jpg", {32, 20}, "Fit 2 Screen", 32, 20, {{0, 0, -1, -1}, {31, 19, -1, -1}}},
+        {"rose.jpg", {200, 150}, "Centred", 70, 46, {{0, 0, 0, 0}, {69, 45, 69, 45}}},
+    };
+    Picture rose;
+    ASSERT_EQ(DecodePictureFile(dir + "\\rose.jpg", rose), kStatusOk);
+    StartProgram();
+    Click(form->sbtnWall);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file << " " << c.style << " on " << c.screen.width << " x " << c.screen.height);
+        env.screen = SIZE{c.screen.width, c.screen.height};
+        Choose(c.file);
+        PickStyle(c.style);
+        ::DeleteFileA((sandbox->programDir + "@MX!BACK.BMP").c_str());
+        Menu(IDM_INFO_SETWALLPAPER);
+        const size_t fromSelector = Converted();
+        RunRandomizer(c.file, c.style);
+        EXPECT_EQ(Converted(), fromSelector) << "the two programs wrote different files";
+
+        Picture written;
+        ASSERT_EQ(ReadBmpFile(sandbox->programDir + "@MX!BACK.BMP", written), kStatusOk);
+        EXPECT_EQ(written.width, c.width);
+        EXPECT_EQ(written.height, c.height);
+        for (const Probe& p : c.probes) {
+            const bool jpeg = c.file[0] == 'r';
+            const uint32_t expected = p.sourceX < 0 ? DesktopColour()
+                                      : jpeg        ? rose.ColorAt(p.sourceX, p.sourceY)
+                                                    : ColourAt(p.sourceX, p.sourceY);
+            EXPECT_EQ(written.ColorAt(p.x, p.y), expected) << "at " << p.x << ", " << p.y;
+        }
+    }
+}
+
+// Nothing is changed, and the box says why, whichever window's command it is.
+TEST_F(WallpaperFile, AnUnreadablePictureIsNeverApplied) {
+    sandbox->WriteFile(dir + "\\text.jpg", "\xFF\xD8 not a picture");
+    sandbox->WriteFile(dir + "\\empty.gif", "");
+    sandbox->WriteFile(dir + "\\cut.jpg", sandbox->ReadFile(dir + "\\rose.jpg").substr(0, 20));
+    struct Case {
+        const char* name;
+        const char* file;
+        bool deleteAfterChoosing;
+        bool fromPreviewWindow;
+    } cases[] = {
+        {"undecodable, main window", "text.jpg", false, false},
+        {"undecodable, preview window", "text.jpg", false, true},
+        {"empty file, main window", "empty.gif", false, false},
+        {"headers cut short, preview window", "cut.jpg", false, true},
+        {"deleted after the pane showed it", "rose.jpg", true, false},
+    };
+    StartProgram();
+    Click(form->sbtnWall);
+    PickStyle("Centred");
+    Choose("wide.bmp");
+    Menu(IDM_INFO_SETWALLPAPER);
+    const size_t wallpaper = Converted();
+    const auto values = [] {
+        return std::vector{Sandbox::Value(kDesktop, "Wallpaper"), Sandbox::Value(kDesktop, "TileWallpaper"),
+                           Sandbox::Value(kDesktop, "WallpaperStyle")};
+    };
+    const auto before = values();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFormPreview& preview = form->FormPreview();
+        if (c.fromPreviewWindow) {
+            Choose("wide.bmp");
+            form->ImgPreviewDblClick();
+        }
+        Choose(c.file);
+        if (c.deleteAfterChoosing) {
+            EXPECT_TRUE(Visible(form->ImgPreview));
+            ::DeleteFileA((dir + "\\" + c.file).c_str());
+        } else {
+            // The pane shows no picture, only the file's name.
+            EXPECT_FALSE(Visible(form->ImgPreview));
+            EXPECT_EQ(Text(form->PnlPreviewName), dir + "\\" + c.file);
+            EXPECT_EQ(form->SizeHint, "");
+        }
+        env.ExpectBox(BoxKind::Error, "The picture cannot be read, so the wallpaper was not changed.");
+        if (c.fromPreviewWindow) {
+            preview.FormActivate();
+            ::SendMessageA(preview.Handle(), WM_COMMAND, IDM_PREV_SETWALLPAPER, 0);
+            preview.Returntomain1Click();
+        } else {
+            Menu(IDM_INFO_SETWALLPAPER);
+        }
+        EXPECT_TRUE(env.AllBoxesShown());
+        EXPECT_EQ(Converted(), wallpaper);
+        EXPECT_EQ(values(), before);
+        EXPECT_EQ(env.wallpapers.size(), 1u);
+    }
+}
+
+}  // namespace
+}  // namespace mx::test
