@@ -37,9 +37,11 @@ protected:
                 }
         WriteBmp(p, dir + "\\wide.bmp");
         WriteBmp(q, dir + "\\tall.bmp");
-        std::string rose = "Z:" + std::string(MX_TEST_DATA) + "/rose.jpg";
-        for (char& c : rose) c = c == '/' ? '\\' : c;
-        ::CopyFileA(rose.c_str(), (dir + "\\rose.jpg").c_str(), FALSE);
+        for (const char* name : {"rose.jpg", "plasma400.jpg"}) {
+            std::string data = "Z:" + std::string(MX_TEST_DATA) + "/" + name;
+            for (char& c : data) c = c == '/' ? '\\' : c;
+            ::CopyFileA(data.c_str(), (dir + "\\" + name).c_str(), FALSE);
+        }
         Sandbox::SetValue(kDesktop, "TileWallpaper", "0");
         Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");
     }
@@ -131,6 +133,39 @@ TEST_F(WallpaperFile, IsWhatTheScreenShowsInEveryStyleFromBothPrograms) {
             EXPECT_EQ(written.ColorAt(p.x, p.y), expected) << "at " << p.x << ", " << p.y;
         }
     }
+}
+
+// The pane decodes a 400 x 300 JPEG only as far as its 160 x 100 thumbnail needs; what the program
+// reports is the file's own size, and the full-screen window decodes the file again for itself.
+TEST_F(WallpaperFile, APaneThumbnailIsNeverBlownUp) {
+    Picture whole;
+    ASSERT_EQ(DecodePictureFile(dir + "\\plasma400.jpg", whole), kStatusOk);
+    StartProgram();
+    Click(form->sbtnWall);
+    Choose("plasma400.jpg");
+    EXPECT_EQ(form->PreviewPicture.picture.width, 160);
+    EXPECT_EQ(form->SizeHint, "Size : 400 X 300");
+    env.ExpectBox(BoxKind::Information, "Size : 400 X 300\n\rBits per pixel : 24\n\r");
+    form->SizeClick();
+    struct Case {
+        const char* style;
+        int width, height;
+        Probe probe;
+    } cases[] = {{"Centred", 400, 300, {399, 299, 399, 299}},
+                 {"Tiled", 1024, 768, {401, 300, 1, 0}},
+                 {"Stretched", 1024, 768, {1023, 767, 399, 299}}};
+    TFormPreview& preview = form->FormPreview();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        PickStyle(c.style);
+        form->ImgPreviewDblClick();
+        const Picture& shown = preview.Image().picture;
+        EXPECT_EQ(shown.width, c.width);
+        EXPECT_EQ(shown.height, c.height);
+        EXPECT_EQ(shown.ColorAt(c.probe.x, c.probe.y), whole.ColorAt(c.probe.sourceX, c.probe.sourceY));
+        preview.Returntomain1Click();
+    }
+    EXPECT_EQ(form->PreviewPicture.picture.width, 160);
 }
 
 // Nothing is changed, and the box says why, whichever window's command it is.
