@@ -1,44 +1,69 @@
 #!/usr/bin/env bash
-# The randomizer applying a 4000 x 3000 JPEG as a Mirror wallpaper on the test prefix's screen
-# (1024 x 768, the null graphics driver), beside ImageMagick making the same mirrored, tiled bitmap
-# from the same JPEG, in one hyperfine run; then the randomizer's peak memory for a 6000 x 4000 JPEG
-# on a 3840 x 2160 screen. Arguments: the MXRandom.exe builds to measure (default: this tree's).
+# The randomizer applying a 24-megapixel camera-like JPEG (6000 x 4000) as the wallpaper in each of
+# the five styles on a 1920 x 1080 and a 3840 x 2160 screen, beside djpeg decoding the whole file,
+# in one hyperfine run; then its peak memory for that JPEG on the 3840 x 2160 screen, per style.
+# Arguments: the MXRandom.exe builds to measure (default: this tree's).
 #   bash bench/randomizer.sh [build/windows/MXRandom.exe ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. cmake/ensure-packages.sh
+mx_ensure_packages hyperfine
 exes=("$@")
 [ ${#exes[@]} -gt 0 ] || exes=(build/windows/MXRandom.exe)
 convert=/usr/bin/convert
-dir=/dev/shm/mxbench
+djpeg=${MX_DJPEG:-/usr/bin/djpeg}
+dir=${MX_BENCH_DIR:-/dev/shm/mxbench}
 mkdir -p "$dir"
 export WINEPREFIX=$PWD/build/wine-test WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 bash cmake/wine-prefix.sh test
 trap 'wine reg delete "HKCU\\Software\\Kelbrant" /f >/dev/null 2>&1 || true; wineserver -k' EXIT
 
-# Synthetic photographs: fractal plasma, softened, at ImageMagick's quality 90 (baseline, 4:4:4).
-for size in 4000x3000 6000x4000; do
-  [ -f "$dir/photo$size.jpg" ] || "$convert" -size $size -seed 7 plasma:fractal -blur 0x2 -quality 90 "$dir/photo$size.jpg"
-done
+# A camera-like photograph: soft shapes with sensor grain, 4:2:0, quality 92 (about 6 MB).
+photo=$dir/camera6000x4000.jpg
+[ -f "$photo" ] || "$convert" -size 6000x4000 -seed 7 plasma:fractal -blur 0x2 -attenuate 0.3 +noise Gaussian \
+  -sampling-factor 2x2 -quality 92 "$photo"
 
+styles=("Centred" "Stretched" "Tiled" "Fit 2 Screen" "Mirror")
 commands=()
 for i in "${!exes[@]}"; do
-  for size in 4000x3000 6000x4000; do
-    run="$dir/run$i-$size"
+  for s in "${!styles[@]}"; do
+    run="$dir/run$i-$s"
     mkdir -p "$run"
     cp "${exes[$i]}" "$run/MXRandom.exe"
-    printf '[START]\r\n[WAIT]\r\n[SHUT]\r\n[WALLPAPER]\r\nZ:%s, Mirror\r\n' "${dir//\//\\}\\photo$size.jpg" > "$run/MXDATA.MXD"
+    printf '[START]\r\n[WAIT]\r\n[SHUT]\r\n[WALLPAPER]\r\nZ:%s, %s\r\n' "${photo//\//\\}" "${styles[$s]}" > "$run/MXDATA.MXD"
   done
-  commands+=("wine $dir/run$i-4000x3000/MXRandom.exe --seed 1")
+  mkdir -p "$dir/empty$i"
+  cp "${exes[$i]}" "$dir/empty$i/MXRandom.exe"
 done
-tile="( +clone -flop ) +append ( +clone -flip ) -append -write mpr:m +delete -size 1024x768 tile:mpr:m"
-hyperfine -N --warmup 2 --runs 15 --export-markdown "$dir/randomizer.md" "${commands[@]}" \
-  "$convert $dir/photo4000x3000.jpg $tile $dir/magick-tile.bmp" \
-  "$convert $dir/photo4000x3000.jpg -crop 1024x768+0+0 +repage $dir/magick-crop.bmp"
-for i in "${!exes[@]}"; do
-  echo "same pixels as ImageMagick's (PSNR, dB): $("$convert" "$dir/run$i-4000x3000/@MX!BACK.BMP" "$dir/magick-tile.bmp" \
-    -metric PSNR -compare -format '%[distortion]' info:)"
-  for k in 1 2 3; do
-    /usr/bin/time -f "${exes[$i]} 6000 x 4000 on 3840 x 2160: max RSS %M KiB, %e s" \
-      wine "$dir/run$i-6000x4000/MXRandom.exe" --seed 1 --screen 3840x2160 >/dev/null
+label() { [ "$1" -eq 0 ] || printf ' (%s)' "${exes[$1]}"; }
+for screen in 1920x1080 3840x2160; do
+  for i in "${!exes[@]}"; do
+    for s in "${!styles[@]}"; do
+      commands+=(-n "$screen ${styles[$s]}$(label "$i")" "wine $dir/run$i-$s/MXRandom.exe --seed 1 --screen $screen")
+    done
   done
+done
+for i in "${!exes[@]}"; do
+  commands+=(-n "no selection file$(label "$i")" "wine $dir/empty$i/MXRandom.exe")
+done
+hyperfine -N --warmup 2 --runs 10 --export-json "$dir/randomizer.json" "${commands[@]}" \
+  -n djpeg "$djpeg -outfile /dev/null $photo"
+python3 - "$dir/randomizer.json" <<'EOF'
+import json, sys
+results = json.load(open(sys.argv[1]))["results"]
+djpeg = next(r for r in results if r["command"] == "djpeg")["mean"]
+print("\n| command | mean (ms) | ± (ms) | / djpeg |\n|---|---:|---:|---:|")
+for r in results:
+    print("| %s | %.1f | %.1f | %.2f |" % (r["command"], 1000 * r["mean"], 1000 * r["stddev"], r["mean"] / djpeg))
+EOF
+
+echo
+for i in "${!exes[@]}"; do
+  for s in "${!styles[@]}"; do
+    for k in 1 2 3; do
+      /usr/bin/time -f "${exes[$i]} ${styles[$s]} on 3840 x 2160: max RSS %M KiB, %e s" \
+        wine "$dir/run$i-$s/MXRandom.exe" --seed 1 --screen 3840x2160 >/dev/null
+    done
+  done
+  /usr/bin/time -f "${exes[$i]} with no selection file: max RSS %M KiB" wine "$dir/empty$i/MXRandom.exe" >/dev/null
 done

@@ -1,5 +1,6 @@
 #include "picture/reader_util.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -16,16 +17,24 @@ unsigned ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes) {
     };
     std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
     if (!file) return kStatusCannotOpen;
-    // Read in chunks rather than trusting a size query, which is 32 bits wide on some runtimes.
+    // Read in chunks rather than trusting a size query, which is 32 bits wide on some runtimes; the
+    // size it gives is only a hint for the storage, so that a file of a few megabytes is read into
+    // one allocation in one go instead of being copied as the storage grows.
     std::vector<uint8_t> data;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+        const long size = std::ftell(file.get());
+        if (size > 0) data.reserve(std::min(size_t(size), kMaxPictureFileBytes) + 1);
+        std::rewind(file.get());
+    }
     constexpr size_t kChunk = size_t(1) << 20;
     for (;;) {
         size_t used = data.size();
         if (used > kMaxPictureFileBytes) return kStatusFailed;
-        data.resize(used + kChunk);
-        size_t got = std::fread(data.data() + used, 1, kChunk, file.get());
+        const size_t chunk = data.capacity() > used ? data.capacity() - used : kChunk;
+        data.resize(used + chunk);
+        size_t got = std::fread(data.data() + used, 1, chunk, file.get());
         data.resize(used + got);
-        if (got < kChunk) {
+        if (got < chunk) {
             if (std::ferror(file.get())) {
                 // A directory opens on some systems but cannot be read: it still cannot be opened
                 // as a picture.
