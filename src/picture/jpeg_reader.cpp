@@ -117,17 +117,20 @@ int ReadEveryRow(MxJpeg* jpeg, Picture& pic, RowReader& reader) {
     return done;
 }
 
-// The rows and columns that nearest-pixel scaling from the library's width x height takes.
-int ReadSampledRows(Picture& pic, RowReader& reader, int width, int height) {
+// The rows and columns that nearest-pixel scaling from the library's width x height takes. Rows
+// between them are skipped, which spares their colour conversion.
+int ReadSampledRows(MxJpeg* jpeg, Picture& pic, RowReader& reader, int width, int height) {
     std::vector<int> columns(size_t(pic.width));
     for (int x = 0; x < pic.width; ++x) columns[size_t(x)] = NearestSource(x, width, pic.width);
-    int decoded = 0;  // rows the library has given
+    int decoded = 0;  // rows the library has given or skipped
     for (int y = 0; y < pic.height; ++y) {
         const int source = NearestSource(y, height, pic.height);
-        while (decoded <= source) {
-            if (!reader.Next()) return y;
-            ++decoded;
+        if (source > decoded) {
+            if (mx_jpeg_skip_rows(jpeg, source - decoded) != source - decoded) return y;
+            decoded = source;
         }
+        if (!reader.Next()) return y;
+        ++decoded;
         if (pic.width == width) reader.CopyTo(pic.Row(y), 0, width);
         else reader.SampleTo(pic.Row(y), columns.data(), pic.width);
     }
@@ -193,7 +196,7 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
     } else {
         RowReader reader(jpeg.get(), cmyk, inverted, width);
         done = pic.width == width && pic.height == height ? ReadEveryRow(jpeg.get(), pic, reader)
-                                                           : ReadSampledRows(pic, reader, width, height);
+                                                           : ReadSampledRows(jpeg.get(), pic, reader, width, height);
     }
     // Rows never decoded are grey; the padding at the end of each row, which the decoder does not
     // write, is zero whatever the reused storage held.

@@ -24,12 +24,20 @@ void Canvas(Picture& out, Size size) {
     out.pixels.resize(out.Stride() * size_t(out.height));
 }
 
-void Fill(Picture& out, uint32_t colour) {
-    if (out.Empty()) return;
-    uint8_t* first = out.Row(0);
+// Fills the 32-bit `out` with the colour outside the rectangle `keep`, which is left as it is.
+void FillAround(Picture& out, const Rect& keep, uint32_t colour) {
+    std::vector<uint8_t> line(out.Stride());
     for (int x = 0; x < out.width; ++x)
-        for (int b = 0; b < 4; ++b) first[4 * x + b] = uint8_t(b < 3 ? colour >> (8 * b) : 0);
-    for (int y = 1; y < out.height; ++y) std::memcpy(out.Row(y), first, out.Stride());
+        for (int b = 0; b < 4; ++b) line[4 * size_t(x) + size_t(b)] = uint8_t(b < 3 ? colour >> (8 * b) : 0);
+    const int left = std::clamp(keep.left, 0, out.width), right = std::clamp(keep.Right(), left, out.width);
+    for (int y = 0; y < out.height; ++y) {
+        if (y < keep.top || y >= keep.Bottom() || left == right) {
+            std::memcpy(out.Row(y), line.data(), out.Stride());
+        } else {
+            std::memcpy(out.Row(y), line.data(), 4 * size_t(left));
+            std::memcpy(out.Row(y) + 4 * size_t(right), line.data(), 4 * size_t(out.width - right));
+        }
+    }
 }
 
 // Whether the source's picture is `part` of the whole picture at exactly `size` pixels.
@@ -52,12 +60,16 @@ void DrawPart(const DecodedPicture& s, const Rect& part, const Rect& to, Picture
     std::vector<int> columns(size_t(to.width));
     for (int x = 0; x < to.width; ++x)
         columns[size_t(x)] = map(x, part.left, part.width, to.width, r.left, r.width, p.width);
+    // Columns taken one for one from the row's start are converted as a whole row.
+    bool wholeRows = to.width == p.width;
+    for (int x = 0; wholeRows && x < to.width; ++x) wholeRows = columns[size_t(x)] == x;
     PixelReader reader(p);
     int previous = -1;
     for (int y = 0; y < to.height; ++y) {
         const int sy = map(y, part.top, part.height, to.height, r.top, r.height, p.height);
         uint8_t* row = out.Row(to.top + y) + 4 * size_t(to.left);
         if (sy == previous) std::memcpy(row, row - out.Stride(), 4 * size_t(to.width));
+        else if (wholeRows) reader.Convert(sy, to.width, row);
         else reader.Sample(sy, columns.data(), to.width, row);
         previous = sy;
     }
@@ -120,9 +132,10 @@ RenderReport Render(const DecodedPicture& s, DecodedPicture* owned, std::string_
     } else if (style == "Fit 2 Screen") {
         // Centred on the screen, not on the window.
         if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {
+            const Rect fitted = FittedArea(s.Full(), screen);
             Canvas(out.picture, screen);
-            Fill(out.picture, background);
-            DrawPart(s, whole, FittedArea(s.Full(), screen), out.picture);
+            FillAround(out.picture, fitted, background);
+            DrawPart(s, whole, fitted, out.picture);
         } else {
             out.picture = Picture{};
         }
