@@ -28,15 +28,17 @@ constexpr double kMaxScanPixels = 2147483648.0;
 // bytes), so those files are held only to the size limits.
 constexpr uint64_t kMostHuffmanPixelsPerByte = 1024;
 
-// The storage for the picture: the target's, when it is of about the right size and does not hold
-// the bytes being read; otherwise fresh. Its old contents are overwritten row by row.
-std::vector<uint8_t> Storage(Picture& target, size_t size, std::span<const uint8_t> bytes) {
+// The storage for the picture, with room for `room` bytes: the target's, when it is of about the
+// right size and does not hold the bytes being read; otherwise fresh. Its old contents are
+// overwritten row by row.
+std::vector<uint8_t> Storage(Picture& target, size_t size, size_t room, std::span<const uint8_t> bytes) {
     std::vector<uint8_t> storage;
     const uint8_t* begin = target.pixels.data();
     const bool holdsBytes = !bytes.empty() && bytes.data() < begin + target.pixels.size() &&
                             begin < bytes.data() + bytes.size();
-    if (!holdsBytes && target.pixels.capacity() >= size && target.pixels.capacity() / 2 <= size)
+    if (!holdsBytes && target.pixels.capacity() >= room && target.pixels.capacity() / 2 <= room)
         storage = std::move(target.pixels);
+    storage.reserve(room);
     storage.resize(size);
     return storage;
 }
@@ -188,7 +190,14 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
     pic.height = whole ? std::min(part.shown.height, height) : part.region.height;
     pic.bitsPerPixel = 24;
     pic.format = PixelFormat::Bits24;
-    pic.pixels = Storage(target.picture, pic.Stride() * size_t(pic.height), bytes);
+    // A fitted picture is shown inside bands that fill the area: its storage has room for the
+    // area's picture at this depth, so that the bands can be added in place.
+    const size_t size = pic.Stride() * size_t(pic.height);
+    const bool bands = request.kind == ShowRequest::Kind::Fitted && whole && part.shown == Size{pic.width, pic.height} &&
+                       PictureSizeAllowed(request.area.width, request.area.height, 24);
+    const size_t room =
+        bands ? std::max(size, Picture::StrideFor(request.area.width, 24) * size_t(request.area.height)) : size;
+    pic.pixels = Storage(target.picture, size, room, bytes);
 
     int done = 0;
     if (!whole) {

@@ -18,7 +18,8 @@ bool LooksLikeJpeg(std::span<const uint8_t> bytes);
 //   skipped to and its columns cropped, with the pixels of the whole decode;
 // - the whole picture shown at half its size or less goes through the transform at 1/2, 1/4 or 1/8,
 //   the smallest that still covers the size shown, and comes out at the size shown by nearest pixel
-//   (the rows and columns the preview's scaling would take);
+//   (the rows and columns the preview's scaling would take); a fitted picture's storage has room
+//   for a 24-bit picture of the whole area, for the bands around it;
 // - anything else is decoded whole.
 // A file that ends early or whose data goes bad shows what was decoded up to there; the rest is grey,
 // as libjpeg shows missing data. Malformed when there is no scan to decode; TooLarge, from the

@@ -75,6 +75,37 @@ void DrawPart(const DecodedPicture& s, const Rect& part, const Rect& to, Picture
     }
 }
 
+// Makes a 24-bit picture at the fitted area's size the screen's picture, with the background
+// around it, in its own storage when that has room for it (as a JPEG decoded for Fit 2 Screen
+// has): rows are moved from the last one up, each to a place at or after its own. False, and the
+// picture untouched, when it has no room or is of another kind.
+bool AddBandsInPlace(Picture& p, const Rect& fitted, Size screen, uint32_t background) {
+    const size_t stride = Picture::StrideFor(screen.width, 24), old = p.Stride();
+    if (p.bitsPerPixel != 24 || !HasPixels(p) || p.width != fitted.width || p.height != fitted.height ||
+        fitted.left < 0 || fitted.top < 0 || p.pixels.capacity() < stride * size_t(screen.height))
+        return false;
+    p.pixels.resize(stride * size_t(screen.height));
+    uint8_t* base = p.pixels.data();
+    const size_t used = 3 * size_t(fitted.width), left = 3 * size_t(fitted.left);
+    for (int y = fitted.height - 1; y >= 0; --y)
+        std::memmove(base + size_t(fitted.top + y) * stride + left, base + size_t(y) * old, used);
+    std::vector<uint8_t> line(stride, 0);
+    for (int x = 0; x < screen.width; ++x)
+        for (int b = 0; b < 3; ++b) line[3 * size_t(x) + size_t(b)] = uint8_t(background >> (8 * b));
+    for (int y = 0; y < screen.height; ++y) {
+        uint8_t* row = base + size_t(y) * stride;
+        if (y < fitted.top || y >= fitted.Bottom()) {
+            std::memcpy(row, line.data(), stride);
+        } else {
+            std::memcpy(row, line.data(), left);
+            std::memcpy(row + left + used, line.data() + left + used, stride - left - used);
+        }
+    }
+    p.width = screen.width;
+    p.height = screen.height;
+    return true;
+}
+
 // `out` becomes `part` of the whole picture at `size`: the source's own pixels when they are exactly
 // that (taken from `owned` when given), otherwise drawn into a 32-bit picture.
 void Resample(const DecodedPicture& s, DecodedPicture* owned, const Rect& part, Size size, Picture& out) {
@@ -131,8 +162,10 @@ RenderReport Render(const DecodedPicture& s, DecodedPicture* owned, std::string_
         out.scaled = true;
     } else if (style == "Fit 2 Screen") {
         // Centred on the screen, not on the window.
-        if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {
-            const Rect fitted = FittedArea(s.Full(), screen);
+        const Rect fitted = FittedArea(s.Full(), screen);
+        if (owned && s.region == whole && AddBandsInPlace(owned->picture, fitted, screen, background)) {
+            out.picture = std::move(owned->picture);
+        } else if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {
             Canvas(out.picture, screen);
             FillAround(out.picture, fitted, background);
             DrawPart(s, whole, fitted, out.picture);

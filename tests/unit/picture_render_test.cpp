@@ -251,6 +251,17 @@ TEST(RenderDecodedParts, PartsAndReductionsRenderLikeTheWholePicture) {
         EXPECT_EQ(fromCut.area.left, fromWhole.area.left);
         EXPECT_EQ(fromCut.area.top, fromWhole.area.top);
     }
+    // A fitted picture with room for the screen in its storage gets its bands in place.
+    DecodedPicture fitted = DecodedPicture::Whole(SamplePicture(1024, 341, 24));
+    fitted.width = 3000, fitted.height = 1000, fitted.region = {0, 0, 3000, 1000};
+    Rendering copied, inPlace;
+    RenderStyle(fitted, "Fit 2 Screen", CategoryWall, kScreen, kScreen, kDesktop, copied);
+    fitted.picture.pixels.reserve(Picture::StrideFor(1024, 24) * 768);
+    const uint8_t* storage = fitted.picture.pixels.data();
+    RenderStyle(std::move(fitted), "Fit 2 Screen", CategoryWall, kScreen, kScreen, kDesktop, inPlace);
+    EXPECT_EQ(inPlace.picture.pixels.data(), storage);
+    EXPECT_TRUE(TilesAre(copied.picture, kScreen, inPlace.picture, TiledFrom(inPlace.picture)));
+
     // A source reduced to the screen's size is P itself for Stretched.
     DecodedPicture reduced = DecodedPicture::Whole(SamplePicture(1024, 768, 24));
     reduced.width = 4096, reduced.height = 3072, reduced.region = {0, 0, 4096, 3072};
