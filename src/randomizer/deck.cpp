@@ -1,8 +1,8 @@
 #include "randomizer/deck.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
-#include <unordered_map>
 
 #include "platform/text.h"
 
@@ -52,40 +52,42 @@ constexpr std::string_view kDigits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnop
 
 class BitWriter {
 public:
+    // The low `count` bits of `value`, highest first; `count` at most 32.
     void Put(uint64_t value, int count) {
-        for (int i = count - 1; i >= 0; --i) Bit((value >> i) & 1);
+        bits_ = (bits_ << count) | (value & ((uint64_t(1) << count) - 1));
+        filled_ += count;
+        while (filled_ >= 6) {
+            filled_ -= 6;
+            text_ += kDigits[(bits_ >> filled_) & 63];
+        }
     }
     void Ones(uint64_t count) {
-        for (uint64_t i = 0; i < count; ++i) Bit(1);
+        for (; count >= 32; count -= 32) Put(0xFFFFFFFFu, 32);
+        Put(0xFFFFFFFFu, int(count));
     }
     std::string Finish() {
-        while (filled_ != 0) Bit(0);
+        if (filled_ > 0) Put(0, 6 - filled_);
         return std::move(text_);
     }
 
 private:
-    void Bit(uint64_t bit) {
-        digit_ = (digit_ << 1) | unsigned(bit);
-        if (++filled_ == 6) {
-            text_ += kDigits[digit_];
-            digit_ = filled_ = 0;
-        }
-    }
     std::string text_;
-    unsigned digit_ = 0;
+    uint64_t bits_ = 0;
     int filled_ = 0;
 };
 
 class BitReader {
 public:
-    explicit BitReader(std::string_view text) : text_(text) {}
+    explicit BitReader(std::string_view text) : text_(text) {
+        values_.fill(0xFF);
+        for (size_t i = 0; i < kDigits.size(); ++i) values_[uint8_t(kDigits[i])] = uint8_t(i);
+    }
     // False once the text has no more bits, or holds a character that is no digit.
     bool Bit(uint64_t& bit) {
         if (left_ == 0) {
             if (pos_ == text_.size()) return false;
-            size_t digit = kDigits.find(text_[pos_++]);
-            if (digit == std::string_view::npos) return false;
-            digit_ = unsigned(digit);
+            digit_ = values_[uint8_t(text_[pos_++])];
+            if (digit_ == 0xFF) return false;
             left_ = 6;
         }
         bit = (digit_ >> --left_) & 1;
@@ -100,6 +102,7 @@ public:
 
 private:
     std::string_view text_;
+    std::array<uint8_t, 256> values_;
     size_t pos_ = 0;
     unsigned digit_ = 0;
     int left_ = 0;
@@ -134,9 +137,23 @@ uint64_t DealtSet::Fingerprint(uint64_t key) const {
     return Mix64(key ^ 0x5851F42D4C957F2Du) % (uint64_t(fingerprints_.size()) << bits_);
 }
 
-bool DealtSet::Contains(uint64_t key, uint64_t round) const {
-    return !fingerprints_.empty() && PlaceInRound(round, key) <= furthest_ &&
-           std::binary_search(fingerprints_.begin(), fingerprints_.end(), Fingerprint(key));
+std::vector<bool> DealtSet::Which(const std::vector<uint64_t>& keys, uint64_t round) const {
+    std::vector<bool> dealt(keys.size(), false);
+    const size_t count = fingerprints_.size();
+    if (count == 0) return dealt;
+    // The fingerprints are spread evenly over count << bits_, so their high parts index them: about
+    // one in each of `count` buckets, found without a search.
+    std::vector<uint32_t> start(count + 1, 0);
+    for (uint64_t fingerprint : fingerprints_) ++start[size_t(fingerprint >> bits_) + 1];
+    for (size_t b = 0; b < count; ++b) start[b + 1] += start[b];
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (PlaceInRound(round, keys[i]) > furthest_) continue;
+        const uint64_t fingerprint = Fingerprint(keys[i]);
+        const size_t bucket = size_t(fingerprint >> bits_);
+        dealt[i] = std::find(fingerprints_.begin() + start[bucket], fingerprints_.begin() + start[bucket + 1],
+                             fingerprint) != fingerprints_.begin() + start[bucket + 1];
+    }
+    return dealt;
 }
 
 // The furthest place, the fingerprints' low bits, their number, and the sorted fingerprints' gaps:
@@ -240,9 +257,20 @@ uint64_t EntryKey(std::string_view path, std::string_view style) {
 
 Deck::Deck(std::vector<uint64_t> entries, DeckState state, RandomSource& random)
     : entries_(std::move(entries)), last_(state.last), random_(random) {
-    std::unordered_map<uint64_t, size_t> place;  // key -> distinct entry
-    for (size_t i = 0; i < entries_.size(); ++i)
-        if (place.emplace(entries_[i], distinct_.size()).second) distinct_.push_back(i);
+    // The first entry of each key, found in a table of the keys seen, open-addressed (the keys are
+    // hashes already).
+    size_t slots = 16;
+    while (slots < 2 * entries_.size()) slots *= 2;
+    std::vector<uint64_t> seen(slots);
+    std::vector<bool> used(slots, false);
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        size_t slot = size_t(Mix64(entries_[i])) & (slots - 1);
+        while (used[slot] && seen[slot] != entries_[i]) slot = (slot + 1) & (slots - 1);
+        if (used[slot]) continue;
+        used[slot] = true;
+        seen[slot] = entries_[i];
+        distinct_.push_back(i);
+    }
     dealt_.assign(distinct_.size(), false);
     tried_.assign(distinct_.size(), false);
     untried_ = distinct_.size();
@@ -257,8 +285,12 @@ Deck::Deck(std::vector<uint64_t> entries, DeckState state, RandomSource& random)
     }
     round_ = *state.round;
     next_ = state.next.value_or(Mix64(round_ ^ kGolden));
+    std::vector<uint64_t> keys;
+    keys.reserve(distinct_.size());
+    for (size_t i : distinct_) keys.push_back(entries_[i]);
+    std::vector<bool> dealt = state.dealt.Which(keys, round_);
     for (size_t d = 0; d < distinct_.size(); ++d) {
-        if (!state.dealt.Contains(entries_[distinct_[d]], round_)) continue;
+        if (!dealt[d]) continue;
         dealt_[d] = true;
         ++dealtCount_;
     }

@@ -43,10 +43,10 @@ public:
     // `keys` dealt in the round of `round`, from a list of `listSize` distinct entries.
     DealtSet(const std::vector<uint64_t>& keys, uint64_t round, size_t listSize);
 
-    // Whether the entry of `key` was dealt in the round of `round` (the round the set was made for).
-    // An entry that joined the list after its place was passed counts as dealt only by a chance that
-    // the fingerprints' length keeps small (1 in 64 for the largest lists, far less for short ones).
-    bool Contains(uint64_t key, uint64_t round) const;
+    // For each of `keys`, whether it was dealt in the round of `round` (the round the set was made
+    // for). An entry that joined the list after its place was passed counts as dealt only by a chance
+    // that the fingerprints' length keeps small (1 in 64 for the largest lists, far less for short ones).
+    std::vector<bool> Which(const std::vector<uint64_t>& keys, uint64_t round) const;
     size_t Size() const { return fingerprints_.size(); }
 
     std::string Text() const;
