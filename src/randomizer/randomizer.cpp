@@ -94,8 +94,9 @@ public:
             if (!file) ::Sleep(50);
         }
         LARGE_INTEGER size{};
-        if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > (64 << 20)) return;
-        std::string old(size_t(size.QuadPart), '\0');
+        if (!file || !::GetFileSizeEx(file.get(), &size)) return;
+        // A log far longer than the program ever makes is not its own: it starts again.
+        std::string old(size.QuadPart > (16 << 20) ? 0 : size_t(size.QuadPart), '\0');
         DWORD got = 0;
         if (!old.empty() && (!::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
             return;
