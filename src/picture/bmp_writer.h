@@ -2,6 +2,7 @@
 // Writes a picture as an uncompressed Windows bitmap file (file header, 40-byte information header,
 // bottom-up rows), as the converted wallpaper is saved.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,7 @@ bool WriteBmp(const Picture& picture, const std::string& path);
 // no second copy of the picture is ever made. An empty picture gives a 0 x 0 file of that depth.
 // False for another depth, or when the file cannot be created or written completely.
 bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path);
+// The same into a file opened for writing, which it closes (also when it returns false).
+bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* file);
 
 }  // namespace mx
