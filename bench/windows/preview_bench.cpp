@@ -2,10 +2,12 @@
 // main window as the user drives it (shown, in the wallpaper category). Run under Wine or on Windows:
 //   preview_bench.exe DIRECTORY FILE1 FILE2
 // FILE1 and FILE2 are two copies of one picture in DIRECTORY, so that every click loads anew.
-// It prints, best of five each:
-//   click: from the file list's change report to the pane painted, and the decode alone beside it;
-//   wallpaper: the main window's wallpaper command in Mirror style on a 1024 x 768 screen (render,
-//   convert, write @MX!BACK.BMP, desktop values), and the decode that precedes it, for reference.
+// It prints, best of ten each:
+//   click: from the file list's change report to the pane painted, beside the whole picture's decode
+//   alone (from the file, into a fresh picture, as the pane decoded it before it took thumbnails);
+//   the pane's decode alone: the file decoded for the pane's 160 x 100;
+//   wallpaper: the main window's wallpaper command in Mirror style on a 1024 x 768 screen (the file
+//   decoded again for the screen, rendered, written as @MX!BACK.BMP, desktop values).
 #include <windows.h>
 #include <windowsx.h>
 #include <commctrl.h>

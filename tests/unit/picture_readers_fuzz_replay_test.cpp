@@ -44,6 +44,16 @@ TEST(FuzzReplay, EverySeedAndCrashFileReadsSafely) {
             if (DecodePicture(bytes, decoded) == kStatusOk) {
                 EXPECT_TRUE(Consistent(decoded));
             }
+            // Again for the request the decoder's fuzz target takes from the last five bytes.
+            if (bytes.size() >= 5) {
+                const uint8_t* tail = bytes.data() + bytes.size() - 5;
+                const ShowRequest request{ShowRequest::Kind(tail[0] % 5),
+                                          {(tail[1] | tail[2] << 8) & 0x3FF, (tail[3] | tail[4] << 8) & 0x3FF}};
+                DecodedPicture shown;
+                if (DecodePicture(bytes, request, shown) == kStatusOk) {
+                    EXPECT_TRUE(Consistent(shown.picture));
+                }
+            }
             ++files;
         }
     }
