@@ -55,10 +55,13 @@ hyperfine -N --warmup 3 --runs 15 --export-json "$dir/randomizer.json" "${comman
 python3 - "$dir/randomizer.json" <<'EOF'
 import json, sys
 results = json.load(open(sys.argv[1]))["results"]
-djpeg = next(r for r in results if r["command"] == "djpeg")["mean"]
-print("\n| command | mean (ms) | ± (ms) | / djpeg |\n|---|---:|---:|---:|")
+djpeg = next(r for r in results if r["command"] == "djpeg")
+print("\n| command | mean ± σ (ms) | / djpeg | median (ms) | / djpeg | fastest (ms) | / djpeg |")
+print("|---|---:|---:|---:|---:|---:|---:|")
 for r in results:
-    print("| %s | %.1f | %.1f | %.2f |" % (r["command"], 1000 * r["mean"], 1000 * r["stddev"], r["mean"] / djpeg))
+    print("| %s | %.1f ± %.1f | %.2f | %.1f | %.2f | %.1f | %.2f |" % (
+        r["command"], 1000 * r["mean"], 1000 * r["stddev"], r["mean"] / djpeg["mean"], 1000 * r["median"],
+        r["median"] / djpeg["median"], 1000 * r["min"], r["min"] / djpeg["min"]))
 EOF
 
 echo
