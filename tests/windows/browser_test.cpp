@@ -181,6 +181,35 @@ TEST_F(Browser, FilterIsKeptAcrossBootScreensAndResetByTheWallpaper) {
     EXPECT_EQ(form->FileListDirectory(), dir);
 }
 
+// The box is narrower than its descriptions; its drop-down list shows the longest one whole.
+TEST_F(Browser, FilterDropDownIsAsWideAsItsLongestDescription) {
+    StartProgram();
+    for (HWND button : {form->sbtnStart, form->sbtnWall}) {
+        Click(button);
+        HWND box = form->FilterComboBox1;
+        HDC dc = ::GetDC(box);
+        HGDIOBJ old = ::SelectObject(dc, GetWindowFont(box));
+        SIZE widest{};
+        for (int i = 0; i < ComboBox_GetCount(box); ++i) {
+            char text[256] = {};
+            ComboBox_GetLBText(box, i, text);
+            SIZE size{};
+            ::GetTextExtentPoint32A(dc, text, int(strlen(text)), &size);
+            widest.cx = std::max(widest.cx, size.cx);
+        }
+        ::SelectObject(dc, old);
+        ::ReleaseDC(box, dc);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(::GetComboBoxInfo(box, &info));
+        ComboBox_ShowDropdown(box, TRUE);
+        RECT list{};
+        ::GetClientRect(info.hwndList, &list);
+        ComboBox_ShowDropdown(box, FALSE);
+        EXPECT_GT(list.right, widest.cx + 2) << Text(button);
+    }
+}
+
 TEST_F(Browser, DirectoryChangesAreRecordedForTheCategoryAndTheStart) {
     std::string pics = MakeDir("pics");
     std::string waiting = MakeDir("pics\\waiting");
