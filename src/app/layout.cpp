@@ -1,6 +1,7 @@
 // The main window's controls, created from a table that reads like the window's layout.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/form_select.h"
@@ -228,7 +229,20 @@ void TFormSelect::PlaceControls() {
         if (c.kind == Kind::DriveBox || c.kind == Kind::FilterBox) height = c.height + 8 * 13 + 2;
         // While the picture shows, its name takes only the strip above it.
         if (control == PnlPreviewName && PreviewShown()) height = 16;
-        ::MoveWindow(control, Scale(c.left), Scale(c.top), Scale(width), Scale(height), FALSE);
+        int left = Scale(c.left);
+        width = Scale(width);
+        // The style box shows its longest name whole beside its button, whatever the font's size at
+        // this DPI: when the scaled width is too small it grows to the left.
+        if (c.kind == Kind::StyleBox) {
+            int widest = 0;
+            for (std::string_view name : kStyleNames) widest = std::max(widest, TextWidth(hwnd_, font, std::string(name).c_str()));
+            int needed = widest + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE);
+            if (needed > width) {
+                left -= needed - width;
+                width = needed;
+            }
+        }
+        ::MoveWindow(control, left, Scale(c.top), width, Scale(height), FALSE);
         SetWindowFont(control, font, FALSE);
         if (c.kind == Kind::FileList) ListBox_SetItemHeight(control, 0, Scale(13));
         if (c.kind == Kind::DirectoryList) ListBox_SetItemHeight(control, 0, Scale(16));
