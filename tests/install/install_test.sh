@@ -13,8 +13,8 @@ check() {  # check DESCRIPTION COMMAND...
 }
 # Every program started here gets two minutes; one that takes longer fails its step instead of
 # holding up the whole run.
-# timeout runs the program itself, never this function: `command` is a shell builtin, not a program.
-wine() { timeout --kill-after=5 120 wine "$@"; }
+wine_program=$(command -v wine)
+wine() { timeout --kill-after=5 120 "$wine_program" "$@"; }
 settle() { timeout 120 wineserver -w || { echo "FAILED: a program did not end"; failures=$((failures + 1)); wineserver -k; }; }
 reg_has() { wine reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^  /, ""); print }'; }
@@ -66,6 +66,15 @@ wine "$answer" Warning=no & wine "$dir/Uninstall.exe" /S; wait; settle
 for f in MXSelect.exe MXRandom.exe Uninstall.exe MXDATA.MXD; do check "$f still there" test -f "$dir/$f"; done
 check "entry still there" reg_has "$entry"
 check "settings still there" reg_has 'HKCU\Software\Kelbrant\Mosalux'
+
+echo "== uninstall from its window, answered No: it ends by itself, and nothing goes"
+wine "$answer" Warning=no & wine "$dir/Uninstall.exe"; wait
+# Left on a page that only Cancel closes, it would never end.
+ended=yes; timeout 60 wineserver -w || ended=no
+[ $ended = yes ] || wineserver -k
+check "the uninstaller ended" test $ended = yes
+for f in MXSelect.exe MXRandom.exe Uninstall.exe MXDATA.MXD; do check "$f still there" test -f "$dir/$f"; done
+check "entry still there" reg_has "$entry"
 
 echo "== uninstall, answered Yes: nothing of ours is left but Software\\Kelbrant"
 # What a write killed half-way leaves goes too.
