@@ -18,7 +18,8 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: decode_file FILE [REPETITIONS [whole|scaled:WxH|fitted:WxH|centred:WxH|topleft:WxH]]\n");
+        std::fprintf(stderr,
+                     "usage: decode_file FILE [REPETITIONS [whole|scaled:WxH|fitted:WxH|centred:WxH|topleft:WxH]]\n");
         return 2;
     }
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
@@ -36,7 +37,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot read %s\n", argv[1]);
         return 1;
     }
-    const double readMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - readStart).count();
+    const double readMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - readStart).count();
     mx::DecodedPicture decoded;
     const mx::Picture& picture = decoded.picture;
     std::vector<double> ms;

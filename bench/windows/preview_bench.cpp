@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
         decode = std::min(decode, t2 - t1);
         wallpaper = std::min(wallpaper, t3 - t2);
     }
-    std::printf("picture %d x %d, decoded for the pane at %d x %d\n", form.PreviewPicture.width, form.PreviewPicture.height,
-                form.PreviewPicture.picture.width, form.PreviewPicture.picture.height);
+    std::printf("picture %d x %d, decoded for the pane at %d x %d\n", form.PreviewPicture.width,
+                form.PreviewPicture.height, form.PreviewPicture.picture.width, form.PreviewPicture.picture.height);
     std::printf("click to pane painted: %.1f ms, decode alone: %.1f ms, ratio %.2f\n", click, decode, click / decode);
     std::printf("the pane's decode alone (160 x 100): %.1f ms\n", thumbnail);
     std::printf("wallpaper command, Mirror, 1024 x 768: %.1f ms\n", wallpaper);

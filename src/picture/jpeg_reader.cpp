@@ -193,7 +193,8 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
     // A fitted picture is shown inside bands that fill the area: its storage has room for the
     // area's picture at this depth, so that the bands can be added in place.
     const size_t size = pic.Stride() * size_t(pic.height);
-    const bool bands = request.kind == ShowRequest::Kind::Fitted && whole && part.shown == Size{pic.width, pic.height} &&
+    const bool bands = request.kind == ShowRequest::Kind::Fitted && whole &&
+                       part.shown == Size{pic.width, pic.height} &&
                        PictureSizeAllowed(request.area.width, request.area.height, 24);
     const size_t room =
         bands ? std::max(size, Picture::StrideFor(request.area.width, 24) * size_t(request.area.height)) : size;

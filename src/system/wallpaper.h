@@ -29,7 +29,8 @@ WallpaperValues DesktopValuesFor(std::string_view style);
 int ConvertedDepth(int displayBits);
 
 // What the user is told when there is no picture to make the wallpaper of.
-inline constexpr std::string_view kUnreadableWallpaper = "The picture cannot be read, so the wallpaper was not changed.";
+inline constexpr std::string_view kUnreadableWallpaper =
+    "The picture cannot be read, so the wallpaper was not changed.";
 
 // Writes `rendering` (what the preview window shows for the style) as the converted wallpaper in
 // `programDir`, sets the desktop values where the desktop key exists, and tells the system. Raises
