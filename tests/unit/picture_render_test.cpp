@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "lists/categories.h"
 #include "picture/render.h"
 #include "picture_samples.h"
@@ -224,34 +222,9 @@ TEST(RenderTiledMirror, ReuseTheStorageAndTakeAPictureThatIsTheRendering) {
     }
 }
 
-// A source decoded for the style (reduced, or the part shown) renders as the whole picture would,
-// where it holds the same pixels.
-TEST(RenderDecodedParts, PartsAndReductionsRenderLikeTheWholePicture) {
-    const Picture whole = SamplePicture(2000, 1000, 24);
-    struct Case {
-        const char* style;
-        ShowRequest::Kind kind;
-    } cases[] = {{"Centred", ShowRequest::Kind::Centred},
-                 {"Tiled", ShowRequest::Kind::TopLeft},
-                 {"Mirror", ShowRequest::Kind::TopLeft}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.style);
-        const ShownPart part = PartShown({c.kind, kScreen}, {2000, 1000});
-        DecodedPicture cut;
-        cut.width = 2000, cut.height = 1000, cut.region = part.region;
-        cut.picture = Picture::Make32(part.region.width, part.region.height);
-        for (int y = 0; y < part.region.height; ++y)
-            for (int x = 0; x < part.region.width; ++x) {
-                const uint32_t colour = whole.ColorAt(part.region.left + x, part.region.top + y);
-                std::memcpy(cut.picture.Row(y) + 4 * x, &colour, 4);
-            }
-        Rendering fromCut, fromWhole = Render(whole, c.style);
-        RenderStyle(cut, c.style, CategoryWall, kScreen, kScreen, kDesktop, fromCut);
-        EXPECT_TRUE(TilesAre(fromCut.picture, kScreen, fromWhole.picture, TiledFrom(fromWhole.picture)));
-        EXPECT_EQ(fromCut.area.left, fromWhole.area.left);
-        EXPECT_EQ(fromCut.area.top, fromWhole.area.top);
-    }
-    // A fitted picture with room for the screen in its storage gets its bands in place.
+// What the randomizer hands over is taken as the rendering: a fitted picture with room for the
+// screen in its storage gets its bands in place, a reduction to the screen's size is P itself.
+TEST(RenderDecodedParts, ReductionsForTheScreenBecomeTheRendering) {
     DecodedPicture fitted = DecodedPicture::Whole(SamplePicture(1024, 341, 24));
     fitted.width = 3000, fitted.height = 1000, fitted.region = {0, 0, 3000, 1000};
     Rendering copied, inPlace;
@@ -262,7 +235,6 @@ TEST(RenderDecodedParts, PartsAndReductionsRenderLikeTheWholePicture) {
     EXPECT_EQ(inPlace.picture.pixels.data(), storage);
     EXPECT_TRUE(TilesAre(copied.picture, kScreen, inPlace.picture, TiledFrom(inPlace.picture)));
 
-    // A source reduced to the screen's size is P itself for Stretched.
     DecodedPicture reduced = DecodedPicture::Whole(SamplePicture(1024, 768, 24));
     reduced.width = 4096, reduced.height = 3072, reduced.region = {0, 0, 4096, 3072};
     Rendering r;
