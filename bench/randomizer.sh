@@ -66,6 +66,9 @@ EOF
 
 echo
 for i in "${!exes[@]}"; do
+  echo "${exes[$i]} imports: $(x86_64-w64-mingw32-objdump -p "${exes[$i]}" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')"
+done
+for i in "${!exes[@]}"; do
   for s in "${!styles[@]}"; do
     for k in 1 2 3; do
       /usr/bin/time -f "${exes[$i]} ${styles[$s]} on 3840 x 2160: max RSS %M KiB, %e s" \
