@@ -69,7 +69,7 @@ void TFormSelect::Change_Screen_Button(HWND sender) {
         SetVisible(ListWall, false);
         SetButtonInactive(sbtnWall);
     }
-    SetFilterText(CurrentCategory == CategoryWall ? kWallpaperFilter : kBootScreenFilter);
+    SetFilterText(CurrentCategory == CategoryWall ? std::string_view(WallpaperFilter()) : kBootScreenFilter);
     RefreshCount();
     ListEventsEnabled = true;
 }

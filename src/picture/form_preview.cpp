@@ -8,6 +8,7 @@
 #include "lists/categories.h"
 #include "picture/picture_win.h"
 #include "picture/scale.h"
+#include "picture/transparency.h"
 #include "system/wallpaper.h"
 
 namespace mx {
@@ -122,6 +123,7 @@ void TFormPreview::RenderPreview() {
     SIZE screen = main_.Env().ScreenSize();
     RenderReport report = RenderStyle(main_.PreviewPicture, WindowText(main_.CBStyle), main_.CurrentCategory,
                                       Size{screen.cx, screen.cy}, Size{client.right, client.bottom}, rendering_);
+    ComposeOver(rendering_.picture, SystemColour(COLOR_DESKTOP));
     PopMPreview.SetVisible(IDM_PREV_SEPARATOR2, report.wallpaperItemsVisible);
     PopMPreview.SetVisible(IDM_PREV_SETWALLPAPER, report.wallpaperItemsVisible);
     if (report.rendered) PlaceImage();

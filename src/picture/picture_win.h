@@ -10,4 +10,11 @@ namespace mx {
 // Draws the picture at its own size with its top-left corner at (x, y), clipped to the DC.
 void DrawPicture(HDC dc, int x, int y, const Picture& picture);
 
+// A system colour (COLOR_BTNFACE, COLOR_DESKTOP...) as 0x00RRGGBB, the form pictures use, for showing
+// transparent pixels over it.
+inline uint32_t SystemColour(int index) {
+    const COLORREF c = ::GetSysColor(index);
+    return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
+}
+
 }  // namespace mx

@@ -10,6 +10,7 @@
 #include "picture/load_picture.h"
 #include "picture/picture_win.h"
 #include "picture/scale.h"
+#include "picture/transparency.h"
 #include "platform/text.h"
 #include "system/boot_screens.h"
 
@@ -65,6 +66,7 @@ void TFormSelect::PreviewFile(const std::string& path) {
         RECT image{};
         ::GetClientRect(ImgPreview, &image);
         ScaleNearest(PreviewPicture, image.right, image.bottom, previewThumb_);
+        ComposeOver(previewThumb_, SystemColour(COLOR_BTNFACE));
         ::InvalidateRect(ImgPreview, nullptr, FALSE);
     }
     UpdateSizeHint();

@@ -54,8 +54,8 @@ RenderReport RenderStyle(const Picture& source, std::string_view style, int cate
 // whatever the floating-point rounding mode.
 long double RoundHalfEven(long double x);
 
-// Fills `out` (resized to size, 32 bits per pixel) with tiles of `source` at its own size from the
-// top-left corner; with `mirror`, every odd column of tiles is mirrored left to right and every odd
+// Fills `out` (resized to size, 32 bits per pixel, with the source's transparency) with tiles of
+// `source` at its own size from the top-left corner; with `mirror`, every odd column of tiles is mirrored left to right and every odd
 // row top to bottom, so that neighbouring tiles meet at matching pixels.
 void FillWithTiles(const Picture& source, Size size, bool mirror, Picture& out);
 

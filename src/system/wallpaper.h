@@ -28,8 +28,8 @@ WallpaperValues DesktopValuesFor(std::string_view style);
 // own for 16, 24 and 32 bits; 24 for any other.
 int ConvertedDepth(int displayBits);
 
-// Writes `rendering` (what the preview window shows for the style) as the converted wallpaper in
-// `programDir`, sets the desktop values where the desktop key exists, and tells the system. Raises
+// Writes `rendering` (what the preview window shows for the style; transparent pixels over the desktop
+// colour) as the converted wallpaper in `programDir`, sets the desktop values where the desktop key exists, and tells the system. Raises
 // the error the user sees when the path is too long for the system, the file cannot be written or a
 // desktop value cannot be set; the system is told only when everything before it went through.
 void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view style, const std::string& programDir);

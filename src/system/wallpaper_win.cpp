@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "picture/bmp_writer.h"
+#include "picture/picture_win.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "platform/user_error.h"
@@ -16,7 +17,7 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
     // Written beside it first and moved over it whole: a write that breaks off never leaves the
     // desktop's current wallpaper file half made.
     std::string partial = programDir + "~" + std::string(kWallpaperFile);
-    if (!WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), partial) ||
+    if (!WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), partial, SystemColour(COLOR_DESKTOP)) ||
         !::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileA(partial.c_str());
         throw UserError("Cannot create file \"" + path + "\"");
