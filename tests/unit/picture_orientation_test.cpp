@@ -210,11 +210,11 @@ TEST(Orientation, MalformedExifMeansAsStored) {
 
 // Turning is checked by what the turns are: a quarter turn one way undoes one the other way, the
 // mirrors and the half turn undo themselves, and two quarter turns make a half turn; on every depth
-// a reader makes, with rows whose padding must not move.
+// a reader makes, small and large enough for the quick 24-bit paths.
 TEST(Orientation, TurnsUndoEachOtherOnEveryDepth) {
     const std::pair<int, int> pairs[] = {{2, 2}, {3, 3}, {4, 4}, {5, 5}, {7, 7}, {6, 8}, {8, 6}};
     for (int bits : {8, 16, 24, 32})
-        for (auto [w, h] : {std::pair{7, 5}, std::pair{1, 9}, std::pair{33, 2}}) {
+        for (auto [w, h] : {std::pair{7, 5}, std::pair{1, 9}, std::pair{33, 2}, std::pair{200, 13}, std::pair{131, 70}}) {
             const Picture original = test::SamplePicture(w, h, bits);
             for (auto [first, second] : pairs) {
                 SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(w) + " x " + std::to_string(h) + ", " +
