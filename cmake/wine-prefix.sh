@@ -6,6 +6,13 @@
 set -euo pipefail
 mode=${1:-run}
 : "${WINEPREFIX:?}"
+# A crashing program in a test must end at once with its backtrace on the error output, never wait
+# in Wine's crash dialog (which, with no display, waits for ever).
+crash_after_backtrace() {
+  if ! grep -qi '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  fi
+}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -24,6 +31,7 @@ if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/sserife.fon" ]; then
   ln -sf /usr/share/wine/fonts/* "$fonts/"
 fi
 if [ "$mode" = test ]; then
+  crash_after_backtrace
   # The tests' scratch drive; made before the prefix's services start, which read the drives once.
   mkdir -p "$WINEPREFIX/drive_t"
   ln -sfn ../drive_t "$WINEPREFIX/dosdevices/t:"

@@ -79,8 +79,12 @@ Section "Uninstall"
   Delete "$INSTDIR\MXRandom.exe"
   Delete "$INSTDIR\MXRandom.log"
   Delete "$INSTDIR\MXDATA.MXD"
-  Delete "$INSTDIR\~MXDATA.MXD"
   Delete "$INSTDIR\@MX!BACK.BMP"
+  ; What writes broken off left behind: the temporary files of the lists and of the wallpaper, and
+  ; the single names that earlier versions used for them.
+  Delete "$INSTDIR\~MXDATA.MXD.*.tmp"
+  Delete "$INSTDIR\~@MX!BACK.BMP.*.tmp"
+  Delete "$INSTDIR\~MXDATA.MXD"
   Delete "$INSTDIR\~@MX!BACK.BMP"
   Delete "$INSTDIR\Uninstall.exe"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"

@@ -119,6 +119,7 @@ public:
     void SaveToFile();
     bool FormCloseQuery();
     void WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle);
+    void ReportCreateError(DWORD code);
 
     // Settings and the first start's backup (src/state/settings.cpp).
     void LoadSettings();

@@ -138,6 +138,12 @@ bool WriteBmp(const Picture& picture, const std::string& path) {
 }
 
 bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path, uint32_t background) {
+    return WriteBmpAtDepth(picture, bitsPerPixel, std::fopen(path.c_str(), "wb"), background);
+}
+
+bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* stream, uint32_t background) {
+    File file(stream);
+    if (!file) return false;
     if (bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
     const bool empty = picture.Empty() || !HasPixels(picture);
     const int width = empty ? 0 : picture.width;
@@ -148,9 +154,6 @@ bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string
     static constexpr uint32_t kMasks565[3] = {0xF800, 0x07E0, 0x001F};
     std::vector<uint8_t> headers = Headers(width, height, bitsPerPixel, imageSize,
                                            bitsPerPixel == 16 ? kMasks565 : nullptr, 0);
-
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
     bool written = WriteAll(file.get(), headers.data(), headers.size());
     if (height > 0) {
         // Rows go out bottom-up, converted in blocks of about 256 KiB. Each row is converted at 32 bits

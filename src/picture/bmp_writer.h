@@ -2,6 +2,7 @@
 // Writes a picture as an uncompressed Windows bitmap file (file header, 40-byte information header,
 // bottom-up rows), as the converted wallpaper is saved.
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,7 @@ bool WriteBmp(const Picture& picture, const std::string& path);
 // background (0x00RRGGBB). An empty picture gives a 0 x 0 file of that depth. False for another
 // depth, or when the file cannot be created or written completely.
 bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path, uint32_t background);
+// The same into a file opened for writing, which it closes (also when it returns false).
+bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* file, uint32_t background);
 
 }  // namespace mx

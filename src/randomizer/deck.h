@@ -1,9 +1,11 @@
 #pragma once
 // The randomizer's deck: for each list, every entry comes once per round, in a fresh random order
-// each round, and the first of a round is never the entry shown last. Nothing but the round's key,
-// the entry shown last and the entries dealt so far in the round is kept between log-ons; the order
-// of the entries still to come follows from the round's key, so an entry added to the list joins
-// the current round at a random place and one removed from it leaves the round.
+// each round, and the first of a round is never the entry shown last. Between log-ons only the
+// round's key, the next round's key, the entry shown last and the set of entries dealt so far in the
+// round are kept; the order of the entries still to come follows from the round's key, so an entry
+// added to the list joins the current round at a random place and one removed from it leaves the
+// round. The next round's key is drawn when a round begins, so that a run that only looks ahead
+// (and keeps nothing) makes exactly the choices of the run after it.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,14 +31,45 @@ private:
     uint64_t state_;
 };
 
+// Where an entry comes in the round of `round`: entries are dealt in increasing order of this.
+uint64_t PlaceInRound(uint64_t round, uint64_t key);
+
+// The entries dealt in a round, in about a byte each: entries are dealt in the order of their places,
+// so every dealt entry lies at or before the furthest place dealt; among those, the dealt ones are
+// told from entries that joined the list later by short fingerprints, as a Golomb-Rice coded set.
+class DealtSet {
+public:
+    DealtSet() = default;  // nothing dealt
+    // `keys` dealt in the round of `round`, from a list of `listSize` distinct entries.
+    DealtSet(const std::vector<uint64_t>& keys, uint64_t round, size_t listSize);
+
+    // For each of `keys`, whether it was dealt in the round of `round` (the round the set was made
+    // for). An entry that joined the list after its place was passed counts as dealt only by a chance
+    // that the fingerprints' length keeps small (1 in 64 for the largest lists, far less for short ones).
+    std::vector<bool> Which(const std::vector<uint64_t>& keys, uint64_t round) const;
+    size_t Size() const { return fingerprints_.size(); }
+
+    std::string Text() const;
+    static std::optional<DealtSet> Parse(std::string_view text);
+
+private:
+    uint64_t Fingerprint(uint64_t key) const;
+
+    uint64_t furthest_ = 0;              // the furthest place dealt
+    int bits_ = 0;                       // fingerprint bits below the counted range
+    std::vector<uint64_t> fingerprints_;  // sorted
+};
+
 // What is kept of one list's deck between runs.
 struct DeckState {
     std::optional<uint64_t> round;  // the key of the current round's order; none before the first round
+    std::optional<uint64_t> next;   // the key of the round after it
     std::optional<uint64_t> last;   // the entry shown last
-    std::vector<uint64_t> dealt;    // the entries dealt in the current round, in order
+    DealtSet dealt;                 // the entries dealt in the current round
 };
 
-// The state as one line of text, and back. Text that is not such a line gives a fresh state.
+// The state as one line of text, and back. Text that is not such a line gives a fresh state; the
+// line of the randomizer's first version (round, entry shown last, keys dealt) still reads.
 std::string DeckText(const DeckState& state);
 DeckState ParseDeckText(std::string_view text);
 
@@ -45,7 +78,8 @@ uint64_t EntryKey(std::string_view path, std::string_view style);
 
 class Deck {
 public:
-    // `entries` are the list's keys in list order; equal keys count as one entry.
+    // `entries` are the list's keys in list order; equal keys count as one entry. A deck with no
+    // round yet starts with a round whose key follows from the list itself.
     Deck(std::vector<uint64_t> entries, DeckState state, RandomSource& random);
 
     // The list index of the next entry to try, which is dealt in its round; nothing once every entry
@@ -71,12 +105,12 @@ private:
     std::vector<bool> dealt_;       // per distinct entry
     std::vector<bool> tried_;       // per distinct entry, in this run
     size_t untried_ = 0;
-    std::vector<uint64_t> dealtOrder_;
     std::vector<size_t> queue_;  // distinct entries in the order they come
     size_t cursor_ = 0;
     bool queued_ = false;
     size_t dealtCount_ = 0;
     uint64_t round_ = 0;
+    uint64_t next_ = 0;
     std::optional<uint64_t> last_;
     RandomSource& random_;
 };

@@ -5,13 +5,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <new>
-#include <thread>
 
 #include "app/command_line.h"
 #include "lists/categories.h"
@@ -24,6 +20,7 @@
 #include "platform/text.h"
 #include "platform/user_error.h"
 #include "randomizer/deck.h"
+#include "randomizer/folder_probes.h"
 #include "randomizer/randomizer_text.h"
 #include "state/selection_file.h"
 #include "state/settings_store.h"
@@ -38,8 +35,13 @@ using Clock = std::chrono::steady_clock;
 
 inline constexpr const char* kRandomizerSection = "Randomizer";
 // A folder that does not answer (a network share not yet connected at log-on) may hold up the whole
-// run by this much at most, however many entries lie in it.
-inline constexpr auto kFolderWait = std::chrono::seconds(2);
+// run by this much at most, however many entries lie in it; so many folders are asked at once.
+inline constexpr DWORD kFolderWaitMs = 2000;
+inline constexpr size_t kFolderProbeThreads = 8;
+// Runs started together (a user logging on twice, or a run started by hand during log-on) take
+// turns; one that waits longer than this for its turn goes ahead anyway.
+inline constexpr DWORD kTurnWaitMs = 60000;
+inline constexpr const char* kTurnMutex = "Local\\Mosalux Randomizer";
 
 struct ListKind {
     int category;
@@ -79,17 +81,30 @@ public:
         if (echo_) echo_(lines_.back());
     }
 
-    // A log that cannot be written (a read-only program directory) is simply not kept.
+    // A log that cannot be written (a read-only program directory) is simply not kept. The file is
+    // held whole while its end is rewritten, so that the lines of a run writing at the same moment
+    // are added after, not lost.
     void Save(const std::string& path) const {
         if (lines_.empty()) return;
-        std::vector<uint8_t> old;
-        if (ReadFileBytes(path, old) != kStatusOk) old.clear();
-        std::string text = AppendToLog(std::string_view(reinterpret_cast<const char*>(old.data()), old.size()),
-                                       lines_, kRandomizerLogLines);
-        FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
+        FileHandle file;
+        for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+            file.reset(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file && ::GetLastError() != ERROR_SHARING_VIOLATION) return;
+            if (!file) ::Sleep(50);
+        }
+        LARGE_INTEGER size{};
+        if (!file || !::GetFileSizeEx(file.get(), &size)) return;
+        // A log far longer than the program ever makes is not its own: it starts again.
+        std::string old(size.QuadPart > (16 << 20) ? 0 : size_t(size.QuadPart), '\0');
+        DWORD got = 0;
+        if (!old.empty() && (!::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
+            return;
+        std::string text = AppendToLog(old, lines_, kRandomizerLogLines);
         DWORD written = 0;
-        if (file) ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr);
+        if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
+            ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr))
+            ::SetEndOfFile(file.get());
     }
 
 private:
@@ -97,62 +112,12 @@ private:
     std::vector<std::string> lines_;
 };
 
-// Asks each folder root once, on a thread of its own, whether it is there; a root that has not
-// answered by the common deadline counts as unreachable, and its thread is left to finish alone.
-class FolderProbe {
-public:
-    enum class Answer { Present, Missing, Silent };
-
-    FolderProbe() : deadline_(Clock::now() + kFolderWait) {}
-
-    void Start(const std::string& root) {
-        if (root.empty() || probes_.count(root)) return;
-        auto probe = std::make_shared<Probe>();
-        probes_.emplace(root, probe);
-        try {
-            std::thread([probe, root] {
-                DWORD attributes = ::GetFileAttributesA(root.c_str());
-                std::lock_guard lock(probe->mutex);
-                probe->answered = true;
-                probe->present = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-                probe->done.notify_all();
-            }).detach();
-        } catch (const std::system_error&) {
-            // No thread to spare: let the entry's own reading find out.
-            probe->answered = probe->present = true;
-        }
-    }
-
-    Answer Ask(const std::string& root) {
-        if (root.empty()) return Answer::Present;
-        Start(root);
-        Probe& probe = *probes_.at(root);
-        std::unique_lock lock(probe.mutex);
-        probe.done.wait_until(lock, deadline_, [&] { return probe.answered; });
-        if (!probe.answered) return Answer::Silent;
-        return probe.present ? Answer::Present : Answer::Missing;
-    }
-
-private:
-    struct Probe {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool answered = false;
-        bool present = false;
-    };
-    Clock::time_point deadline_;
-    std::map<std::string, std::shared_ptr<Probe>> probes_;
-};
-
 class Randomizer {
 public:
     Randomizer(Environment& env, const RandomizerOptions& options, RunLog& log)
         : env_(env), options_(options), log_(log), programDir_(ProgramDirOf(env.ModuleFileName())) {}
 
-    const std::string& ProgramDir() const { return programDir_; }
-
     void Run() {
-        for (const std::string& arg : options_.ignored) log_.Line("Ignored the argument \"" + arg + "\"");
         if (options_.dryRun) log_.Line("Dry run: nothing is changed");
 
         std::vector<uint8_t> bytes;
@@ -225,9 +190,9 @@ private:
     bool Reachable(const ListKind& kind, const std::string& path, const Deck& deck) {
         std::string root = FolderRoot(path);
         switch (probe_.Ask(root)) {
-        case FolderProbe::Answer::Present: return true;
-        case FolderProbe::Answer::Missing: PassOver(kind, path, deck, root + " is not there"); return false;
-        case FolderProbe::Answer::Silent: PassOver(kind, path, deck, root + " does not answer"); return false;
+        case FolderProbes::Answer::Present: return true;
+        case FolderProbes::Answer::Missing: PassOver(kind, path, deck, root + " is not there"); return false;
+        case FolderProbes::Answer::Silent: PassOver(kind, path, deck, root + " does not answer"); return false;
         }
         return false;
     }
@@ -343,31 +308,61 @@ private:
     const RandomizerOptions& options_;
     RunLog& log_;
     std::string programDir_;
-    FolderProbe probe_;
+    FolderProbes probe_{kFolderWaitMs, kFolderProbeThreads};
     std::unique_ptr<SettingsStore> store_;
+};
+
+// This run's turn: held from the first look at the lists to the last line of the log.
+class Turn {
+public:
+    explicit Turn(RunLog& log) : mutex_(::CreateMutexA(nullptr, FALSE, kTurnMutex)) {
+        if (!mutex_) return;
+        const ULONGLONG start = ::GetTickCount64();
+        DWORD wait = ::WaitForSingleObject(mutex_.get(), kTurnWaitMs);
+        held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+        const ULONGLONG waited = ::GetTickCount64() - start;
+        if (!held_) log.Line("Another run did not finish in " + std::to_string(waited / 1000) + " s: going ahead");
+        else if (waited >= 100) log.Line("Waited " + std::to_string(waited) + " ms for another run to finish");
+    }
+    ~Turn() {
+        if (held_) ::ReleaseMutex(mutex_.get());
+    }
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+private:
+    UniqueHandle<NullIsEmpty<HANDLE, ::CloseHandle>> mutex_;
+    bool held_ = false;
 };
 
 }  // namespace
 
 int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo) {
+    RandomizerOptions options = ParseRandomizerArguments(arguments);
+    const std::string programDir = ProgramDirOf(env.ModuleFileName());
+    const std::string logPath = programDir + std::string(kRandomizerLogFile);
+    if (!options.unknown.empty()) {
+        // Asked for help, or given something it does not know: it says how it is used, and does nothing.
+        if (echo)
+            for (const std::string& line : RandomizerUsage(options.unknown, logPath)) echo(line);
+        return 2;
+    }
     RunLog log(echo);
-    std::string programDir;
-    RandomizerOptions options;
-    try {
-        options = ParseRandomizerArguments(arguments);
-        Randomizer randomizer(env, options, log);
-        programDir = randomizer.ProgramDir();
-        randomizer.Run();
-    } catch (const std::exception& e) {
-        log.Line(std::string("Stopped: ") + e.what());
-    } catch (...) {
-        log.Line("Stopped by an unknown error");
+    {
+        Turn turn(log);
+        try {
+            Randomizer(env, options, log).Run();
+        } catch (const std::exception& e) {
+            log.Line(std::string("Stopped: ") + e.what());
+        } catch (...) {
+            log.Line("Stopped by an unknown error");
+        }
+        try {
+            log.Save(logPath);
+        } catch (...) {
+        }
     }
-    try {
-        if (!programDir.empty()) log.Save(programDir + std::string(kRandomizerLogFile));
-    } catch (...) {
-    }
-    return options.ignored.empty() ? 0 : 2;
+    return 0;
 }
 
 }  // namespace mx

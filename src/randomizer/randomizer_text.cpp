@@ -27,7 +27,7 @@ RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args)
         } else if (arg == "--seed" && hasValue) {
             uint64_t seed = 0;
             if (ParseNumber(args[i + 1], seed)) options.seed = seed;
-            else options.ignored.push_back(arg + " " + args[i + 1]);
+            else options.unknown.push_back(arg + " " + args[i + 1]);
             ++i;
         } else if (arg == "--screen" && hasValue) {
             std::string_view size = args[i + 1];
@@ -38,14 +38,38 @@ RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args)
                 options.screenWidth = w;
                 options.screenHeight = h;
             } else {
-                options.ignored.push_back(arg + " " + args[i + 1]);
+                options.unknown.push_back(arg + " " + args[i + 1]);
             }
             ++i;
         } else {
-            options.ignored.push_back(arg);
+            options.unknown.push_back(arg);
         }
     }
     return options;
+}
+
+std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown, const std::string& logPath) {
+    std::vector<std::string> lines;
+    for (const std::string& arg : unknown) {
+        std::string_view name = arg;
+        if (name != "--help" && name != "-h" && name != "/?" && name != "-?" && name != "/h" && name != "/H")
+            lines.push_back("Unknown argument: " + arg);
+    }
+    if (!lines.empty()) lines.push_back("");
+    for (const char* line : {
+             "MXRandom.exe sets the next picture of each list kept by Mosalux Selector (MXDATA.MXD beside it)",
+             "as the start-up, waiting and shut-down screen and as the wallpaper. It runs at log-on.",
+             "",
+             "  MXRandom.exe [--dry-run] [--seed N] [--screen WxH]",
+             "",
+             "  --dry-run      says what the next run will set, and changes nothing",
+             "  --seed N       makes the same choices for the same number N",
+             "  --screen WxH   makes the wallpaper for a screen of W x H pixels",
+             "",
+         })
+        lines.push_back(line);
+    lines.push_back("Each run adds what it did to its log, " + logPath);
+    return lines;
 }
 
 std::string FolderRoot(std::string_view path) {

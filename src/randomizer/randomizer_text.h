@@ -13,10 +13,14 @@ struct RandomizerOptions {
     std::optional<uint64_t> seed;        // --seed N: repeatable choices
     std::optional<int> screenWidth;      // --screen WxH: render for this screen size (for measurements)
     std::optional<int> screenHeight;
-    std::vector<std::string> ignored;    // arguments it does not know, or with a bad value
+    std::vector<std::string> unknown;    // arguments it does not know, with a bad value, or asking for help
 };
 
 RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args);
+
+// What the program says, line by line, when its arguments are not all known: what is wrong, what it
+// does, its arguments, and where its log is.
+std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown, const std::string& logPath);
 
 // The part of a path that answers for the whole folder tree: "C:\" for a drive, "\\server\share\"
 // for a network share; empty for anything else.

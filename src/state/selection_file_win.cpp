@@ -1,6 +1,7 @@
 // Loading the four lists from MXDATA.MXD at start-up, saving them, and the save prompt at exit.
 #include "app/form_select.h"
 #include "lists/list_view.h"
+#include "platform/file_replacement.h"
 #include "platform/handles.h"
 
 namespace mx {
@@ -60,22 +61,20 @@ void TFormSelect::SaveToFile() {
     }
     const std::string& text = writer.Text();
 
-    std::string target = ProgramDir + DataFileName;
-    std::string temporary = ProgramDir + "~" + DataFileName;
-    FileHandle file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
-    if (!file) {
-        env_.ShowMessage(hwnd_, BoxKind::Error, "Error " + std::to_string(::GetLastError()) + " creating file", MB_OK);
-        return;
-    }
-    bool written = env_.WriteToFile(file.get(), text.data(), DWORD(text.size())) && ::FlushFileBuffers(file.get());
-    file.reset();
-    if (!written || !::MoveFileExA(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temporary.c_str());
+    FileReplacement file(ProgramDir + DataFileName);
+    if (!file.Create()) return ReportCreateError(file.Error());
+    if (!env_.WriteToFile(file.Handle(), text.data(), DWORD(text.size())) || !::FlushFileBuffers(file.Handle())) {
         env_.ShowMessage(hwnd_, BoxKind::Error, "Error writing to file", MB_OK);
         return;
     }
+    // The file itself cannot be made (a folder or a read-only file of its name): the new text
+    // could not be put in its place.
+    if (!file.Commit()) return ReportCreateError(file.Error());
     UnsavedChanges = false;
+}
+
+void TFormSelect::ReportCreateError(DWORD code) {
+    env_.ShowMessage(hwnd_, BoxKind::Error, "Error " + std::to_string(code) + " creating file", MB_OK);
 }
 
 bool TFormSelect::FormCloseQuery() {

@@ -1,5 +1,7 @@
 // Settings kept in the registry between runs, and the record of the system's own screens and
 // wallpaper that the first start makes.
+#include <utility>
+
 #include "app/form_select.h"
 #include "app/resource.h"
 #include "lists/categories.h"
@@ -27,7 +29,7 @@ void TFormSelect::LoadSettings() {
     if (store.IsOpen() && !store.ReadBool(kOriginalInfoSection, "FilesBackedUp", false))
         ReportingErrors([&] { MakeFirstRunBackup(store); });
 
-    PreviewMode = store.ReadInteger(kSelectorSection, "PreviewShow", 30);
+    PreviewMode = PreviewModeOf(store.ReadInteger(kSelectorSection, "PreviewShow", 30));
     switch (PreviewMode) {
     case 0: ChangePreviewOn(IDM_PREVIEWNONE); break;
     case 10: ChangePreviewOn(IDM_PREVIEWCHOOSE); break;
@@ -42,11 +44,13 @@ void TFormSelect::LoadSettings() {
 
     SetMenuChecked(IDM_REPORTERRORS, store.ReadBool(kSelectorSection, "Report Add Errors", true));
 
-    // A directory the settings do not hold is the program's own, on every start.
-    StartDir = store.ReadString(kSelectorSection, "StartDir", ProgramDir);
-    WaitDir = store.ReadString(kSelectorSection, "WaitDir", ProgramDir);
-    ShutDir = store.ReadString(kSelectorSection, "ShutDir", ProgramDir);
-    WallDir = store.ReadString(kSelectorSection, "WallDir", ProgramDir);
+    // A directory the settings do not hold, or hold as text no directory can have, is the program's
+    // own, on every start; closing then keeps that one.
+    for (auto [dir, name] : {std::pair{&StartDir, "StartDir"}, {&WaitDir, "WaitDir"}, {&ShutDir, "ShutDir"},
+                             {&WallDir, "WallDir"}}) {
+        *dir = store.ReadString(kSelectorSection, name, ProgramDir);
+        if (!CanBeDirectory(*dir)) *dir = ProgramDir;
+    }
 
     CurrentCategory = CategoryFromText(store.ReadString(kSelectorSection, "Selected Screen Button", "10"));
 

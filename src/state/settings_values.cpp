@@ -40,6 +40,16 @@ bool ReadBooleanValue(const std::optional<std::string>& text, bool defaultValue)
 
 std::string IntegerText(int value) { return std::to_string(value); }
 
+int PreviewModeOf(int stored) { return stored == 0 || stored == 10 || stored == 20 ? stored : 30; }
+
+bool CanBeDirectory(std::string_view text) {
+    if (text.size() >= 260) return false;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 32 || std::string_view("<>\"|?*").find(c) != std::string_view::npos)
+            return false;
+    return true;
+}
+
 int CategoryFromText(std::string_view text) {
     std::optional<int> code = ParseInteger(text);
     return code && IsScreenCategory(*code) ? *code : CategoryStart;

@@ -18,6 +18,14 @@ bool ReadBooleanValue(const std::optional<std::string>& text, bool defaultValue)
 std::string IntegerText(int value);
 inline std::string BooleanText(bool value) { return value ? "1" : "0"; }
 
+// The preview mode a stored number gives: 0, 10, 20 or 30 as stored; any other number is read as
+// 30, both sources, whose menu item keeps its mark.
+int PreviewModeOf(int stored);
+
+// Whether a stored directory is text a directory's path can be: empty, or up to 259 characters with
+// no control character and none of < > " | ? *.
+bool CanBeDirectory(std::string_view text);
+
 // The stored category: one of 10, 20, 30 and 40, or the start-up screen's 10 for anything else.
 int CategoryFromText(std::string_view text);
 

@@ -3,6 +3,7 @@
 #include "picture/bmp_writer.h"
 #include "picture/picture_win.h"
 #include "platform/environment.h"
+#include "platform/file_replacement.h"
 #include "platform/registry.h"
 #include "platform/user_error.h"
 #include "state/settings_store.h"
@@ -16,12 +17,11 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
         throw UserError("The wallpaper cannot be set: the program's directory path is too long.");
     // Written beside it first and moved over it whole: a write that breaks off never leaves the
     // desktop's current wallpaper file half made.
-    std::string partial = programDir + "~" + std::string(kWallpaperFile);
-    if (!WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), partial, SystemColour(COLOR_DESKTOP)) ||
-        !::MoveFileExA(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(partial.c_str());
+    FileReplacement file(path);
+    if (!file.Create() ||
+        !WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), file.TakeStream(), SystemColour(COLOR_DESKTOP)) ||
+        !file.Commit())
         throw UserError("Cannot create file \"" + path + "\"");
-    }
 
     // Only a desktop key that exists is written to; "WallpaperStyle" is never created.
     RegistryKey desktop = RegistryKey::ExistingForWriting(env, HKEY_CURRENT_USER, kDesktopKey, "Wallpaper");

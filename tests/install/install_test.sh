@@ -11,6 +11,10 @@ check() {  # check DESCRIPTION COMMAND...
   local what=$1; shift
   if "$@"; then echo "ok: $what"; passes=$((passes + 1)); else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
+# Every program started here gets two minutes; one that takes longer fails its step instead of
+# holding up the whole run.
+wine() { timeout --kill-after=5 120 command wine "$@"; }
+settle() { timeout 120 wineserver -w || { echo "FAILED: a program did not end"; failures=$((failures + 1)); wineserver -k; }; }
 reg_has() { wine reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^  /, ""); print }'; }
 
@@ -18,7 +22,11 @@ reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  wineserver -w
+  settle
+fi
+# A crash ends with its backtrace on the error output instead of waiting in the crash dialog.
+if ! grep -qi '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 fi
 local_app=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
 start_menu=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
@@ -34,7 +42,7 @@ setup="$out/MosaluxSelector-2.0.4b-setup.exe"
 answer="$build/answer.exe"
 
 echo "== silent install"
-wine "$setup" /S; wineserver -w
+wine "$setup" /S; settle
 for f in MXSelect.exe MXRandom.exe Uninstall.exe; do check "$f installed" test -f "$dir/$f"; done
 check "Start-menu shortcut" test -f "$start_menu/Mosalux Selector.lnk"
 check "entry: name" test "$(reg_value "$entry" DisplayName)" = "Mosalux Selector"
@@ -42,24 +50,26 @@ check "entry: version" test "$(reg_value "$entry" DisplayVersion)" = "2.0.4b"
 for v in DisplayIcon UninstallString QuietUninstallString EstimatedSize; do check "entry: $v" reg_has "$entry" "$v"; done
 
 echo "== the installed program saves beside itself"
-wine "$answer" save-and-close & wine "$dir/MXSelect.exe"; wait; wineserver -w
+wine "$answer" save-and-close & wine "$dir/MXSelect.exe"; wait; settle
 check "MXDATA.MXD in the install folder" test -f "$dir/MXDATA.MXD"
 check "the randomizer registered from there" test "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Mosalux)" = "$(winepath -w "$dir")\\MXRandom.exe"
 printf '[START]\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\nC:\\kept.bmp, Tiled\r\n' > "$dir/MXDATA.MXD"
 cp "$dir/MXDATA.MXD" "$out/MXDATA.kept"
 
 echo "== installing over it keeps the lists"
-wine "$setup" /S; wineserver -w
+wine "$setup" /S; settle
 check "MXDATA.MXD kept" cmp -s "$dir/MXDATA.MXD" "$out/MXDATA.kept"
 
 echo "== uninstall, the question answered No: nothing goes"
-wine "$answer" Warning=no & wine "$dir/Uninstall.exe" /S; wait; wineserver -w
+wine "$answer" Warning=no & wine "$dir/Uninstall.exe" /S; wait; settle
 for f in MXSelect.exe MXRandom.exe Uninstall.exe MXDATA.MXD; do check "$f still there" test -f "$dir/$f"; done
 check "entry still there" reg_has "$entry"
 check "settings still there" reg_has 'HKCU\Software\Kelbrant\Mosalux'
 
 echo "== uninstall, answered Yes: nothing of ours is left but Software\\Kelbrant"
-wine "$answer" Warning=yes Information=ok & wine "$dir/Uninstall.exe" /S; wait; wineserver -w
+# What a write killed half-way leaves goes too.
+touch "$dir/~MXDATA.MXD.1c-0.tmp" "$dir/~@MX!BACK.BMP.1c-1.tmp"
+wine "$answer" Warning=yes Information=ok & wine "$dir/Uninstall.exe" /S; wait; settle
 check "install folder gone" test ! -e "$dir"
 check "shortcut gone" test ! -e "$start_menu/Mosalux Selector.lnk"
 check "entry gone" bash -c "! wine reg query '$entry' >/dev/null 2>&1"

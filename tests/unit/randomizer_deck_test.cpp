@@ -121,17 +121,53 @@ TEST(Deck, EveryEntryOncePerRoundNoneTwiceInARowAcrossEditsAndUnusableEntries) {
 }
 
 TEST(Deck, KeptTextReadsBackAndAnythingElseStartsAfresh) {
-    DeckState state{0x0123456789ABCDEFu, 42u, {1u, 0xFFFFFFFFFFFFFFFFu}};
-    DeckState back = ParseDeckText(DeckText(state));
-    EXPECT_EQ(back.round, state.round);
-    EXPECT_EQ(back.last, state.last);
-    EXPECT_EQ(back.dealt, state.dealt);
-    EXPECT_FALSE(ParseDeckText(DeckText({5u, std::nullopt, {}})).last);
-    for (const char* garbage : {"", "-", "- -", "1", "zz 1", "1 2 3 x", "11111111111111111 1", "1 2 -"}) {
+    const uint64_t round = 0x0123456789ABCDEFu;
+    struct Case {
+        const char* name;
+        size_t listSize, dealt;
+        size_t maxText;  // characters
+    } cases[] = {{"nothing dealt", 3, 0, 40},
+                 {"a short list", 7, 5, 120},
+                 {"half of 100,000", 100000, 50000, 150000},
+                 {"all of 100,000", 100000, 100000, 150000}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint64_t> list;
+        for (uint64_t i = 0; i < c.listSize; ++i) list.push_back(EntryKey("C:\\p\\" + std::to_string(i) + ".jpg", "Tiled"));
+        // A round deals entries in the order of their places: the first `dealt` of them.
+        std::vector<uint64_t> byPlace = list;
+        std::sort(byPlace.begin(), byPlace.end(),
+                  [&](uint64_t a, uint64_t b) { return PlaceInRound(round, a) < PlaceInRound(round, b); });
+        std::vector<uint64_t> dealt(byPlace.begin(), byPlace.begin() + ptrdiff_t(c.dealt));
+        std::string text = DeckText({round, 42u, 7u, DealtSet(dealt, round, list.size())});
+        EXPECT_LE(text.size(), c.maxText);
+        DeckState back = ParseDeckText(text);
+        EXPECT_EQ(back.round, round);
+        EXPECT_EQ(back.next, 42u);
+        EXPECT_EQ(back.last, 7u);
+        ASSERT_EQ(back.dealt.Size(), c.dealt);
+        std::vector<bool> which = back.dealt.Which(byPlace, round);
+        for (size_t i = 0; i < byPlace.size(); ++i) ASSERT_EQ(which[i], i < c.dealt) << i;
+        // Entries that join the list later, at places already passed, are told from those dealt.
+        std::vector<uint64_t> added;
+        for (int i = 0; i < 1000; ++i) added.push_back(EntryKey("new" + std::to_string(i), ""));
+        which = back.dealt.Which(added, round);
+        EXPECT_LE(std::count(which.begin(), which.end(), true), c.listSize > 1000 ? 40 : 0);
+    }
+    // The first version's line: round, shown last, keys dealt.
+    DeckState first = ParseDeckText("123456789abcdef 2a 1 ffffffffffffffff");
+    EXPECT_EQ(first.round, round);
+    EXPECT_EQ(first.last, 42u);
+    EXPECT_FALSE(first.next);
+    EXPECT_EQ(first.dealt.Which({1, 0xFFFFFFFFFFFFFFFFu, 2}, round), (std::vector<bool>{true, true, false}));
+    EXPECT_FALSE(ParseDeckText(DeckText({5u, 6u, std::nullopt, {}})).last);
+    for (const char* garbage : {"", "-", "- -", "1", "zz 1", "1 2 3 x", "11111111111111111 1", "1 2 -", "v2 1 2 - 0 6 1",
+                                "v2 1 2 - 0 6 1 -", "v2 1 2 - 0 6 2 AA", "v2 1 2 - 0 99 1 AAAA", "v2 1 2 - 0 6 1 ////",
+                                "v2 1 2 - 0 6 1 !AAA", "v2 1 2 - 0 6 99999999999 AAAA"}) {
         SCOPED_TRACE(garbage);
         DeckState fresh = ParseDeckText(garbage);
         EXPECT_FALSE(fresh.round);
-        EXPECT_TRUE(fresh.dealt.empty());
+        EXPECT_EQ(fresh.dealt.Size(), 0u);
     }
     EXPECT_EQ(EntryKey("C:\\Pics\\a.bmp", ""), EntryKey("c:\\PICS\\A.BMP", ""));
     EXPECT_NE(EntryKey("C:\\a.jpg", "Tiled"), EntryKey("C:\\a.jpg", "Mirror"));
@@ -143,11 +179,11 @@ TEST(RandomizerText, ArgumentsFolderRootsAndTheLogsLength) {
     EXPECT_EQ(o.seed, 18446744073709551615u);
     EXPECT_EQ(o.screenWidth, 3840);
     EXPECT_EQ(o.screenHeight, 2160);
-    EXPECT_TRUE(o.ignored.empty());
+    EXPECT_TRUE(o.unknown.empty());
     o = ParseRandomizerArguments({"--seed", "-1", "--screen", "0x5", "/x", "--seed"});
     EXPECT_FALSE(o.seed);
     EXPECT_FALSE(o.screenWidth);
-    EXPECT_EQ(o.ignored, (std::vector<std::string>{"--seed -1", "--screen 0x5", "/x", "--seed"}));
+    EXPECT_EQ(o.unknown, (std::vector<std::string>{"--seed -1", "--screen 0x5", "/x", "--seed"}));
 
     for (auto [path, root] : std::vector<std::pair<const char*, const char*>>{
              {"C:\\pics\\a.bmp", "C:\\"}, {"q:a.bmp", "q:\\"}, {"\\\\server\\share\\dir\\a.bmp", "\\\\server\\share\\"},

@@ -2,6 +2,7 @@
 // are the sandbox's, and the set-wallpaper call is recorded.
 #include <cstdio>
 #include <set>
+#include <thread>
 
 #include "picture/bmp_reader.h"
 #include "picture/bmp_writer.h"
@@ -46,6 +47,62 @@ const Entry kUnusable[] = {
 };
 // The first two are pictures all the same, which only a wallpaper can be.
 const std::vector<Entry> kUndecodable(std::begin(kUnusable) + 2, std::end(kUnusable));
+
+// A program started by a test: its exit code and what it wrote to its output. One that has not ended
+// after the time-out is ended, and the test fails.
+struct Finished {
+    DWORD code = 0;
+    std::string output;
+};
+Finished RunProgram(std::string commandLine, DWORD timeoutMs = 60000) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    EXPECT_TRUE(::CreatePipe(&read, &write, &inherit, 1 << 16));
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write;
+    PROCESS_INFORMATION process{};
+    Finished finished;
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+    } else {
+        if (::WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << commandLine << " did not end within " << timeoutMs << " ms";
+            ::TerminateProcess(process.hProcess, 99);
+            ::WaitForSingleObject(process.hProcess, 5000);
+        }
+        ::GetExitCodeProcess(process.hProcess, &finished.code);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    ::CloseHandle(write);
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) finished.output.append(buffer, got);
+    ::CloseHandle(read);
+    return finished;
+}
+
+// The build's file name as the program sees it.
+std::string WindowsPath(std::string path) {
+    if (path[0] == '/') path = "Z:" + path;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+}
+
+// What a run chose, line by line: "<list>: <path>", from what it set or would set.
+std::vector<std::string> Chosen(const std::vector<std::string>& lines) {
+    std::vector<std::string> chosen;
+    for (const std::string& line : lines) {
+        size_t place = line.find(" (place ");
+        if (place == std::string::npos || line.find("passed over") != std::string::npos) continue;
+        std::string what = line.substr(20, place - 20);  // after the time stamp
+        chosen.push_back(what.substr(0, what.find(" as ")));
+    }
+    return chosen;
+}
 
 class Randomizer : public ::testing::Test {
 protected:
@@ -224,17 +281,83 @@ TEST_F(Randomizer, AProgramDirectoryItCannotWriteToStillGetsTheScreens) {
     EXPECT_NE(lines[1].find("not set, the wallpaper is left as it is: Cannot create file"), std::string::npos);
 }
 
+TEST_F(Randomizer, ArgumentsItDoesNotKnowChangeNothingAndGiveItsUsage) {
+    WriteLists({{kValid1}, {kValid2}, {}, {{"wall.bmp", Bitmap(40, 30, 24, 9), true}}});
+    PutOriginalScreens();
+    const std::vector<std::string> before = Machine();
+    const std::string log = sandbox->programDir + "MXRandom.log";
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;  // besides the usage
+    } cases[] = {{{"--help"}, ""},
+                 {{"/?"}, ""},
+                 {{"--dry-run", "-x"}, "Unknown argument: -x"},
+                 {{"--seed", "many"}, "Unknown argument: --seed many"},
+                 {{"/u"}, "Unknown argument: /u"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        std::vector<std::string> lines;
+        EXPECT_EQ(RunRandomizer(env, c.args, [&](const std::string& line) { lines.push_back(line); }), 2);
+        std::string said;
+        for (const std::string& line : lines) said += line + "\n";
+        for (const std::string& part : {std::string(c.says), std::string("--dry-run"), std::string("--seed N"), log})
+            EXPECT_NE(said.find(part), std::string::npos) << part << " in\n" << said;
+        EXPECT_EQ(Machine(), before);
+        EXPECT_FALSE(sandbox->FileExists(log));
+    }
+    // The program itself says it on the output it was started with.
+    Finished run = RunProgram("\"" + WindowsPath(MX_RANDOMIZER_EXE) + "\" /?");
+    EXPECT_EQ(run.code, 2u);
+    EXPECT_NE(run.output.find("--dry-run"), std::string::npos) << run.output;
+}
+
+TEST_F(Randomizer, ADryRunNamesWhatTheNextRunSetsAcrossRoundsAndEdits) {
+    std::vector<Entry> screens, walls;
+    for (uint8_t i = 1; i <= 3; ++i) {
+        screens.push_back({"s" + std::to_string(i) + ".bmp", Bitmap(320, 400, 8, i), true});
+        walls.push_back({"w" + std::to_string(i) + ".bmp", Bitmap(40, 30, 24, i), true});
+    }
+    for (int run = 1; run <= 12; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        if (run == 5) {
+            screens.push_back({"s4.bmp", Bitmap(320, 400, 8, 4), true});
+            walls.erase(walls.begin());
+        }
+        if (run == 9) screens.erase(screens.begin() + 1);
+        WriteLists({{}, screens, {}, walls});
+        std::vector<std::string> dry = Chosen(Run({"--dry-run"}));
+        std::vector<std::string> real = Chosen(Run({}));
+        EXPECT_EQ(dry.size(), 2u);
+        EXPECT_EQ(dry, real);
+    }
+}
+
+TEST_F(Randomizer, TwoRunsAtOnceBothSetTheirPicturesAndBothAreLogged) {
+    WriteLists({{kValid1, kValid2}, {}, {}, {{"w1.bmp", Bitmap(40, 30, 24, 1), true}, {"w2.bmp", Bitmap(40, 30, 24, 2), true}}});
+    for (int pair = 1; pair <= 5; ++pair) {
+        SCOPED_TRACE("pair " + std::to_string(pair));
+        TestEnvironment other;
+        other.moduleFileName = env.moduleFileName;
+        other.windowsDirectory = env.windowsDirectory;
+        env.wallpapers.clear();
+        std::thread second([&] { RunRandomizer(other, {}); });
+        RunRandomizer(env, {});
+        second.join();
+        EXPECT_EQ(env.wallpapers.size(), 1u);
+        EXPECT_EQ(other.wallpapers.size(), 1u);
+    }
+    std::string log = sandbox->ReadFile(sandbox->programDir + "MXRandom.log");
+    size_t set = 0;
+    for (size_t at = 0; (at = log.find("Wallpaper: ", at)) != std::string::npos; ++at) ++set;
+    EXPECT_EQ(set, 10u) << log;
+}
+
 // The selector's start-up switch names the randomizer beside it; that command line, started as the
 // system starts it, does the job. The build puts MXRandom.exe beside MXSelect.exe.
 using RandomizerAtStartUp = MainWindowTest;
 
 TEST_F(RandomizerAtStartUp, StartsFromTheRunValueTheSelectorWrites) {
-    auto windowsPath = [](std::string path) {
-        if (path[0] == '/') path = "Z:" + path;
-        for (char& c : path) c = c == '/' ? '\\' : c;
-        return path;
-    };
-    const std::string built = windowsPath(MX_RANDOMIZER_EXE), selector = windowsPath(MX_SELECTOR_EXE);
+    const std::string built = WindowsPath(MX_RANDOMIZER_EXE), selector = WindowsPath(MX_SELECTOR_EXE);
     ASSERT_EQ(built.substr(0, built.rfind('\\')), selector.substr(0, selector.rfind('\\')));
     StartProgram();
     Click(form->chkbStartUpRun);
@@ -251,13 +374,7 @@ TEST_F(RandomizerAtStartUp, StartsFromTheRunValueTheSelectorWrites) {
     sandbox->WriteFile(DataFile(), "[START]\r\n" + sandbox->programDir + "one.bmp\r\n");
     sandbox->WriteFile(sandbox->programDir + "one.bmp", kBoot1);
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(::CreateProcessA(nullptr, command->data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    EXPECT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    EXPECT_EQ(RunProgram(*command).code, 0u);
     EXPECT_EQ(sandbox->ReadFile(target), kBoot1);
     EXPECT_NE(sandbox->ReadFile(sandbox->programDir + "MXRandom.log").find("Start-up screen: "), std::string::npos);
     if (saved == "<missing>") ::DeleteFileA(target.c_str());

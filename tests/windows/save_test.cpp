@@ -1,6 +1,8 @@
 #include "app/resource.h"
 #include "lists/list_view.h"
+#include "platform/user_error.h"
 #include "sandbox.h"
+#include "system/wallpaper.h"
 
 namespace mx::test {
 namespace {
@@ -19,7 +21,17 @@ protected:
         PickStyle("Tiled");
         ASSERT_TRUE(form->UnsavedChanges);
     }
-    std::string TemporaryFile() const { return sandbox->programDir + "~MXDATA.MXD"; }
+    // Everything beside the program whose name starts with "~".
+    std::vector<std::string> TemporaryFiles() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((sandbox->programDir + "~*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do names.push_back(found.cFileName);
+        while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        return names;
+    }
 };
 
 TEST_F(Saving, NoFileGivesEmptyListsWithoutAMessage) {
@@ -33,7 +45,7 @@ TEST_F(Saving, FourEmptyListsSaveAsSevenLines) {
     StartProgram();
     EXPECT_TRUE(Shortcut('S', true));
     EXPECT_EQ(sandbox->ReadFile(DataFile()), "[START]\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\n");
-    EXPECT_FALSE(sandbox->FileExists(TemporaryFile()));
+    EXPECT_TRUE(TemporaryFiles().empty());
 }
 
 TEST_F(Saving, SavedListsLoadBackInTheirOrder) {
@@ -70,8 +82,67 @@ TEST_F(Saving, AFailedWriteLeavesTheFileAsItWasAndTheChangesUnsaved) {
     env.ExpectBox(BoxKind::Error, "Error writing to file");
     Menu(IDM_SAVE);
     EXPECT_EQ(sandbox->ReadFile(DataFile()), kOnDisk);
-    EXPECT_FALSE(sandbox->FileExists(TemporaryFile()));
+    EXPECT_TRUE(TemporaryFiles().empty());
     EXPECT_TRUE(form->UnsavedChanges);
+}
+
+// Whatever an earlier run left beside the program under a temporary file's name, the lists are saved
+// and the wallpaper set; of what broken-off writes left, what no process holds open is removed.
+TEST_F(Saving, StrayTemporaryFilesNeverBlockASaveOrTheWallpaper) {
+    enum Kind { Folder, ReadOnly, Leftover, HeldOpen };
+    struct Case {
+        const char* name;
+        Kind kind;
+        bool stays;
+        const char* saveError;
+        bool wallpaperFails;
+    } cases[] = {{"~MXDATA.MXD", Folder, true, nullptr, false},
+                 {"~MXDATA.MXD", ReadOnly, true, nullptr, false},
+                 {"~@MX!BACK.BMP", Folder, true, nullptr, false},
+                 {"~@MX!BACK.BMP", ReadOnly, true, nullptr, false},
+                 {"~MXDATA.MXD.1c-0.tmp", Leftover, false, nullptr, false},
+                 {"~@MX!BACK.BMP.1c-0.tmp", Leftover, false, nullptr, false},
+                 {"~MXDATA.MXD.1c-1.tmp", HeldOpen, true, nullptr, false},
+                 {"~@MX!BACK.BMP.1c-1.tmp", HeldOpen, true, nullptr, false},
+                 {"~MXDATA.MXD.1c-2.tmp", Folder, true, nullptr, false},
+                 {"MXDATA.MXD", Folder, true, "Error 5 creating file", false},
+                 {"@MX!BACK.BMP", Folder, true, nullptr, true}};
+    StartProgram();
+    Picture picture;
+    picture.width = picture.height = 4;
+    picture.bitsPerPixel = 24;
+    picture.format = PixelFormat::Bits24;
+    picture.pixels.assign(picture.Stride() * 4, 0x80);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " kind " + std::to_string(c.kind));
+        const std::string path = sandbox->programDir + c.name;
+        HANDLE held = INVALID_HANDLE_VALUE;
+        ::DeleteFileA(path.c_str());  // the lists saved by the rows before
+        if (c.kind == Folder) ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
+        else sandbox->WriteFile(path, "left");
+        if (c.kind == ReadOnly) ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (c.kind == HeldOpen) held = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+
+        form->UnsavedChanges = true;
+        if (c.saveError) env.ExpectBox(BoxKind::Error, c.saveError);
+        Menu(IDM_SAVE);
+        EXPECT_EQ(form->UnsavedChanges, c.saveError != nullptr);
+        std::string wallpaperError;
+        try {
+            ApplyWallpaper(env, picture, "Centred", sandbox->programDir);
+        } catch (const UserError& e) {
+            wallpaperError = e.what();
+        }
+        EXPECT_EQ(wallpaperError, c.wallpaperFails ? "Cannot create file \"" + sandbox->programDir + "@MX!BACK.BMP\"" : "");
+        EXPECT_EQ(sandbox->FileExists(path), c.stays);
+        EXPECT_EQ(TemporaryFiles(), c.stays && c.name[0] == '~' ? std::vector<std::string>{c.name} : std::vector<std::string>{});
+
+        if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (c.kind == Folder) ::RemoveDirectoryA(path.c_str());
+        else ::DeleteFileA(path.c_str());
+    }
+    EXPECT_TRUE(env.AllBoxesShown());
 }
 
 TEST_F(Saving, AFileThatCannotBeCreatedIsReportedWithItsErrorCode) {

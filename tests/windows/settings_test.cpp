@@ -67,7 +67,7 @@ TEST_F(Settings, FirstStartRecordsTheSystemsScreensAndWallpaperOnce) {
 TEST_F(Settings, StoredValuesAreReadWithTheirDefaults) {
     struct Case { Writes stored; int previewMode, checkedItem; bool reportErrors; int category; } cases[] = {
         {{}, 30, IDM_PREVIEWBOTH, true, 10},
-        {{{"PreviewShow", "5"}}, 5, IDM_PREVIEWBOTH, true, 10},  // no item for it: Both keeps its mark
+        {{{"PreviewShow", "5"}}, 30, IDM_PREVIEWBOTH, true, 10},  // no item for it: Both, with its mark
         {{{"PreviewShow", "0x14"}, {"Report Add Errors", "0"}, {"Selected Screen Button", "40"}},
          20, IDM_PREVIEWSELECTED, false, 40},
         {{{"PreviewShow", "0"}, {"Selected Screen Button", "Wallpaper"}}, 0, IDM_PREVIEWNONE, true, 10},
@@ -154,6 +154,31 @@ TEST_F(Settings, ClosingWritesTheSectionInItsOrderUnlessUninstalled) {
     RequestClose();
     EXPECT_FALSE(WindowOpen());
     EXPECT_FALSE(Sandbox::KeyExists(kSettings));
+}
+
+// What closing writes is what the program used, also where the stored value could not be used.
+TEST_F(Settings, ValuesReadAsInvalidAreWrittenBackAsUsed) {
+    AfterFirstStart();
+    const std::string dir = sandbox->programDir;
+    struct Case {
+        const char* name;
+        std::optional<std::string> stored;  // nothing: a number stored as a number
+        std::string written;
+    } cases[] = {{"PreviewShow", "-10", "30"},
+                 {"PreviewShow", "20", "20"},
+                 {"WaitDir", std::string(1 << 20, 'a'), dir},
+                 {"ShutDir", "C:\\a|b", dir},
+                 {"WallDir", std::nullopt, dir},
+                 {"WallDir", "Q:\\Pictures", "Q:\\Pictures"}};  // not there now, but a folder may be
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.written);
+        DWORD number = 7;
+        if (c.stored) Sandbox::SetValue(kSelector, c.name, *c.stored);
+        else ::RegSetKeyValueA(HKEY_CURRENT_USER, kSelector, c.name, REG_DWORD, &number, sizeof number);
+        Restart();
+        RequestClose();
+        EXPECT_EQ(Sandbox::Value(kSelector, c.name), c.written);
+    }
 }
 
 TEST_F(Settings, RestorePutsBackWhatTheFirstStartSaved) {
