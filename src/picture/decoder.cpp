@@ -20,13 +20,13 @@ namespace mx {
 
 namespace {
 
-// The most pixels a file of each kind stb_image reads can describe per byte of its own: deflate's
-// best ratio in PNG, and Targa runs of 128 pixels in two bytes. stb_image fills out truncated data
-// with zeros, so without this a few bytes could make it decode an enormous picture.
 bool LooksLikePng(std::span<const uint8_t> d) {
     return d.size() >= 4 && d[0] == 0x89 && d[1] == 'P' && d[2] == 'N' && d[3] == 'G';
 }
 
+// The most pixels a file of each kind stb_image reads can describe per byte of its own: deflate's
+// best ratio in PNG, and Targa runs of 128 pixels in two bytes. stb_image fills out truncated data
+// with zeros, so without this a few bytes could make it decode an enormous picture.
 uint64_t MostPixelsPerByte(std::span<const uint8_t> d) { return LooksLikePng(d) ? 16384 : 128; }
 
 ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
