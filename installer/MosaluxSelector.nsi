@@ -72,8 +72,11 @@ Section "Uninstall"
   IfErrors 0 +3
     DetailPrint "MXSelect.exe could not be started."
     Abort "Mosalux Selector was not uninstalled."
-  StrCmp $0 "0" +2
-    Abort "Mosalux Selector was not uninstalled."
+  ; Declined, or the program's own uninstall failed: nothing was removed, and the uninstaller ends
+  ; at once (ended by Abort, it would stay on a finished page that only Cancel closes).
+  StrCmp $0 "0" +3
+    SetErrorLevel 2
+    Quit
 
   Delete "$INSTDIR\MXSelect.exe"
   Delete "$INSTDIR\MXRandom.exe"

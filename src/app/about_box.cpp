@@ -17,10 +17,14 @@ TAboutBox::~TAboutBox() {
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
+int TAboutBox::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
+
+// The layout is in pixels at 96 DPI and scales with the main window's DPI, as the main window does.
 bool TAboutBox::Create(HWND owner) {
     owner_ = owner;
+    dpi_ = WindowDpi(owner);
     RegisterWindowClass(kWindowClass, WindowProcedure<TAboutBox>, nullptr, ::GetSysColorBrush(COLOR_BTNFACE));
-    RECT frame{0, 0, kClientWidth, kClientHeight};
+    RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
     ::AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME);
     int width = frame.right - frame.left, height = frame.bottom - frame.top;
     int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
@@ -30,10 +34,11 @@ bool TAboutBox::Create(HWND owner) {
 
 void TAboutBox::FormCreate() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    font_ = FontHandle(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    font_ = FontHandle(::CreateFontA(-Scale(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
     auto add = [&](const char* cls, const char* text, DWORD style, DWORD ex, int x, int y, int w, int h, int id = 0) {
-        HWND c = ::CreateWindowExA(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+        HWND c = ::CreateWindowExA(ex, cls, text, WS_CHILD | WS_VISIBLE | style, Scale(x), Scale(y), Scale(w),
+                                   Scale(h), hwnd_,
                                    reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
         SetWindowFont(c, font_.get(), FALSE);
         return c;
@@ -41,8 +46,8 @@ void TAboutBox::FormCreate() {
     // The panel's raised inner and lowered outer bevel.
     Panel1 = add(WC_STATICA, "", SS_ETCHEDFRAME, 0, 8, 4, 281, 252);
     ProgramIcon = add(WC_STATICA, "", SS_ICON, 0, 8 + 36, 4 + 20, 32, 32);
-    ::SendMessageA(ProgramIcon, STM_SETICON,
-                   WPARAM(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_MXSELECT), IMAGE_ICON, 32, 32, LR_SHARED)), 0);
+    icon_ = IconHandle(HICON(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_MXSELECT), IMAGE_ICON, Scale(32), Scale(32), 0)));
+    ::SendMessageA(ProgramIcon, STM_SETICON, WPARAM(icon_.get()), 0);
     ProductName = add(WC_STATICA, "Mosalux Selector", SS_LEFT | SS_NOPREFIX, 0, 8 + 88, 4 + 16, 180, 16);
     Version = add(WC_STATICA, ("Version " + versionText_).c_str(), SS_LEFT | SS_NOPREFIX, 0, 8 + 88, 4 + 40, 180, 16);
     OKButton = add(WC_BUTTONA, "O&K", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 120, 265, 75, 25, IDOK);

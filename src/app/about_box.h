@@ -29,12 +29,15 @@ private:
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
     void FormCreate();
     void CloseBox();
+    int Scale(int pixels) const;
 
     std::string versionText_;
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
     bool modal_ = false;
+    int dpi_ = 96;
     FontHandle font_;
+    IconHandle icon_;
 };
 
 }  // namespace mx

@@ -72,9 +72,20 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: FormCreate(); return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE) FormActivate();
+        if (LOWORD(wp) == WA_INACTIVE) {
+            KeepFocus();
+            break;
+        }
+        FormActivate();
+        // Not minimised: the focus goes back to the control that had it, which the system would
+        // give to the window itself.
+        if (!HIWORD(wp)) {
+            RestoreFocus();
+            return 0;
+        }
         break;
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+    case WM_NEXTDLGCTL: NextControl(wp, LOWORD(lp) != 0); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
     case WM_SIZE:
         LayoutLowerPart();
@@ -158,7 +169,19 @@ bool IsSelectionList(UINT_PTR id) { return id >= ID_ListStart && id <= ID_ListWa
 
 void TFormSelect::OnCommand(int id, int code, HWND control) {
     if (IsCategoryButton(id)) {
-        if (code == BN_CLICKED) Change_Screen_Button(control);
+        // A button that is not down reports a click when the keyboard moves the focus onto it; only
+        // a press puts it down first.
+        if (code == BN_CLICKED && Button_GetCheck(control) == BST_CHECKED) Change_Screen_Button(control);
+        return;
+    }
+    if (id >= IDM_CATEGORY1 && id <= IDM_CATEGORY4 && !control) {
+        const HWND buttons[] = {sbtnStart, sbtnWait, sbtnShut, sbtnWall};
+        PressCategoryButton(buttons[id - IDM_CATEGORY1]);
+        return;
+    }
+    // The dialog keys turn Enter into IDOK: on a category button it presses the button.
+    if (id == IDOK && IsCategoryButton(::GetDlgCtrlID(::GetFocus())) && ::GetParent(::GetFocus()) == hwnd_) {
+        PressCategoryButton(::GetFocus());
         return;
     }
     if ((id == IDM_RUNRANDOMIZER && !control) || (id == ID_chkbStartUpRun && code == BN_CLICKED)) {
@@ -240,17 +263,35 @@ void TFormSelect::FormShow() {
     case CategoryShut: button = sbtnShut; break;
     case CategoryWall: button = sbtnWall; break;
     }
-    if (button) {
-        for (HWND b : {sbtnStart, sbtnWait, sbtnShut, sbtnWall})
-            ::SendMessageA(b, BM_SETCHECK, b == button ? BST_CHECKED : BST_UNCHECKED, 0);
-        Change_Screen_Button(button);
-    }
+    if (button) PressCategoryButton(button);
     // Whatever the category, the picture's pop-up offers no wallpaper item until the user switches.
     PopMFileInfo.SetVisible(IDM_INFO_SETWALLPAPER, false);
     ListEventsEnabled = true;
 }
 
 void TFormSelect::FormActivate() {}
+
+// The dialog keys ask the window for the next control as they would ask a dialog: `target` is the
+// control itself, or else 0 for the next tab stop and 1 for the previous one.
+void TFormSelect::NextControl(WPARAM target, bool isControl) {
+    HWND next = isControl ? reinterpret_cast<HWND>(target)
+                          : ::GetNextDlgTabItem(hwnd_, ::GetFocus(), target != 0);
+    if (next && ::IsChild(hwnd_, next)) ::SetFocus(next);
+}
+
+void TFormSelect::KeepFocus() {
+    HWND focus = ::GetFocus();
+    if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+}
+
+// The first time, and when the control that had the focus is gone or hidden, the focus goes to the
+// first control of the tab order, the drive box.
+void TFormSelect::RestoreFocus() {
+    HWND focus = lastFocus_;
+    if (!focus || !::IsChild(hwnd_, focus) || !::IsWindowVisible(focus) || !::IsWindowEnabled(focus))
+        focus = DriveComboBox1;
+    ::SetFocus(focus);
+}
 
 void TFormSelect::Close1Click() {
     ListEventsEnabled = false;

@@ -135,6 +135,8 @@ public:
     // Categories and lists (src/lists/categories.cpp).
     HWND ListForCategory(int category) const;
     void Change_Screen_Button(HWND sender);
+    // Puts the button down, the others up, and switches to its category, as a click on it does.
+    void PressCategoryButton(HWND button);
     void SetButtonActive(HWND button);
     void SetButtonInactive(HWND button);
     bool IsButtonActive(HWND button) const;
@@ -208,6 +210,10 @@ private:
     bool OnBrowserCommand(int id, int code);
     LRESULT OnNotify(const NMHDR& header);
     bool OnClose();
+    // The control that has the focus while the window is not active, and back when it is.
+    void KeepFocus();
+    void RestoreFocus();
+    void NextControl(WPARAM target, bool isControl);
     void ReportError(const std::string& text, HWND owner = nullptr);
 
     void CreateControls();
@@ -224,6 +230,7 @@ private:
     TFormPreview* preview_ = nullptr;
     TAboutBox* about_ = nullptr;
     bool shown_ = false;
+    HWND lastFocus_ = nullptr;
     bool batchUpdate_ = false;  // while the program fills a list, change reports wait for the end
     int dpi_ = 96;
     FontHandle font_;
@@ -239,6 +246,7 @@ private:
     void DriveComboBox1Change();
     void OpenDirectoryRow(int row);
     void ChooseFilter(int index);
+    void FitFilterDropDown();
     enum class BrowseReport { All, NoErrorBox, Nothing };
     bool BrowseTo(const std::string& path, bool rereadSameDirectory, BrowseReport report = BrowseReport::All);
     void ShowDrive(const std::string& dir);

@@ -1,11 +1,13 @@
 // The main window's controls, created from a table that reads like the window's layout.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/form_select.h"
 #include "app/layout.h"
 #include "lists/categories.h"
+#include "lists/list_view.h"
 
 namespace mx {
 
@@ -39,12 +41,9 @@ struct ControlSpec {
     bool visible = true;
 };
 
-// In keyboard focus order; the lower part (bevel, strips, lists) is placed by LayoutLowerPart.
+// In keyboard focus order (the first, a label, starts a group: the category buttons' group ends there);
+// the lower part (bevel, strips, lists) is placed by LayoutLowerPart.
 const ControlSpec kLayout[] = {
-    {&TFormSelect::sbtnStart, ID_sbtnStart, Kind::CategoryButton, 4, 8, 105, 25, "StartUp Screen"},
-    {&TFormSelect::sbtnWait, ID_sbtnWait, Kind::CategoryButton, 112, 8, 105, 25, "Waiting Screen"},
-    {&TFormSelect::sbtnShut, ID_sbtnShut, Kind::CategoryButton, 220, 8, 113, 25, "Shut Down Screen"},
-    {&TFormSelect::sbtnWall, ID_sbtnWall, Kind::CategoryButton, 336, 8, 105, 25, "Wallpaper"},
     {&TFormSelect::Label3, ID_Label, Kind::Label, 4, 36, 0, 13, "Drive:"},
     {&TFormSelect::Label2, ID_Label, Kind::Label, 156, 36, 0, 13, "Choose Files:"},
     {&TFormSelect::Label4, ID_Label, Kind::Label, 276, 36, 0, 13, "Preview:"},
@@ -74,6 +73,11 @@ const ControlSpec kLayout[] = {
     {&TFormSelect::Bevel1, ID_Label, Kind::Bevel, 0, 0, 0, 0, ""},
     {&TFormSelect::Splitter1, ID_Label, Kind::Strip, 0, 0, 0, 0, ""},
     {&TFormSelect::Splitter4, ID_Label, Kind::Strip, 0, 0, 0, 0, ""},
+    // The category buttons come last in the tab order, as one group: Tab reaches the one that is down.
+    {&TFormSelect::sbtnStart, ID_sbtnStart, Kind::CategoryButton, 4, 8, 105, 25, "StartUp Screen"},
+    {&TFormSelect::sbtnWait, ID_sbtnWait, Kind::CategoryButton, 112, 8, 105, 25, "Waiting Screen"},
+    {&TFormSelect::sbtnShut, ID_sbtnShut, Kind::CategoryButton, 220, 8, 113, 25, "Shut Down Screen"},
+    {&TFormSelect::sbtnWall, ID_sbtnWall, Kind::CategoryButton, 336, 8, 105, 25, "Wallpaper"},
 };
 
 struct ClassAndStyle {
@@ -100,7 +104,9 @@ ClassAndStyle StyleOf(Kind kind) {
     case Kind::FilterBox:
         return {WC_COMBOBOXA, CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0};
     case Kind::Panel: return {WC_STATICA, SS_SUNKEN | SS_NOTIFY | WS_CLIPSIBLINGS, 0};
-    case Kind::PanelCaption: return {WC_STATICA, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY, 0};
+    // A path too long for the strip keeps its end, the file's name, and loses its middle.
+    case Kind::PanelCaption:
+        return {WC_STATICA, SS_CENTER | SS_CENTERIMAGE | SS_PATHELLIPSIS | SS_NOPREFIX | SS_NOTIFY, 0};
     case Kind::Image: return {WC_STATICA, SS_NOTIFY | SS_OWNERDRAW, 0};
     case Kind::Button: return {WC_BUTTONA, BS_PUSHBUTTON | WS_TABSTOP, 0};
     case Kind::StyleBox:
@@ -114,13 +120,36 @@ ClassAndStyle StyleOf(Kind kind) {
     return {WC_STATICA, 0, 0};
 }
 
-// The checked radio button of a group becomes a tab stop, but the category buttons act like toolbar
-// buttons and never take Tab.
+// The category buttons' one tab stop is the button that is down, or the one the arrow keys have moved
+// the focus to while it has the focus, so that Tab always leaves the group.
+void GiveGroupTabStop(HWND button) {
+    HWND parent = ::GetParent(button);
+    HWND b = button;
+    do {
+        LONG_PTR style = ::GetWindowLongPtrA(b, GWL_STYLE);
+        ::SetWindowLongPtrA(b, GWL_STYLE, b == button ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+        b = ::GetNextDlgGroupItem(parent, b, FALSE);
+    } while (b && b != button);
+}
+
+// Within the group the arrow keys only move the focus, and Space or Enter presses the focused button:
+// the dialog keys press a radio button as they move to it, which would switch the category at every
+// arrow key.
 LRESULT CALLBACK CategoryButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
     LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
-    if (msg == BM_SETCHECK) {
-        LONG_PTR style = ::GetWindowLongPtrA(hwnd, GWL_STYLE);
-        if (style & WS_TABSTOP) ::SetWindowLongPtrA(hwnd, GWL_STYLE, style & ~WS_TABSTOP);
+    switch (msg) {
+    case WM_GETDLGCODE: result &= ~DLGC_RADIOBUTTON; break;
+    case WM_SETFOCUS: GiveGroupTabStop(hwnd); break;
+    case WM_KILLFOCUS:
+        for (HWND b = hwnd; b;) {
+            if (Button_GetCheck(b) == BST_CHECKED) {
+                GiveGroupTabStop(b);
+                break;
+            }
+            b = ::GetNextDlgGroupItem(::GetParent(hwnd), b, FALSE);
+            if (b == hwnd) break;
+        }
+        break;
     }
     return result;
 }
@@ -200,7 +229,20 @@ void TFormSelect::PlaceControls() {
         if (c.kind == Kind::DriveBox || c.kind == Kind::FilterBox) height = c.height + 8 * 13 + 2;
         // While the picture shows, its name takes only the strip above it.
         if (control == PnlPreviewName && PreviewShown()) height = 16;
-        ::MoveWindow(control, Scale(c.left), Scale(c.top), Scale(width), Scale(height), FALSE);
+        int left = Scale(c.left);
+        width = Scale(width);
+        // The style box shows its longest name whole beside its button, whatever the font's size at
+        // this DPI: when the scaled width is too small it grows to the left.
+        if (c.kind == Kind::StyleBox) {
+            int widest = 0;
+            for (std::string_view name : kStyleNames) widest = std::max(widest, TextWidth(hwnd_, font, std::string(name).c_str()));
+            int needed = widest + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE);
+            if (needed > width) {
+                left -= needed - width;
+                width = needed;
+            }
+        }
+        ::MoveWindow(control, left, Scale(c.top), width, Scale(height), FALSE);
         SetWindowFont(control, font, FALSE);
         if (c.kind == Kind::FileList) ListBox_SetItemHeight(control, 0, Scale(13));
         if (c.kind == Kind::DirectoryList) ListBox_SetItemHeight(control, 0, Scale(16));
@@ -219,6 +261,7 @@ void TFormSelect::FormDpiChanged(int dpi, const RECT& suggested) {
     for (size_t i = 0; i < std::size(buttons); ++i)
         SetWindowFont(buttons[i], bold[i] ? buttonFontBold_.get() : buttonFontRegular_.get(), FALSE);
     PlaceControls();
+    FitFilterDropDown();
     ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -240,8 +283,10 @@ void TFormSelect::LayoutLowerPart() {
     ::MoveWindow(Splitter1, 0, top, side, bottom - top, TRUE);
     ::MoveWindow(Splitter4, width - side, top, side, bottom - top, TRUE);
     ::MoveWindow(PnlExtend, 0, bottom, width, Scale(kExtendHeight), TRUE);
-    for (HWND list : {ListStart, ListWait, ListShut, ListWall})
+    for (HWND list : {ListStart, ListWait, ListShut, ListWall}) {
         ::MoveWindow(list, side, top, width - 2 * side, bottom - top, TRUE);
+        FitColumnsToWidth(list);
+    }
 }
 
 }  // namespace mx

@@ -23,6 +23,11 @@
 #define IDM_UNINSTALL 221
 #define IDM_HELP 230
 #define IDM_ABOUT 231
+// Shortcuts without a menu item: Ctrl+1 to Ctrl+4 press the category buttons, in their order.
+#define IDM_CATEGORY1 240
+#define IDM_CATEGORY2 241
+#define IDM_CATEGORY3 242
+#define IDM_CATEGORY4 243
 
 // PopMFile
 #define IDM_FILE_ADD 300

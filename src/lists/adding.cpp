@@ -75,7 +75,13 @@ void TFormSelect::btnRemoveClick() {
             ++i;
         }
     }
-    if (removed) UnsavedChanges = true;
+    if (removed) {
+        UnsavedChanges = true;
+        // A list scrolled to its end scrolls back as rows go, but the list view repaints only the rows
+        // from the deleted one down: the rows above would keep showing the entries they showed before.
+        ::InvalidateRect(list, nullptr, TRUE);
+        FitColumnsToWidth(list);
+    }
     RefreshCount();
 }
 

@@ -1,6 +1,8 @@
 // The file browser pane: drive box, directory list, file list and filter box.
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/form_select.h"
 #include "app/layout.h"
 #include "lists/browser_filters.h"
@@ -78,6 +80,7 @@ void TFormSelect::CreateBrowser() {
     FilterText = kBootScreenFilter;
     filterMasks_ = FillFilterBox(FilterComboBox1, FilterText);
     fileListMask_ = FileMask(filterMasks_.empty() ? "" : filterMasks_[0]);
+    FitFilterDropDown();
 
     char current[MAX_PATH];
     DWORD size = ::GetCurrentDirectoryA(sizeof current, current);
@@ -187,8 +190,29 @@ void TFormSelect::SetFilterText(std::string_view filter) {
     FilterText = filter;
     filterMasks_ = FillFilterBox(FilterComboBox1, FilterText);
     fileListMask_ = FileMask(filterMasks_.empty() ? "" : filterMasks_[0]);
+    FitFilterDropDown();
     ReadFileList();
     FilterComboBox1Change();
+}
+
+// The box is narrower than most descriptions: its drop-down list is as wide as the longest one.
+void TFormSelect::FitFilterDropDown() {
+    HWND box = FilterComboBox1;
+    WindowDC dc(box);
+    SelectGuard font(dc.get(), GetWindowFont(box));
+    int widest = 0;
+    for (int i = 0, n = ComboBox_GetCount(box); i < n; ++i) {
+        std::string text(size_t(std::max(0, ComboBox_GetLBTextLen(box, i))), '\0');
+        ComboBox_GetLBText(box, i, text.data());
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc.get(), text.c_str(), int(text.size()), &size);
+        widest = std::max(widest, int(size.cx));
+    }
+    // The list's border and the margin it draws its rows with.
+    int width = widest + 2 * ::GetSystemMetrics(SM_CXEDGE) + Scale(8);
+    RECT frame{};
+    ::GetWindowRect(box, &frame);
+    ::SendMessageA(box, CB_SETDROPPEDWIDTH, WPARAM(std::max(width, int(frame.right - frame.left))), 0);
 }
 
 void TFormSelect::ChooseFilter(int index) {

@@ -31,6 +31,7 @@ void TFormSelect::CreateListColumns() {
 
 void TFormSelect::Change_Screen_Button(HWND sender) {
     ListEventsEnabled = false;
+    HWND focus = ::GetFocus();
     const struct {
         HWND button;
         HWND list;
@@ -71,7 +72,19 @@ void TFormSelect::Change_Screen_Button(HWND sender) {
     }
     SetFilterText(CurrentCategory == CategoryWall ? std::string_view(WallpaperFilter()) : kBootScreenFilter);
     RefreshCount();
+    // A control hidden with the focus on it hands the focus to the one shown in its place.
+    if (focus && focus != sender && ::IsChild(hwnd_, focus) && !::IsWindowVisible(focus)) {
+        if (focus == chkbStartUpRun || focus == CBStyle)
+            ::SetFocus(CurrentCategory == CategoryWall ? CBStyle : chkbStartUpRun);
+        else
+            ::SetFocus(ListForCategory(CurrentCategory));
+    }
     ListEventsEnabled = true;
+}
+
+void TFormSelect::PressCategoryButton(HWND button) {
+    for (HWND b : {sbtnStart, sbtnWait, sbtnShut, sbtnWall}) Button_SetCheck(b, b == button ? BST_CHECKED : BST_UNCHECKED);
+    Change_Screen_Button(button);
 }
 
 void TFormSelect::SetButtonActive(HWND button) {

@@ -3,8 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
 
+#include "lists/categories.h"
 #include "platform/handles.h"
 
 namespace mx {
@@ -12,6 +12,8 @@ namespace mx {
 namespace {
 
 constexpr const char* kPaddingProperty[] = {"MxPadFilename", "MxPadPath"};
+// The width "Filename" would take to show its longest caption whole.
+constexpr const char* kWantedFilenameProperty = "MxWantFilename";
 
 int Padding(HWND list, int column) { return int(INT_PTR(::GetPropA(list, kPaddingProperty[column]))); }
 
@@ -34,6 +36,44 @@ void MeasurePadding(HWND list) {
 
 void RemovePadding(HWND list) {
     for (const char* name : kPaddingProperty) ::RemovePropA(list, name);
+    ::RemovePropA(list, kWantedFilenameProperty);
+}
+
+int TextWidth(HDC dc, std::string_view text) {
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, text.data(), int(text.size()), &size);
+    return size.cx;
+}
+
+int ColumnCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
+
+// The widths of "Filename", "Path" and "Style" for the list's client width: "Style" shows its longest name
+// and "Filename" its longest caption, up to half of what "Style" leaves; "Path" takes the rest.
+void LayOutColumns(HWND list) {
+    if (ColumnCount(list) <= ColumnPath) return;
+    bool withStyle = ColumnCount(list) > ColumnStyle;
+    int style = 0;
+    if (withStyle) {
+        WindowDC dc(list);
+        SelectGuard font(dc.get(), GetWindowFont(list));
+        int widest = TextWidth(dc.get(), "Style");
+        for (std::string_view name : kStyleNames) widest = std::max(widest, TextWidth(dc.get(), name));
+        style = widest + Padding(list, ColumnPath);
+    }
+    // A column change can show or hide the scroll bars, which changes the client width: settle it.
+    for (int pass = 0; pass < 3; ++pass) {
+        RECT client{};
+        ::GetClientRect(list, &client);
+        int rest = std::max(0, int(client.right) - style);
+        int filename = std::min(int(INT_PTR(::GetPropA(list, kWantedFilenameProperty))), rest / 2);
+        int path = rest - filename;
+        if (ListView_GetColumnWidth(list, ColumnFilename) == filename && ListView_GetColumnWidth(list, ColumnPath) == path &&
+            (!withStyle || ListView_GetColumnWidth(list, ColumnStyle) == style))
+            return;
+        ListView_SetColumnWidth(list, ColumnFilename, filename);
+        ListView_SetColumnWidth(list, ColumnPath, path);
+        if (withStyle) ListView_SetColumnWidth(list, ColumnStyle, style);
+    }
 }
 
 }  // namespace
@@ -50,16 +90,13 @@ void AddListColumns(HWND list, bool withStyle) {
         ListView_InsertColumn(list, i, &column);
     }
     MeasurePadding(list);
-    // The columns start as wide as their headers and only grow to fit their texts.
-    for (int column : {ColumnFilename, ColumnPath}) {
-        HWND header = ListView_GetHeader(list);
-        WindowDC dc(header);
-        SelectGuard font(dc.get(), GetWindowFont(header));
-        SIZE size{};
-        ::GetTextExtentPoint32A(dc.get(), names[column], int(strlen(names[column])), &size);
-        ListView_SetColumnWidth(list, column, size.cx + Padding(list, column) + 4);
-    }
-    if (withStyle) FillStyleColumn(list);
+    // "Filename" starts as wide as its header and grows to fit the captions added.
+    HWND header = ListView_GetHeader(list);
+    WindowDC dc(header);
+    SelectGuard font(dc.get(), GetWindowFont(header));
+    int wanted = TextWidth(dc.get(), names[ColumnFilename]) + Padding(list, ColumnFilename) + 4;
+    ::SetPropA(list, kWantedFilenameProperty, HANDLE(INT_PTR(wanted)));
+    LayOutColumns(list);
 }
 
 void ForgetListColumns(HWND list) { RemovePadding(list); }
@@ -169,33 +206,24 @@ void InsertSortedBatch(HWND list, std::vector<SelectionEntry> entries, bool with
     } else {
         for (const SelectionEntry& e : entries) InsertAt(list, SortedPosition(list, e.fileName), e, withStyle);
     }
-    FitColumns(list, entries, withStyle);
     ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    // After the redraw is back on, when the list has set its scroll bars for the new rows.
+    FitColumns(list, entries, withStyle);
 }
 
-void FitColumns(HWND list, std::span<const SelectionEntry> entries, bool withStyle) {
-    // The widest text in pixels, measured with the list's font; only new entries can widen a column.
+void FitColumns(HWND list, std::span<const SelectionEntry> entries, bool) {
+    // The longest caption in pixels, measured with the list's font; only new entries can widen it.
     WindowDC dc(list);
     SelectGuard font(dc.get(), GetWindowFont(list));
-    auto widest = [&](auto field) {
-        int width = 0;
-        for (const SelectionEntry& e : entries) {
-            const std::string& text = e.*field;
-            SIZE size{};
-            ::GetTextExtentPoint32A(dc.get(), text.c_str(), int(text.size()), &size);
-            width = std::max(width, int(size.cx));
-        }
-        return width;
-    };
-    const std::pair<int, std::string SelectionEntry::*> columns[] = {{ColumnFilename, &SelectionEntry::fileName},
-                                                                      {ColumnPath, &SelectionEntry::directory}};
-    for (const auto& [column, field] : columns) {
-        int needed = widest(field) + Padding(list, column);
-        if (needed > ListView_GetColumnWidth(list, column)) ListView_SetColumnWidth(list, column, needed);
-    }
-    if (withStyle) FillStyleColumn(list);
+    int wanted = int(INT_PTR(::GetPropA(list, kWantedFilenameProperty)));
+    for (const SelectionEntry& e : entries)
+        wanted = std::max(wanted, TextWidth(dc.get(), e.fileName) + Padding(list, ColumnFilename));
+    ::SetPropA(list, kWantedFilenameProperty, HANDLE(INT_PTR(wanted)));
+    LayOutColumns(list);
 }
 
-void FillStyleColumn(HWND list) { ListView_SetColumnWidth(list, ColumnStyle, LVSCW_AUTOSIZE_USEHEADER); }
+void FillStyleColumn(HWND list) { LayOutColumns(list); }
+
+void FitColumnsToWidth(HWND list) { LayOutColumns(list); }
 
 }  // namespace mx

@@ -32,8 +32,13 @@ int InsertSorted(HWND list, const SelectionEntry& entry, bool withStyle);
 // Inserts many entries; each takes its sorted place, but the list is touched once per entry only.
 void InsertSortedBatch(HWND list, std::vector<SelectionEntry> entries, bool withStyle);
 
-// Widens "Filename" and "Path" to fit the texts of new entries; "Style" fills the rest of the width.
+// The columns share the list's width, so that "Style" is always in sight: "Filename" widens to fit the
+// captions of new entries (up to half the width), "Style" fits the style names, "Path" takes the rest
+// and shows a long directory shortened.
 void FitColumns(HWND list, std::span<const SelectionEntry> entries, bool withStyle);
+// Shares the width out again, after the list's size or its rows have changed.
+void FitColumnsToWidth(HWND list);
+// The same, once the selection file has filled the lists.
 void FillStyleColumn(HWND list);
 
 }  // namespace mx

@@ -47,7 +47,9 @@ void TFormSelect::ShowPreviewImage(bool visible) {
     ::GetWindowRect(PnlPreviewName, &name);
     ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&name), 2);
     int bottom = visible ? image.top : image.bottom;
-    ::MoveWindow(PnlPreviewName, name.left, name.top, name.right - name.left, bottom - name.top, TRUE);
+    // The name is centred in its new height: what it showed in its old one must not stay on screen.
+    ::SetWindowPos(PnlPreviewName, nullptr, name.left, name.top, name.right - name.left, bottom - name.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 void TFormSelect::ShowNoFileSelected() {

@@ -64,6 +64,7 @@ using BitmapHandle = UniqueHandle<NullIsEmpty<HBITMAP, DeleteGdiObject>>;
 using BrushHandle = UniqueHandle<NullIsEmpty<HBRUSH, DeleteGdiObject>>;
 using MenuHandle = UniqueHandle<NullIsEmpty<HMENU, ::DestroyMenu>>;
 using AccelHandle = UniqueHandle<NullIsEmpty<HACCEL, ::DestroyAcceleratorTable>>;
+using IconHandle = UniqueHandle<NullIsEmpty<HICON, ::DestroyIcon>>;
 
 // A device context from GetDC, given back with ReleaseDC.
 class WindowDC {

@@ -66,6 +66,15 @@ for f in MXSelect.exe MXRandom.exe Uninstall.exe MXDATA.MXD; do check "$f still 
 check "entry still there" reg_has "$entry"
 check "settings still there" reg_has 'HKCU\Software\Kelbrant\Mosalux'
 
+echo "== uninstall from its window, answered No: it ends by itself, and nothing goes"
+wine "$answer" Warning=no & wine "$dir/Uninstall.exe"; wait
+# Left on a page that only Cancel closes, it would never end.
+ended=yes; timeout 60 wineserver -w || ended=no
+[ $ended = yes ] || wineserver -k
+check "the uninstaller ended" test $ended = yes
+for f in MXSelect.exe MXRandom.exe Uninstall.exe MXDATA.MXD; do check "$f still there" test -f "$dir/$f"; done
+check "entry still there" reg_has "$entry"
+
 echo "== uninstall, answered Yes: nothing of ours is left but Software\\Kelbrant"
 # What a write killed half-way leaves goes too.
 touch "$dir/~MXDATA.MXD.1c-0.tmp" "$dir/~@MX!BACK.BMP.1c-1.tmp"

@@ -193,6 +193,26 @@ TEST_F(Browser, FilterIsKeptAcrossBootScreensAndResetByTheWallpaper) {
     EXPECT_EQ(form->FileListDirectory(), dir);
 }
 
+// The box is narrower than its descriptions; its drop-down list shows the longest one whole.
+TEST_F(Browser, FilterDropDownIsAsWideAsItsLongestDescription) {
+    StartProgram();
+    HWND box = form->FilterComboBox1;
+    for (HWND button : {form->sbtnStart, form->sbtnWall}) {
+        Click(button);
+        HDC dc = ::GetDC(box);
+        HGDIOBJ old = ::SelectObject(dc, GetWindowFont(box));
+        SIZE size{};
+        for (int i = 0; i < ComboBox_GetCount(box); ++i) {
+            char text[256] = {};
+            ComboBox_GetLBText(box, i, text);
+            ::GetTextExtentPoint32A(dc, text, int(strlen(text)), &size);
+            EXPECT_GT(::SendMessageA(box, CB_GETDROPPEDWIDTH, 0, 0), size.cx + 4) << text;
+        }
+        ::SelectObject(dc, old);
+        ::ReleaseDC(box, dc);
+    }
+}
+
 TEST_F(Browser, DirectoryChangesAreRecordedForTheCategoryAndTheStart) {
     std::string pics = MakeDir("pics");
     std::string waiting = MakeDir("pics\\waiting");

@@ -232,6 +232,7 @@ TEST_F(Layout, PreviewPaneShowsItsPictureAndNameAboveThePanel) {
     EXPECT_TRUE(::GetWindowLongPtrA(form->pnlPreview, GWL_STYLE) & WS_CLIPSIBLINGS);
 }
 
+// The category buttons come last, and only the one that is down is a tab stop.
 TEST_F(Layout, TabVisitsTheFocusableControlsInOrder) {
     StartProgram();
     const HWND TFormSelect::*order[] = {
@@ -239,7 +240,8 @@ TEST_F(Layout, TabVisitsTheFocusableControlsInOrder) {
         &TFormSelect::FilterComboBox1, &TFormSelect::BtnAdd, &TFormSelect::btnRemove,
         &TFormSelect::chkbStartUpRun, &TFormSelect::ListStart, &TFormSelect::ListWait,
         &TFormSelect::ListShut, &TFormSelect::ListWall, &TFormSelect::pnlPreview,
-        &TFormSelect::CBStyle, &TFormSelect::PnlExtend};
+        &TFormSelect::CBStyle, &TFormSelect::PnlExtend, &TFormSelect::sbtnStart, &TFormSelect::sbtnWait,
+        &TFormSelect::sbtnShut, &TFormSelect::sbtnWall};
     auto check = [&] {
         std::vector<HWND> expected;
         for (auto field : order) {

@@ -1,5 +1,8 @@
 #include <windowsx.h>
 
+#include <algorithm>
+#include <map>
+
 #include "app/resource.h"
 #include "lists/list_view.h"
 #include "sandbox.h"
@@ -18,6 +21,16 @@ protected:
         StartProgram();
     }
     std::string Style(int row) const { return ItemText(form->ListWall, row, ColumnStyle); }
+    // The captions of the rows in sight, from the top row down.
+    static std::vector<std::string> RowsInSight(HWND list) {
+        std::vector<std::string> rows;
+        RECT client{}, row{};
+        ::GetClientRect(list, &client);
+        for (int i = ListView_GetTopIndex(list); i < ItemCount(list); ++i)
+            if (ListView_GetItemRect(list, i, &row, LVIR_BOUNDS) && row.top < client.bottom)
+                rows.push_back(ItemText(list, i, ColumnFilename));
+        return rows;
+    }
     bool ButtonDown(HWND button) const { return Button_GetCheck(button) == BST_CHECKED; }
 };
 
@@ -169,6 +182,111 @@ TEST_F(Lists, ListViewsAreReportViewsWithTheirColumns) {
     int total = 0;
     for (int c = 0; c < 3; ++c) total += ListView_GetColumnWidth(form->ListWall, c);
     EXPECT_GE(total, client.right);
+}
+
+// What a list shows on screen: the caption last painted at each row's top. A paint forgets the rows it
+// covers and then paints them again; rows outside it keep what they showed.
+class ScreenRows {
+public:
+    ScreenRows(HWND form, HWND list) : form_(form), list_(list) {
+        ::SetWindowSubclass(form_, Notified, 1, DWORD_PTR(this));
+        ::SetWindowSubclass(list_, Painted, 1, DWORD_PTR(this));
+    }
+    ~ScreenRows() {
+        ::RemoveWindowSubclass(form_, Notified, 1);
+        ::RemoveWindowSubclass(list_, Painted, 1);
+    }
+    std::vector<std::string> AfterPaint() {
+        ::UpdateWindow(list_);
+        RECT client{};
+        ::GetClientRect(list_, &client);
+        std::vector<std::string> shown;
+        for (const auto& [top, caption] : rows_)
+            if (top < client.bottom) shown.push_back(caption);
+        return shown;
+    }
+
+private:
+    static LRESULT CALLBACK Notified(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+        auto* self = reinterpret_cast<ScreenRows*>(data);
+        auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(lp);
+        if (msg == WM_NOTIFY && draw->hdr.hwndFrom == self->list_ && draw->hdr.code == NM_CUSTOMDRAW) {
+            if (draw->dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+            if (draw->dwDrawStage == CDDS_ITEMPREPAINT)
+                self->rows_[draw->rc.top] = ItemText(self->list_, int(draw->dwItemSpec), ColumnFilename);
+            return CDRF_DODEFAULT;
+        }
+        return ::DefSubclassProc(hwnd, msg, wp, lp);
+    }
+    static LRESULT CALLBACK Painted(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+        auto& rows = reinterpret_cast<ScreenRows*>(data)->rows_;
+        RECT update{};
+        if (msg == WM_PAINT && ::GetUpdateRect(hwnd, &update, FALSE))
+            std::erase_if(rows, [&](const auto& row) { return row.first >= update.top && row.first < update.bottom; });
+        return ::DefSubclassProc(hwnd, msg, wp, lp);
+    }
+    HWND form_, list_;
+    std::map<int, std::string> rows_;
+};
+
+// Twelve wallpapers and a duplicate, the list scrolled to its end, as when the last rows were added.
+TEST_F(Lists, RemovingRowsLeavesTheListShowingWhatItHolds) {
+    const char* names[] = {"alps", "beach", "canyon", "desert", "forest", "glacier", "harbour",
+                           "island", "lake", "lake", "meadow", "river", "valley"};
+    const struct {
+        const char* what;
+        std::vector<int> rows;
+    } cases[] = {{"first", {0}}, {"middle", {6}}, {"duplicate", {9}}, {"last", {12}}, {"several", {1, 8, 9, 12}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        form.reset();
+        sandbox.reset();
+        SetUp();
+        std::string text = "[WALLPAPER]\r\n";
+        for (const char* n : names) text += std::string("C:\\P\\") + n + ".jpg, Tiled\r\n";
+        sandbox->WriteFile(DataFile(), text);
+        StartProgram();
+        Click(form->sbtnWall);
+        HWND list = form->ListWall;
+        ListView_EnsureVisible(list, ItemCount(list) - 1, FALSE);
+        ScreenRows screen(form->Handle(), list);
+        ::InvalidateRect(list, nullptr, TRUE);
+        ASSERT_EQ(screen.AfterPaint(), RowsInSight(list));
+        std::vector<std::string> kept;
+        for (int i = 0; i < int(std::size(names)); ++i) {
+            bool removed = std::ranges::find(c.rows, i) != c.rows.end();
+            SelectRow(list, i, removed);
+            if (!removed) kept.push_back(std::string(names[i]) + ".jpg");
+        }
+        Click(form->btnRemove);
+        EXPECT_EQ(Captions(list), kept);
+        EXPECT_EQ(screen.AfterPaint(), RowsInSight(list));
+    }
+}
+
+// "Path" takes the width that "Filename" and "Style" leave, so that no column is pushed out of sight.
+TEST_F(Lists, StyleStaysInSightAndPathTakesTheRest) {
+    const std::string entry = "C:\\" + std::string(246, 'd') + "\\P.BMP, Fit 2 Screen\r\n";
+    std::string text = "[START]\r\n";
+    for (int i = 0; i < 30; ++i) text += entry;  // a list to scroll
+    sandbox->WriteFile(DataFile(), text + "[WALLPAPER]\r\n" + entry);
+    StartProgram();
+    auto check = [&](HWND list) {
+        ASSERT_EQ(ItemText(list, 0, ColumnPath).size(), 250u);
+        int columns = list == form->ListWall ? 3 : 2, total = 0;
+        for (int i = 0; i < columns; ++i) total += ListView_GetColumnWidth(list, i);
+        RECT client{};
+        ::GetClientRect(list, &client);
+        EXPECT_EQ(total, client.right);
+        EXPECT_FALSE(::GetWindowLongPtrA(list, GWL_STYLE) & WS_HSCROLL);
+        EXPECT_GT(ListView_GetColumnWidth(list, ColumnPath), client.right / 3);
+        if (columns == 3) { EXPECT_GT(ListView_GetColumnWidth(list, ColumnStyle), ListView_GetStringWidth(list, "Fit 2 Screen")); }
+    };
+    check(form->ListStart);
+    Click(form->sbtnWall);
+    check(form->ListWall);
+    form->PnlExtendClick();  // the tall window
+    check(form->ListWall);
 }
 
 }  // namespace
