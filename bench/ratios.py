@@ -59,6 +59,8 @@ if "DecodeJpeg24/0" in median:
     names = {2: "mirrored", 3: "turned half way", 4: "flipped", 5: "transposed", 6: "turned a quarter clockwise",
              7: "transverse", 8: "turned a quarter anticlockwise"}
     rows += [(f"TurnUpright/{k}", f"turning alone, orientation {k} ({names[k]})") for k in range(2, 9)]
+    rows += [(f"DecodeJpeg24TurningWhileDecoding/{n}", f"model: the tagged file turned while decoding, strips of {n} rows, "
+              "storage reused") for n in (16, 64)]
     for name, label in rows:
         if name in median:
             t = median[name]

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include "picture/bmp_writer.h"
 #include "picture/decoder.h"
+#include "picture/jpeg_calls.h"
 #include "picture/orient.h"
 #include "picture/reader_util.h"
 
@@ -199,5 +201,57 @@ void Dwebp(benchmark::State& state) {
     }
 }
 BENCHMARK(Dwebp)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// What turning while decoding would cost: the same tagged JPEG decoded a strip of rows at a time into
+// a scratch strip that stays in the cache, each strip turned a quarter clockwise into its place in
+// the upright picture, whose storage is reused as the plain decode's is. A model for the reader's
+// row loop, not the program's code: grey and colour files only, no checks on the file.
+void DecodeJpeg24TurningWhileDecoding(benchmark::State& state) {
+    const std::vector<uint8_t>& bytes = Jpeg24(true);
+    const int strip = int(state.range(0));
+    Picture pic;
+    std::vector<uint8_t> scratch;
+    for (auto _ : state) {
+        MxJpeg* jpeg = mx_jpeg_open(bytes.data(), bytes.size(), size_t(3) << 30, 1e12);
+        MxJpegHeader header{};
+        if (!jpeg || !mx_jpeg_read_header(jpeg, &header) || !mx_jpeg_start(jpeg, 0)) {
+            state.SkipWithError("the JPEG was not decoded");
+            if (jpeg) mx_jpeg_close(jpeg);
+            return;
+        }
+        const int W = header.width, H = header.height;
+        pic.width = H;
+        pic.height = W;
+        pic.bitsPerPixel = 24;
+        pic.pixels.resize(pic.Stride() * size_t(W));
+        const size_t stride = Picture::StrideFor(W, 24);
+        scratch.resize(stride * size_t(strip) + 4);
+        std::vector<uint8_t*> rows(static_cast<size_t>(strip), nullptr);
+        for (int k = 0; k < strip; ++k) rows[size_t(k)] = scratch.data() + size_t(k) * stride;
+        for (int done = 0; done < H;) {
+            int n = 0;
+            while (n < strip && done + n < H) {
+                const int got = mx_jpeg_read_rows(jpeg, rows.data() + n, std::min(strip, H - done) - n);
+                if (got <= 0) break;
+                n += got;
+            }
+            if (n == 0) break;
+            // Stored row done + k goes to upright column H - 1 - (done + k); stored column y to row y.
+            for (int y = 0; y < W; ++y) {
+                uint8_t* out = pic.Row(y) + 3 * size_t(H - done - n);
+                for (int k = n - 1; k >= 0; --k, out += 3) std::memcpy(out, rows[size_t(k)] + 3 * size_t(y), 3);
+            }
+            done += n;
+        }
+        mx_jpeg_close(jpeg);
+        benchmark::DoNotOptimize(pic.pixels.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(DecodeJpeg24TurningWhileDecoding)->Arg(16)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
