@@ -13,7 +13,8 @@ check() {  # check DESCRIPTION COMMAND...
 }
 # Every program started here gets two minutes; one that takes longer fails its step instead of
 # holding up the whole run.
-wine() { timeout --kill-after=5 120 wine "$@"; }  # timeout runs the program, never this function
+wine_program=$(command -v wine)
+wine() { timeout --kill-after=5 120 "$wine_program" "$@"; }
 settle() { timeout 120 wineserver -w || { echo "FAILED: a program did not end"; failures=$((failures + 1)); wineserver -k; }; }
 reg_has() { wine reg query "$1" ${2:+/v "$2"} >/dev/null 2>&1; }
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^  /, ""); print }'; }
