@@ -1,22 +1,33 @@
-# The wallpaper decoder's JPEG and GIF libraries, as targets mx_jpeg and mx_gif. The native tree
-# links Debian's own (libjpeg62-turbo-dev, libgif-dev); the Windows tree builds the same versions
-# from Debian's source packages, with Debian's patches, static, with the tree's own compiler.
+# The wallpaper decoder's JPEG, GIF and WebP libraries, as targets mx_jpeg, mx_gif and mx_webp. The
+# native tree links Debian's own (libjpeg62-turbo-dev, libgif-dev, libwebp-dev); the Windows tree
+# builds the same versions from Debian's source packages, with Debian's patches, static, with the
+# tree's own compiler.
 add_library(mx_jpeg INTERFACE)
 add_library(mx_gif INTERFACE)
+add_library(mx_webp INTERFACE)
 
 if(MX_TARGET STREQUAL "native")
   find_package(JPEG REQUIRED)
   find_package(GIF REQUIRED)
   target_link_libraries(mx_jpeg INTERFACE JPEG::JPEG)
   target_link_libraries(mx_gif INTERFACE GIF::GIF)
+  find_path(MX_WEBP_INCLUDE webp/decode.h)
+  find_library(MX_WEBP_LIBRARY webp)
+  find_library(MX_WEBPDEMUX_LIBRARY webpdemux)
+  if(NOT MX_WEBP_INCLUDE OR NOT MX_WEBP_LIBRARY OR NOT MX_WEBPDEMUX_LIBRARY)
+    message(FATAL_ERROR "libwebp was not found (Debian's libwebp-dev)")
+  endif()
+  target_include_directories(mx_webp SYSTEM INTERFACE ${MX_WEBP_INCLUDE})
+  target_link_libraries(mx_webp INTERFACE ${MX_WEBPDEMUX_LIBRARY} ${MX_WEBP_LIBRARY})
   return()
 endif()
 
 # Source folders: given, or unpacked by Debian's apt-get source into build/sources once.
 set(MX_JPEG_SOURCE "" CACHE PATH "libjpeg-turbo's sources (default: Debian's, unpacked into build/sources)")
 set(MX_GIF_SOURCE "" CACHE PATH "giflib's sources (default: Debian's, unpacked into build/sources)")
+set(MX_WEBP_SOURCE "" CACHE PATH "libwebp's sources (default: Debian's, unpacked into build/sources)")
 set(MX_SOURCES_DIR ${PROJECT_SOURCE_DIR}/build/sources)
-foreach(lib JPEG:libjpeg-turbo:libjpeg62-turbo-dev GIF:giflib:libgif-dev)
+foreach(lib JPEG:libjpeg-turbo:libjpeg62-turbo-dev GIF:giflib:libgif-dev WEBP:libwebp:libwebp-dev)
   string(REPLACE ":" ";" parts ${lib})
   list(GET parts 0 var)
   list(GET parts 1 source)
@@ -80,3 +91,36 @@ target_include_directories(mx_gif_static SYSTEM PUBLIC ${MX_GIF_SOURCE})
 set_target_properties(mx_gif_static PROPERTIES C_STANDARD 99 C_EXTENSIONS ON)
 target_compile_options(mx_gif_static PRIVATE $<IF:$<C_COMPILER_ID:MSVC>,/w,-w>)
 target_link_libraries(mx_gif INTERFACE mx_gif_static)
+
+# libwebp's decoder and demuxer with its SIMD code (SSE2, and SSE4.1 chosen at run time), static,
+# without its tools and without threads, which the decoder does not use. Only the two libraries are
+# built; the headers are read from the sources.
+set(MX_WEBP_BUILD ${CMAKE_BINARY_DIR}/libwebp)
+if(MSVC)
+  set(MX_WEBP_LIBRARY ${MX_WEBP_BUILD}/webp.lib)
+  set(MX_WEBPDEMUX_LIBRARY ${MX_WEBP_BUILD}/webpdemux.lib)
+else()
+  set(MX_WEBP_LIBRARY ${MX_WEBP_BUILD}/libwebp.a)
+  set(MX_WEBPDEMUX_LIBRARY ${MX_WEBP_BUILD}/libwebpdemux.a)
+endif()
+set(MX_WEBP_OPTIONS)
+foreach(option ANIM_UTILS CWEBP DWEBP GIF2WEBP IMG2WEBP VWEBP WEBPINFO LIBWEBPMUX WEBPMUX EXTRAS)
+  list(APPEND MX_WEBP_OPTIONS -DWEBP_BUILD_${option}=OFF)
+endforeach()
+ExternalProject_Add(libwebp
+  SOURCE_DIR ${MX_WEBP_SOURCE}
+  BINARY_DIR ${MX_WEBP_BUILD}
+  CMAKE_ARGS -Wno-dev ${MX_JPEG_TOOLCHAIN} -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF
+             -DWEBP_ENABLE_SIMD=ON -DWEBP_USE_THREAD=OFF ${MX_WEBP_OPTIONS}
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --parallel 2 --target webpdemux
+  BUILD_BYPRODUCTS ${MX_WEBP_LIBRARY} ${MX_WEBPDEMUX_LIBRARY}
+  UPDATE_COMMAND ""
+  INSTALL_COMMAND ""
+  LOG_CONFIGURE ON LOG_BUILD ON LOG_OUTPUT_ON_FAILURE ON)
+foreach(lib WEBP WEBPDEMUX)
+  add_library(mx_${lib}_static STATIC IMPORTED GLOBAL)
+  set_target_properties(mx_${lib}_static PROPERTIES IMPORTED_LOCATION ${MX_${lib}_LIBRARY}
+                        INTERFACE_INCLUDE_DIRECTORIES ${MX_WEBP_SOURCE}/src)
+  add_dependencies(mx_${lib}_static libwebp)
+endforeach()
+target_link_libraries(mx_webp INTERFACE mx_WEBPDEMUX_static mx_WEBP_static)

@@ -70,7 +70,7 @@ void TFormSelect::Change_Screen_Button(HWND sender) {
         SetVisible(ListWall, false);
         SetButtonInactive(sbtnWall);
     }
-    SetFilterText(CurrentCategory == CategoryWall ? kWallpaperFilter : kBootScreenFilter);
+    SetFilterText(CurrentCategory == CategoryWall ? std::string_view(WallpaperFilter()) : kBootScreenFilter);
     RefreshCount();
     // A control hidden with the focus on it hands the focus to the one shown in its place.
     if (focus && focus != sender && ::IsChild(hwnd_, focus) && !::IsWindowVisible(focus)) {

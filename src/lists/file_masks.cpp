@@ -1,5 +1,6 @@
 #include "lists/file_masks.h"
 
+#include "lists/browser_filters.h"
 #include "platform/text.h"
 
 namespace mx {
@@ -91,6 +92,35 @@ size_t RootLength(std::string_view path) {
 }
 
 }  // namespace
+
+std::string WallpaperFilterText(const std::vector<std::string>& systemExtensions) {
+    struct Extension {
+        std::string name;  // ".bmp"
+        bool described;    // named in the description as well as in the mask
+    };
+    std::vector<Extension> usable;
+    for (const char* e : {".bmp", ".jpg", ".jpeg", ".jif", ".gif", ".dib", ".rle", ".tga", ".pcx", ".sys", ".png", ".webp"})
+        usable.push_back({e, std::string_view(e) != ".jif"});
+    for (const std::string& e : systemExtensions) {
+        bool plain = e.size() >= 2 && e[0] == '.';
+        for (size_t i = 1; i < e.size() && plain; ++i)
+            plain = (e[i] >= '0' && e[i] <= '9') || (LowerAscii(e[i]) >= 'a' && LowerAscii(e[i]) <= 'z') || e[i] == '-' ||
+                    e[i] == '_';
+        if (!plain) continue;
+        bool known = false;
+        for (const Extension& u : usable) known = known || EqualsIgnoreCase(u.name, e);
+        if (!known) usable.push_back({e, true});
+    }
+    std::string description = "All usable files (", mask;
+    bool first = true;
+    for (const Extension& u : usable) {
+        mask += "*" + u.name + ";";
+        if (!u.described) continue;
+        description += (first ? "*" : ", *") + u.name;
+        first = false;
+    }
+    return description + ")|" + mask + "|Windows Bitmaps (*.bmp)|*.bmp|System Files (*.sys)|*.sys|All files (*.*)|*.*";
+}
 
 std::string BrowserDirectory(std::string_view path) {
     std::string dir(path);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "picture/scale.h"
+#include "picture/transparency.h"
 
 namespace mx {
 
@@ -136,11 +137,11 @@ bool WriteBmp(const Picture& picture, const std::string& path) {
     return Finish(std::move(file)) && written;
 }
 
-bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path) {
-    return WriteBmpAtDepth(picture, bitsPerPixel, std::fopen(path.c_str(), "wb"));
+bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path, uint32_t background) {
+    return WriteBmpAtDepth(picture, bitsPerPixel, std::fopen(path.c_str(), "wb"), background);
 }
 
-bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* stream) {
+bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* stream, uint32_t background) {
     File file(stream);
     if (!file) return false;
     if (bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
@@ -166,6 +167,7 @@ bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* stream
             for (int k = 0; k < rows; ++k) {
                 uint8_t* row = buffer.data() + size_t(k) * stride;
                 reader.Convert(height - 1 - (done + k), width, row);
+                if (picture.alpha) BlendRow(row, width, background);
                 PackRow(row, width, bitsPerPixel);
                 std::fill(row + (size_t(width) * size_t(bitsPerPixel) / 8), row + stride, uint8_t(0));
             }

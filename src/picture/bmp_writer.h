@@ -23,10 +23,11 @@ bool WriteBmp(const Picture& picture, const std::string& path);
 
 // Writes the picture converted to a true-colour depth, as a screen of that depth holds it: 32 and 24
 // bits as plain RGB, 16 bits as 5-6-5 bit fields. Rows are converted and written a few at a time, so
-// no second copy of the picture is ever made. An empty picture gives a 0 x 0 file of that depth.
-// False for another depth, or when the file cannot be created or written completely.
-bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path);
+// no second copy of the picture is ever made; a picture with transparency is shown over the
+// background (0x00RRGGBB). An empty picture gives a 0 x 0 file of that depth. False for another
+// depth, or when the file cannot be created or written completely.
+bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path, uint32_t background);
 // The same into a file opened for writing, which it closes (also when it returns false).
-bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* file);
+bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* file, uint32_t background);
 
 }  // namespace mx

@@ -7,22 +7,27 @@
 #include <stb_image.h>
 
 #include "picture/bmp_reader.h"
+#include "picture/exif_orientation.h"
 #include "picture/gif_reader.h"
 #include "picture/jpeg_reader.h"
+#include "picture/orient.h"
 #include "picture/pcx_reader.h"
 #include "picture/reader_util.h"
+#include "picture/system_decoder.h"
+#include "picture/webp_reader.h"
 
 namespace mx {
 
 namespace {
 
+bool LooksLikePng(std::span<const uint8_t> d) {
+    return d.size() >= 4 && d[0] == 0x89 && d[1] == 'P' && d[2] == 'N' && d[3] == 'G';
+}
+
 // The most pixels a file of each kind stb_image reads can describe per byte of its own: deflate's
 // best ratio in PNG, and Targa runs of 128 pixels in two bytes. stb_image fills out truncated data
 // with zeros, so without this a few bytes could make it decode an enormous picture.
-uint64_t MostPixelsPerByte(std::span<const uint8_t> d) {
-    if (d.size() >= 4 && d[0] == 0x89 && d[1] == 'P' && d[2] == 'N' && d[3] == 'G') return 16384;
-    return 128;
-}
+uint64_t MostPixelsPerByte(std::span<const uint8_t> d) { return LooksLikePng(d) ? 16384 : 128; }
 
 ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
     if (d.size() > size_t(INT_MAX)) return ReadResult::Malformed;
@@ -37,22 +42,34 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
     struct Free {
         void operator()(stbi_uc* p) const { stbi_image_free(p); }
     };
-    std::unique_ptr<stbi_uc, Free> rgb(stbi_load_from_memory(data, length, &width, &height, &channels, 3));
+    // A PNG's transparency (an alpha channel, or a transparent colour or palette entry) is kept when
+    // any pixel is not opaque; Targa's fourth channel is too often left unset to be trusted.
+    const int wanted = LooksLikePng(d) ? 4 : 3;
+    std::unique_ptr<stbi_uc, Free> rgb(stbi_load_from_memory(data, length, &width, &height, &channels, wanted));
     if (!rgb) return ReadResult::Malformed;
     if (!PictureSizeAllowed(width, height, 32)) return ReadResult::TooLarge;
+    bool transparent = false;
+    if (wanted == 4) {
+        const stbi_uc* p = rgb.get();
+        for (size_t i = 0, n = size_t(width) * size_t(height); i < n && !transparent; ++i) transparent = p[4 * i + 3] != 255;
+    }
     Picture pic;
     pic.width = width;
     pic.height = height;
-    pic.bitsPerPixel = 24;
-    pic.format = PixelFormat::Bits24;
+    pic.bitsPerPixel = transparent ? 32 : 24;
+    pic.format = transparent ? PixelFormat::Bits32 : PixelFormat::Bits24;
+    if (transparent) pic.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
+    pic.alpha = transparent;
     pic.pixels.assign(pic.Stride() * size_t(height), 0);
+    const int out = pic.bitsPerPixel / 8;
     const stbi_uc* src = rgb.get();
     for (int y = 0; y < height; ++y) {
         uint8_t* row = pic.Row(y);
-        for (int x = 0; x < width; ++x, src += 3) {
-            row[3 * x] = src[2];
-            row[3 * x + 1] = src[1];
-            row[3 * x + 2] = src[0];
+        for (int x = 0; x < width; ++x, src += wanted, row += out) {
+            row[0] = src[2];
+            row[1] = src[1];
+            row[2] = src[0];
+            if (transparent) row[3] = src[3];
         }
     }
     target = std::move(pic);
@@ -62,17 +79,22 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
 }  // namespace
 
 unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target) {
+    // Photographs are turned upright by the orientation their file gives, a JPEG after it is decoded
+    // for the part of the upright picture the request shows.
+    const int orientation = PictureOrientation(bytes);
     if (LooksLikeJpeg(bytes)) {
         // Decoded into the target itself, so that it can reuse its storage; the reader leaves it as
         // it was when it refuses the file.
-        const ReadResult result = ReadJpeg(bytes, request, target);
+        const ReadResult result = ReadJpeg(bytes, request, target, orientation);
         if (result == ReadResult::TooLarge) return kStatusFailed;
         if (result != ReadResult::Ok) target = DecodedPicture{};
         return kStatusOk;
     }
     ReadResult result = ReadResult::Malformed;
     Picture& pic = target.picture;
-    if (LooksLikeGif(bytes))
+    if (LooksLikeWebp(bytes))
+        result = ReadWebp(bytes, pic);
+    else if (LooksLikeGif(bytes))
         result = ReadGif(bytes, pic);
     else if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
         result = ReadBmp(bytes, pic);
@@ -80,6 +102,12 @@ unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& reques
         result = ReadPcx(bytes, pic);
     else
         result = ReadWithStb(bytes, pic);
+    // A file that none of the readers above takes goes to the system's decoders, which give it
+    // upright themselves.
+    if (result == ReadResult::Ok)
+        TurnUpright(pic, orientation);
+    else if (result == ReadResult::Malformed)
+        result = ReadWithSystemDecoder(bytes, pic);
     if (result == ReadResult::TooLarge) return kStatusFailed;
     if (result != ReadResult::Ok) {
         target = DecodedPicture{};  // nothing decoded the bytes

@@ -10,6 +10,7 @@
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "picture/scale.h"
+#include "picture/transparency.h"
 #include "system/wallpaper.h"
 
 namespace mx {
@@ -129,6 +130,7 @@ void TFormPreview::RenderPreview() {
     if (std::optional<ShowRequest> request = RequestForStyle(style, category, screen))
         report = RenderStyle(Source(*request), style, category, screen, Size{client.right, client.bottom},
                              DesktopColour(), rendering_);
+    ComposeOver(rendering_.picture, DesktopColour());
     PopMPreview.SetVisible(IDM_PREV_SEPARATOR2, report.wallpaperItemsVisible);
     PopMPreview.SetVisible(IDM_PREV_SETWALLPAPER, report.wallpaperItemsVisible);
     if (report.rendered) PlaceImage();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "picture/jpeg_calls.h"
+#include "picture/orient.h"
 #include "picture/scale.h"
 
 namespace mx {
@@ -164,7 +165,8 @@ int ReadRegion(MxJpeg* jpeg, Picture& pic, const Rect& region, int fullWidth, bo
 
 bool LooksLikeJpeg(std::span<const uint8_t> d) { return d.size() >= 2 && d[0] == 0xFF && d[1] == 0xD8; }
 
-ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target) {
+ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target,
+                    int orientation) {
     if (!LooksLikeJpeg(bytes)) return ReadResult::Malformed;
     std::unique_ptr<MxJpeg, Close> jpeg(mx_jpeg_open(bytes.data(), bytes.size(), kMaxDecoderMemory, kMaxScanPixels));
     MxJpegHeader header{};
@@ -178,7 +180,12 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
     const bool cmyk = header.colours == MX_JPEG_CMYK || header.colours == MX_JPEG_INVERTED_CMYK;
     const bool inverted = header.colours == MX_JPEG_INVERTED_CMYK;
     const Size full{header.width, header.height};
-    const ShownPart part = PartShown(request, full);
+    // The request shows the upright picture: the part it shows, as stored.
+    const bool swaps = SwapsSides(orientation);
+    const Size upright = swaps ? Size{full.height, full.width} : full;
+    const ShownPart uprightPart = PartShown(request, upright);
+    const ShownPart part{StoredRect(uprightPart.region, upright, orientation),
+                         swaps ? Size{uprightPart.shown.height, uprightPart.shown.width} : uprightPart.shown};
     const bool whole = part.region == Rect{0, 0, full.width, full.height};
     int width = 0, height = 0;  // of the rows the library gives
     if (!mx_jpeg_start(jpeg.get(), cmyk, whole ? ScaleDenominator(full, part.shown) : 1, &width, &height) ||
@@ -193,7 +200,7 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
     // A fitted picture is shown inside bands that fill the area: its storage has room for the
     // area's picture at this depth, so that the bands can be added in place.
     const size_t size = pic.Stride() * size_t(pic.height);
-    const bool bands = request.kind == ShowRequest::Kind::Fitted && whole &&
+    const bool bands = request.kind == ShowRequest::Kind::Fitted && whole && !swaps &&
                        part.shown == Size{pic.width, pic.height} &&
                        PictureSizeAllowed(request.area.width, request.area.height, 24);
     const size_t room =
@@ -215,10 +222,11 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
         if (y >= done) std::memset(pic.Row(y), 0x80, used);
         std::memset(pic.Row(y) + used, 0, pic.Stride() - used);
     }
+    TurnUpright(pic, orientation);
     target.picture = std::move(pic);
-    target.width = full.width;
-    target.height = full.height;
-    target.region = part.region;
+    target.width = upright.width;
+    target.height = upright.height;
+    target.region = uprightPart.region;
     target.request = request;
     target.anyRequest = false;
     return ReadResult::Ok;

@@ -24,6 +24,9 @@ bool LooksLikeJpeg(std::span<const uint8_t> bytes);
 // A file that ends early or whose data goes bad shows what was decoded up to there; the rest is grey,
 // as libjpeg shows missing data. Malformed when there is no scan to decode; TooLarge, from the
 // headers alone, when the picture exceeds the program's limits.
-ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target);
+// With an `orientation` (see exif_orientation.h) the request shows the upright picture: what it shows
+// is decoded as stored and then turned upright, and the target's size and region are the upright ones.
+ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target,
+                    int orientation = 1);
 
 }  // namespace mx

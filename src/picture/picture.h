@@ -54,6 +54,11 @@ struct Picture {
     // Red, green and blue masks of 16- and 32-bit pixels; for 16 bits without masks 5-5-5, for
     // 32 bits without masks 0x00FF0000, 0x0000FF00, 0x000000FF.
     std::array<uint32_t, 3> masks{};
+    // Only for 32-bit pictures with the plain masks: the fourth byte of each pixel is its opacity (0
+    // transparent to 255 opaque; the colour is not premultiplied by it). Drawing shows such a picture
+    // over a colour of its own choosing (ComposeOver); code that ignores the flag sees the colours as
+    // stored.
+    bool alpha = false;
     // Colour table of pictures of 8 bits per pixel or fewer, as 0x00RRGGBB (RGBQUAD order in memory).
     std::vector<uint32_t> palette;
     std::vector<uint8_t> pixels;  // height rows of Stride() bytes, top row first

@@ -30,9 +30,4 @@ void DrawPicture(HDC dc, int x, int y, const Picture& picture) {
                         picture.pixels.data(), reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
 }
 
-uint32_t DesktopColour() {
-    const COLORREF c = ::GetSysColor(COLOR_DESKTOP);
-    return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
-}
-
 }  // namespace mx

@@ -11,6 +11,7 @@
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "picture/scale.h"
+#include "picture/transparency.h"
 #include "platform/text.h"
 #include "system/boot_screens.h"
 
@@ -71,6 +72,7 @@ void TFormSelect::PreviewFile(const std::string& path) {
         if (LoadPictureFile(path, CurrentCategory, thumbnail, PreviewPicture) != kStatusOk || PreviewPicture.Empty())
             PreviewPicture = DecodedPicture{};
         ScaleNearest(PreviewPicture.picture, image.right, image.bottom, previewThumb_);
+        ComposeOver(previewThumb_, SystemColour(COLOR_BTNFACE));
         ::InvalidateRect(ImgPreview, nullptr, FALSE);
     }
     ShowPreviewImage(!PreviewPicture.Empty());

@@ -195,6 +195,7 @@ void FillWithTiles(const Picture& source, Size size, bool mirror, Picture& out) 
     out.bitsPerPixel = 32;
     out.format = PixelFormat::Bits32;
     out.masks = {0xFF0000, 0xFF00, 0xFF};
+    out.alpha = !empty && source.alpha;
     out.palette.clear();
     out.pixels.resize(out.Stride() * size_t(H));
     if (W == 0 || H == 0) return;

@@ -60,8 +60,8 @@ RenderReport RenderStyle(const DecodedPicture& source, std::string_view style, i
 RenderReport RenderStyle(DecodedPicture&& source, std::string_view style, int category, Size screen, Size client,
                          uint32_t background, Rendering& out);
 
-// Fills `out` (resized to size, 32 bits per pixel) with tiles of `source` at its own size from the
-// top-left corner; with `mirror`, every odd column of tiles is mirrored left to right and every odd
+// Fills `out` (resized to size, 32 bits per pixel, with the source's transparency) with tiles of
+// `source` at its own size from the top-left corner; with `mirror`, every odd column of tiles is mirrored left to right and every odd
 // row top to bottom, so that neighbouring tiles meet at matching pixels.
 void FillWithTiles(const Picture& source, Size size, bool mirror, Picture& out);
 

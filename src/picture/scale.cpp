@@ -96,6 +96,7 @@ PixelReader::PixelReader(const Picture& picture) : picture_(picture) {
     }
     if (picture.bitsPerPixel == 32 && picture.masks == std::array<uint32_t, 3>{0xFF0000, 0xFF00, 0xFF}) {
         kind_ = Kind::Rgb32;
+        if (picture.alpha) kept_ = 0xFFFFFFFF;
         return;
     }
     kind_ = Kind::Masked;
@@ -159,7 +160,7 @@ void PixelReader::Convert(int y, int count, uint8_t* out) const {
         return;
     }
     case Kind::Rgb32:
-        for (int x = 0; x < count; ++x) Store(out + 4 * x, Load32(row + 4 * x) & 0xFFFFFF);
+        for (int x = 0; x < count; ++x) Store(out + 4 * x, Load32(row + 4 * x) & kept_);
         return;
     case Kind::Indexed:
         if (picture_.bitsPerPixel == 8) {
@@ -197,7 +198,7 @@ void PixelReader::Sample(int y, const int* columns, int count, uint8_t* out) con
         return;
     }
     case Kind::Rgb32:
-        for (int k = 0; k < count; ++k) Store(out + 4 * k, Load32(row + 4 * columns[k]) & 0xFFFFFF);
+        for (int k = 0; k < count; ++k) Store(out + 4 * k, Load32(row + 4 * columns[k]) & kept_);
         return;
     case Kind::Indexed:
         for (int k = 0; k < count; ++k)
@@ -223,6 +224,7 @@ void ScaleNearest(const Picture& source, int width, int height, Picture& out) {
     out.bitsPerPixel = 32;
     out.format = PixelFormat::Bits32;
     out.masks = {0xFF0000, 0xFF00, 0xFF};
+    out.alpha = !empty && source.alpha;
     out.palette.clear();
     out.pixels.resize(out.Stride() * size_t(out.height));
     if (empty) return;

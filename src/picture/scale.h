@@ -16,7 +16,8 @@ inline int NearestSource(int d, int srcSize, int dstSize) {
 }
 
 // Reads rows of a picture of any depth as 32-bit pixels (bytes blue, green, red, 0: a 32-bit
-// device-independent row), giving each pixel the colour Picture::ColorAt gives it. The tables it
+// device-independent row), giving each pixel the colour Picture::ColorAt gives it; a picture with
+// transparency keeps each pixel's opacity in the fourth byte. The tables it
 // needs for the picture's depth are made once, so that it can be used row after row.
 class PixelReader {
 public:
@@ -41,12 +42,14 @@ private:
 
     const Picture& picture_;
     Kind kind_ = Kind::Unknown;
+    uint32_t kept_ = 0xFFFFFF;  // the bits of a 32-bit pixel that Rgb32 keeps
     std::array<uint32_t, 256> palette_{};
     std::array<Channel, 3> channels_{};
 };
 
-// Makes `out` a 32-bit picture of width x height showing `source` scaled by nearest pixel. Reuses
-// the storage `out` already has. An empty source or size gives an empty picture.
+// Makes `out` a 32-bit picture of width x height showing `source` scaled by nearest pixel, with the
+// source's transparency. Reuses the storage `out` already has. An empty source or size gives an
+// empty picture.
 void ScaleNearest(const Picture& source, int width, int height, Picture& out);
 
 // A picture holds what its dimensions and depth promise: pixel storage for every row. Pictures that

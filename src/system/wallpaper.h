@@ -32,12 +32,12 @@ int ConvertedDepth(int displayBits);
 inline constexpr std::string_view kUnreadableWallpaper =
     "The picture cannot be read, so the wallpaper was not changed.";
 
-// Writes `rendering` (what the preview window shows for the style) as the converted wallpaper in
-// `programDir`, sets the desktop values where the desktop key exists, and tells the system. Raises
-// the error the user sees when there is no picture (an unreadable file renders none), the path is
-// too long for the system, the file cannot be written or a desktop value cannot be set; nothing is
-// changed in the first two cases, and the system is told only when everything before it went
-// through.
+// Writes `rendering` (what the preview window shows for the style; transparent pixels over the
+// desktop colour) as the converted wallpaper in `programDir`, sets the desktop values where the
+// desktop key exists, and tells the system. Raises the error the user sees when there is no picture
+// (an unreadable file renders none), the path is too long for the system, the file cannot be written
+// or a desktop value cannot be set; nothing is changed in the first two cases, and the system is told
+// only when everything before it went through.
 void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view style, const std::string& programDir);
 
 }  // namespace mx

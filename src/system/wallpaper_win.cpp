@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "picture/bmp_writer.h"
+#include "picture/picture_win.h"
 #include "platform/environment.h"
 #include "platform/file_replacement.h"
 #include "platform/registry.h"
@@ -18,7 +19,8 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
     // Written beside it first and moved over it whole: a write that breaks off never leaves the
     // desktop's current wallpaper file half made.
     FileReplacement file(path);
-    if (!file.Create() || !WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), file.TakeStream()) ||
+    if (!file.Create() ||
+        !WriteBmpAtDepth(rendering, ConvertedDepth(env.DisplayBitsPerPixel()), file.TakeStream(), DesktopColour()) ||
         !file.Commit())
         throw UserError("Cannot create file \"" + path + "\"");
 

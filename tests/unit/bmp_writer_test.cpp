@@ -150,7 +150,7 @@ TEST_F(BmpWriterFiles, PicturesOfAnyDepthAreWrittenAtTheDisplaysDepth) {
                              std::to_string(height));
                 Picture p = SamplePicture(height ? 67 : 0, height, sourceBits, {}, uint32_t(height));
                 const std::string path = (dir_ / "converted.bmp").string();
-                ASSERT_TRUE(WriteBmpAtDepth(p, depth, path));
+                ASSERT_TRUE(WriteBmpAtDepth(p, depth, path, 0));
                 if (height == 0) {  // an empty rendering: the headers alone
                     EXPECT_EQ(fs::file_size(path), depth == 16 ? 66u : 54u);
                     continue;
@@ -164,8 +164,8 @@ TEST_F(BmpWriterFiles, PicturesOfAnyDepthAreWrittenAtTheDisplaysDepth) {
                     for (int x = 0; x < p.width; ++x)
                         ASSERT_EQ(got.ColorAt(x, y) & kept, p.ColorAt(x, y) & kept) << x << ", " << y;
             }
-    EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 8, (dir_ / "x.bmp").string()));
-    EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 24, (dir_ / "no" / "x.bmp").string()));
+    EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 8, (dir_ / "x.bmp").string(), 0));
+    EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 24, (dir_ / "no" / "x.bmp").string(), 0));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/resource.h"
+#include "lists/file_masks.h"
 #include "sandbox.h"
 
 namespace mx::test {
@@ -91,7 +92,8 @@ protected:
     std::string ChosenDrive() const { return Text(form->DriveComboBox1).substr(0, 2); }
 
     static constexpr const char* kBootMask = "*.bmp;*.sys;";
-    static constexpr const char* kWallMask = "*.bmp;*.jpg;*.jpeg;*.jif;*.gif;*.dib;*.rle;*.tga;*.pcx;*.sys;";
+    // The wallpaper filter's own part; the system's decoders add theirs after it.
+    static constexpr const char* kWallMask = "*.bmp;*.jpg;*.jpeg;*.jif;*.gif;*.dib;*.rle;*.tga;*.pcx;*.sys;*.png;*.webp;";
 };
 
 TEST_F(Browser, AtCreationShowsTheCurrentDirectoryWithTheBootScreenFilter) {
@@ -163,11 +165,21 @@ TEST_F(Browser, FilterIsKeptAcrossBootScreensAndResetByTheWallpaper) {
     EXPECT_EQ(Files().size(), 4u);
 
     Click(form->sbtnWall);
-    const char* wallFirst = "All usable files (*.bmp, *.jpg, *.jpeg, *.gif, *.dib, *.rle, *.tga, *.pcx, *.sys)";
-    EXPECT_EQ(ChosenFilter(), wallFirst);
-    EXPECT_EQ(Hint(form->FilterComboBox1), wallFirst);
-    EXPECT_EQ(form->FileListMask(), kWallMask);
-    EXPECT_EQ(Files(), (std::vector<std::string>{"LOGO.SYS", "old.jif", "photo.jpg"}));
+    // Wine's imaging component reads TIFF among others, so its extensions follow the program's own.
+    const std::string wallFirst =
+        "All usable files (*.bmp, *.jpg, *.jpeg, *.gif, *.dib, *.rle, *.tga, *.pcx, *.sys, *.png, *.webp, ";
+    EXPECT_EQ(ChosenFilter().substr(0, wallFirst.size()), wallFirst);
+    EXPECT_NE(ChosenFilter().find("*.tif"), std::string::npos);
+    EXPECT_EQ(Hint(form->FilterComboBox1), ChosenFilter());
+    const std::string mask = form->FileListMask();
+    EXPECT_EQ(mask.substr(0, std::string(kWallMask).size()), kWallMask);
+    FileMask patterns(mask);
+    EXPECT_TRUE(patterns.Matches("scan.tif"));
+    for (size_t at = 0, end; at < mask.size(); at = end + 1) {
+        end = mask.find(';', at);
+        EXPECT_EQ(mask.find(mask.substr(at, end - at + 1)), at) << "twice: " << mask.substr(at, end - at);
+    }
+    EXPECT_EQ(Files(), (std::vector<std::string>{"a.png", "LOGO.SYS", "old.jif", "photo.jpg"}));
     // The user's choice among the wallpaper's filters survives pressing the wallpaper button again.
     ChooseFilter("System Files (*.sys)");
     Click(form->sbtnWall);
