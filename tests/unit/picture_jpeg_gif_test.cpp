@@ -17,21 +17,14 @@
 
 #include "picture/decoder.h"
 #include "picture/reader_util.h"
+#include "picture_samples.h"
 
 namespace mx {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Output(const std::string& command) {
-    Bytes out;
-    if (std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
-        uint8_t buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.insert(out.end(), buffer, buffer + n);
-        ::pclose(pipe);
-    }
-    return out;
-}
+using test::Output;
 
 bool HaveTools() {
     static const bool have = std::system("convert -version >/dev/null 2>&1 && command -v jpegtran cjpeg >/dev/null") == 0;

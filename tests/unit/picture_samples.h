@@ -2,10 +2,24 @@
 // Pictures for the drawing tests: every pixel of a different, repeatable colour, at any depth.
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "picture/picture.h"
 
 namespace mx::test {
+
+// What a command (ImageMagick, the JPEG and WebP tools) writes to its output.
+inline std::vector<uint8_t> Output(const std::string& command) {
+    std::vector<uint8_t> out;
+    if (std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        uint8_t buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.insert(out.end(), buffer, buffer + n);
+        ::pclose(pipe);
+    }
+    return out;
+}
 
 inline uint32_t Scramble(uint32_t v) {
     v ^= v >> 16;
