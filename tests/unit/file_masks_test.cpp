@@ -71,27 +71,12 @@ TEST(FileMasks, TheTwoFilterTexts) {
     EXPECT_EQ(boot[2], (FilterItem{"System Files (*.sys)", "*.sys"}));
     EXPECT_EQ(boot[3], (FilterItem{"All files (*.*)", "*.*"}));
 
-    std::vector<FilterItem> wall = ParseFilterText(WallpaperFilterText({}));
-    ASSERT_EQ(wall.size(), 4u);
-    EXPECT_EQ(wall[0].description,
-              "All usable files (*.bmp, *.jpg, *.jpeg, *.gif, *.dib, *.rle, *.tga, *.pcx, *.sys, *.png, *.webp)");
-    EXPECT_EQ(wall[0].mask, "*.bmp;*.jpg;*.jpeg;*.jif;*.gif;*.dib;*.rle;*.tga;*.pcx;*.sys;*.png;*.webp;");
-    EXPECT_EQ(std::vector<FilterItem>(wall.begin() + 1, wall.end()), std::vector<FilterItem>(boot.begin() + 1, boot.end()));
-    FileMask usable(wall[0].mask);
-    for (const char* name : {"a.jif", "b.JPEG", "c.tga", "d.pcx", "e.rle", "f.dib", "g.gif", "LOGO.SYS", "h.png", "i.WebP"})
-        EXPECT_TRUE(usable.Matches(name)) << name;
-    EXPECT_FALSE(usable.Matches("h.tif"));
-}
-
-// The system's extensions follow the program's own, each once, whatever their case; ones that would
-// break the filter text are passed over.
-TEST(FileMasks, WallpaperFilterTakesTheSystemsExtensions) {
+    // The wallpaper's: the system's extensions follow the program's own, each once, whatever their
+    // case; ones that would break the filter text are passed over.
     const std::string own = "*.bmp, *.jpg, *.jpeg, *.gif, *.dib, *.rle, *.tga, *.pcx, *.sys, *.png, *.webp";
     const std::string ownMask = "*.bmp;*.jpg;*.jpeg;*.jif;*.gif;*.dib;*.rle;*.tga;*.pcx;*.sys;*.png;*.webp;";
-    struct Case {
-        std::vector<std::string> system;
-        std::string description, mask;
-    } cases[] = {
+    struct Case { std::vector<std::string> system; std::string description, mask; } cases[] = {
+        {{}, own, ownMask},
         {{".tiff", ".tif"}, own + ", *.tiff, *.tif", ownMask + "*.tiff;*.tif;"},
         {{".bmp", ".dib", ".JPG", ".jfif", ".jif", ".tif", ".TIF", ".png", ".WEBP", ".ico"}, own + ", *.jfif, *.tif, *.ico",
          ownMask + "*.jfif;*.tif;*.ico;"},
@@ -99,11 +84,16 @@ TEST(FileMasks, WallpaperFilterTakesTheSystemsExtensions) {
          ownMask + "*.heic;*.cr2;*.x-y_1;"},
     };
     for (const Case& c : cases) {
-        std::vector<FilterItem> items = ParseFilterText(WallpaperFilterText(c.system));
-        ASSERT_EQ(items.size(), 4u);
-        EXPECT_EQ(items[0].description, "All usable files (" + c.description + ")");
-        EXPECT_EQ(items[0].mask, c.mask);
+        std::vector<FilterItem> wall = ParseFilterText(WallpaperFilterText(c.system));
+        ASSERT_EQ(wall.size(), 4u);
+        EXPECT_EQ(wall[0].description, "All usable files (" + c.description + ")");
+        EXPECT_EQ(wall[0].mask, c.mask);
+        EXPECT_EQ(std::vector<FilterItem>(wall.begin() + 1, wall.end()), std::vector<FilterItem>(boot.begin() + 1, boot.end()));
     }
+    FileMask usable(ownMask);
+    for (const char* name : {"a.jif", "b.JPEG", "c.tga", "d.pcx", "e.rle", "f.dib", "g.gif", "LOGO.SYS", "h.png", "i.WebP"})
+        EXPECT_TRUE(usable.Matches(name)) << name;
+    EXPECT_FALSE(usable.Matches("h.tif"));
 }
 
 TEST(FileMasks, UnusualFilterTexts) {

@@ -24,6 +24,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+using test::Matches;
 using test::Output;
 
 bool HaveTools() {
@@ -38,19 +39,6 @@ Bytes Reference(const Bytes& file) {
     Bytes rgb = Output("convert '" + path + "[0]' -depth 8 rgb:-");
     std::remove(path.c_str());
     return rgb;
-}
-
-::testing::AssertionResult Matches(const Picture& pic, const Bytes& rgb, int width, int height, int tolerance) {
-    if (pic.width != width || pic.height != height || rgb.size() != size_t(width) * size_t(height) * 3)
-        return ::testing::AssertionFailure() << pic.width << "x" << pic.height << ", reference " << rgb.size() << " bytes";
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 3; ++c) {
-                const int ours = int(pic.ColorAt(x, y) >> (16 - 8 * c) & 0xFF), theirs = rgb[(size_t(y) * width + x) * 3 + c];
-                if (std::abs(ours - theirs) > tolerance)
-                    return ::testing::AssertionFailure() << "(" << x << ", " << y << ") channel " << c << ": " << ours << " vs " << theirs;
-            }
-    return ::testing::AssertionSuccess();
 }
 
 // The frame marker's offset (SOFn) and the Adobe marker's colour transform (-1 without one).
@@ -119,15 +107,24 @@ TEST(JpegGif, EveryJpegKindDecodesAsImageMagickDoes) {
     }
 }
 
-// Every JPEG kind the decoder reads, as the tools write them, at a size that is no multiple of any
-// block size.
-struct JpegKind {
-    const char* name;
-    std::string command;
-};
-std::vector<JpegKind> JpegKinds(const std::string& size) {
-    const std::string plasma = "convert -size " + size + " -seed 5 plasma:fractal -blur 0x1 -depth 8 ";
-    return {
+DecodedPicture Decode(const Bytes& bytes, ShowRequest request) {
+    DecodedPicture decoded;
+    EXPECT_EQ(DecodePicture(bytes, request, decoded), kStatusOk);
+    return decoded;
+}
+
+// Every JPEG kind the decoder reads, at a size that is no multiple of any block size, decoded for
+// what a caller shows. Only the part shown is decoded, rows skipped to and columns cropped, and its
+// pixels are exactly those of the whole decode, at every offset from the blocks' edges. The whole
+// picture shown at half its size or less goes through the transform's reduction, the smallest that
+// covers the size shown, then nearest-pixel scaling to that size; reduced, it is within a few levels
+// of the whole decode averaged over the square each pixel stands for.
+TEST(JpegParts, PartsAreTheWholeDecodesAndReductionsWithinAFewLevels) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
+    using Kind = ShowRequest::Kind;
+    const int w = 301, h = 203;
+    const std::string plasma = "convert -size 301x203 -seed 5 plasma:fractal -blur 0x1 -depth 8 ";
+    const std::pair<const char*, std::string> kinds[] = {
         {"grey", plasma + "-colorspace Gray jpg:-"},
         {"ycbcr 4:2:0", plasma + "-sampling-factor 2x2 jpg:-"},
         {"ycbcr 4:2:2", plasma + "-sampling-factor 2x1 jpg:-"},
@@ -138,62 +135,33 @@ std::vector<JpegKind> JpegKinds(const std::string& size) {
         {"restart every row", plasma + "-sampling-factor 2x2 jpg:- | jpegtran -restart 1"},
         {"restart every block, progressive", plasma + "jpg:- | jpegtran -restart 1B -progressive"},
     };
-}
-
-DecodedPicture Decode(const Bytes& bytes, ShowRequest request) {
-    DecodedPicture decoded;
-    EXPECT_EQ(DecodePicture(bytes, request, decoded), kStatusOk);
-    return decoded;
-}
-
-// Only the part shown is decoded, rows skipped to and columns cropped, and its pixels are exactly
-// those of the whole decode: at every offset from the blocks' edges, for every kind of file.
-TEST(JpegParts, APartDecodedAloneIsTheWholeDecodesPart) {
-    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
-    using Kind = ShowRequest::Kind;
     std::vector<ShowRequest> requests{{Kind::TopLeft, {50, 60}}, {Kind::TopLeft, {300, 1}}, {Kind::TopLeft, {16, 400}},
                                       {Kind::Centred, {300, 202}}, {Kind::Centred, {40, 500}}, {Kind::Centred, {1, 1}}};
     for (int a = 2; a < 40; a += 3) requests.push_back({Kind::Centred, {301 - 2 * a, 203 - 2 * (a / 2) - 1}});
-    for (const JpegKind& kind : JpegKinds("301x203")) {
-        SCOPED_TRACE(kind.name);
-        const Bytes bytes = Output(kind.command);
+    for (const auto& [name, command] : kinds) {
+        SCOPED_TRACE(name);
+        const Bytes bytes = Output(command);
         const DecodedPicture whole = Decode(bytes, {});
-        ASSERT_EQ(whole.picture.width, 301);
+        ASSERT_EQ(whole.picture.width, w);
         for (const ShowRequest& request : requests) {
             SCOPED_TRACE(testing::Message() << request.area.width << " x " << request.area.height);
-            const Rect region = PartShown(request, {301, 203}).region;
+            const Rect region = PartShown(request, {w, h}).region;
             const DecodedPicture part = Decode(bytes, request);
             ASSERT_EQ(part.region, region);
-            EXPECT_EQ(part.width, 301);
-            EXPECT_EQ(part.height, 203);
-            ASSERT_EQ(part.picture.width, region.width);
-            ASSERT_EQ(part.picture.height, region.height);
+            EXPECT_EQ(part.Full(), (Size{w, h}));
+            ASSERT_EQ((Size{part.picture.width, part.picture.height}), (Size{region.width, region.height}));
             for (int y = 0; y < region.height; ++y)
                 ASSERT_EQ(0, std::memcmp(part.picture.Row(y), whole.picture.Row(region.top + y) + 3 * region.left,
                                          3 * size_t(region.width)))
                     << "row " << y;
         }
-    }
-}
-
-// The whole picture shown at half its size or less goes through the transform's reduction, the
-// smallest that covers the size shown, then nearest-pixel scaling to that size. Reduced, it is
-// within a few levels of the whole decode averaged over the square each pixel stands for.
-TEST(JpegScaled, ReductionsAreTheWholeDecodeScaledDownWithinAFewLevels) {
-    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
-    const int w = 301, h = 203;
-    for (const JpegKind& kind : JpegKinds("301x203")) {
-        SCOPED_TRACE(kind.name);
-        const Bytes bytes = Output(kind.command);
-        const DecodedPicture whole = Decode(bytes, {});
         for (int d : {2, 4, 8}) {
             SCOPED_TRACE(d);
             const Size reduced{(w + d - 1) / d, (h + d - 1) / d};
-            const DecodedPicture scaled = Decode(bytes, {ShowRequest::Kind::Scaled, reduced});
+            const DecodedPicture scaled = Decode(bytes, {Kind::Scaled, reduced});
             EXPECT_EQ(scaled.width, w);
             EXPECT_EQ(scaled.region, (Rect{0, 0, w, h}));
-            ASSERT_EQ(scaled.picture.width, reduced.width);
-            ASSERT_EQ(scaled.picture.height, reduced.height);
+            ASSERT_EQ((Size{scaled.picture.width, scaled.picture.height}), reduced);
             double total = 0;
             int worst = 0;
             for (int y = 0; y < reduced.height; ++y)
@@ -215,15 +183,13 @@ TEST(JpegScaled, ReductionsAreTheWholeDecodeScaledDownWithinAFewLevels) {
             // that size by nearest pixel; a size over half the picture's is decoded whole and scaled.
             const Size wider{reduced.width + 1, reduced.height};
             const int half = d / 2;
-            const DecodedPicture larger = Decode(bytes, {ShowRequest::Kind::Scaled, {(w + half - 1) / half, (h + half - 1) / half}});
-            const DecodedPicture sampled = Decode(bytes, {ShowRequest::Kind::Scaled, wider});
-            ASSERT_EQ(sampled.picture.width, wider.width);
-            ASSERT_EQ(sampled.picture.height, wider.height);
+            const DecodedPicture larger = Decode(bytes, {Kind::Scaled, {(w + half - 1) / half, (h + half - 1) / half}});
+            const DecodedPicture sampled = Decode(bytes, {Kind::Scaled, wider});
+            ASSERT_EQ((Size{sampled.picture.width, sampled.picture.height}), wider);
             for (int y = 0; y < wider.height; ++y)
                 for (int x = 0; x < wider.width; ++x)
-                    ASSERT_EQ(sampled.picture.ColorAt(x, y),
-                              larger.picture.ColorAt(x * larger.picture.width / wider.width,
-                                                     y * larger.picture.height / wider.height))
+                    ASSERT_EQ(sampled.picture.ColorAt(x, y), larger.picture.ColorAt(x * larger.picture.width / wider.width,
+                                                                                      y * larger.picture.height / wider.height))
                         << x << ", " << y;
         }
     }

@@ -73,12 +73,8 @@ auto MirroredFrom(const Picture& s) {
 // P is the part of the picture the screen shows, placed where the picture centred on the window
 // puts that part.
 TEST(RenderCentred, PlacesThePictureOnTheWindowTruncatingTowardZero) {
-    struct Case {
-        int width, height;
-        Size client;
-        Placement placement;
-        int firstColumn, firstRow;  // of the picture, at P's top-left corner
-    } cases[] = {
+    // firstColumn and firstRow: the picture's pixel at P's top-left corner.
+    struct Case { int width, height; Size client; Placement placement; int firstColumn, firstRow; } cases[] = {
         {800, 600, kScreen, {112, 84, 800, 600}, 0, 0},
         {1280, 1024, kScreen, {0, 0, 1024, 768}, 128, 128},
         // -1 / 2 and -255 / 2 truncate to 0 and -127: the extra column is cut off on the right.

@@ -1,8 +1,12 @@
 #pragma once
-// Pictures for the drawing tests: every pixel of a different, repeatable colour, at any depth.
+// Pictures for the drawing tests: every pixel of a different, repeatable colour, at any depth; the
+// picture tools' output, and pictures compared with it and with each other.
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -19,6 +23,31 @@ inline std::vector<uint8_t> Output(const std::string& command) {
         ::pclose(pipe);
     }
     return out;
+}
+
+// The picture against RGB triples, each channel within `tolerance`.
+inline ::testing::AssertionResult Matches(const Picture& pic, const std::vector<uint8_t>& rgb, int width, int height,
+                                          int tolerance) {
+    if (pic.width != width || pic.height != height || rgb.size() != size_t(width) * size_t(height) * 3)
+        return ::testing::AssertionFailure() << pic.width << "x" << pic.height << ", reference " << rgb.size() << " bytes";
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int ours = int(pic.ColorAt(x, y) >> (16 - 8 * c) & 0xFF), theirs = rgb[(size_t(y) * width + x) * 3 + c];
+                if (std::abs(ours - theirs) > tolerance)
+                    return ::testing::AssertionFailure() << "(" << x << ", " << y << ") channel " << c << ": " << ours << " vs " << theirs;
+            }
+    return ::testing::AssertionSuccess();
+}
+
+// Two pictures of the same size with the same colour at every pixel, whatever their depths.
+inline ::testing::AssertionResult SamePixels(const Picture& a, const Picture& b) {
+    if (a.width != b.width || a.height != b.height)
+        return ::testing::AssertionFailure() << a.width << " x " << a.height << " against " << b.width << " x " << b.height;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            if (a.ColorAt(x, y) != b.ColorAt(x, y)) return ::testing::AssertionFailure() << "(" << x << ", " << y << ")";
+    return ::testing::AssertionSuccess();
 }
 
 inline uint32_t Scramble(uint32_t v) {

@@ -122,14 +122,10 @@ TEST(Deck, EveryEntryOncePerRoundNoneTwiceInARowAcrossEditsAndUnusableEntries) {
 
 TEST(Deck, KeptTextReadsBackAndAnythingElseStartsAfresh) {
     const uint64_t round = 0x0123456789ABCDEFu;
-    struct Case {
-        const char* name;
-        size_t listSize, dealt;
-        size_t maxText;  // characters
-    } cases[] = {{"nothing dealt", 3, 0, 40},
-                 {"a short list", 7, 5, 120},
-                 {"half of 100,000", 100000, 50000, 150000},
-                 {"all of 100,000", 100000, 100000, 150000}};
+    // The text of the kept state is at most maxText characters.
+    struct Case { const char* name; size_t listSize, dealt, maxText; } cases[] = {
+        {"nothing dealt", 3, 0, 40}, {"a short list", 7, 5, 120},
+        {"half of 100,000", 100000, 50000, 150000}, {"all of 100,000", 100000, 100000, 150000}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<uint64_t> list;

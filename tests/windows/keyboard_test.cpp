@@ -31,13 +31,8 @@ TEST_F(Keyboard, CtrlDigitsChooseTheCategoriesFromAnyControl) {
     StartProgram();
     EXPECT_EQ(Focus(), form->DriveComboBox1) << "the focus starts on the first control of the tab order";
     // The focus stays where it was, unless the switch hides its control.
-    const struct {
-        HWND TFormSelect::*focus;
-        char digit;
-        HWND TFormSelect::*button;
-        int category;
-        HWND TFormSelect::*focusAfter;
-    } cases[] = {{&TFormSelect::DriveComboBox1, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::DriveComboBox1},
+    using Field = HWND TFormSelect::*;
+    const struct { Field focus; char digit; Field button; int category; Field focusAfter; } cases[] = {{&TFormSelect::DriveComboBox1, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::DriveComboBox1},
                  {&TFormSelect::FileListBox1, '2', &TFormSelect::sbtnWait, 20, &TFormSelect::FileListBox1},
                  {&TFormSelect::ListWait, '3', &TFormSelect::sbtnShut, 30, &TFormSelect::ListShut},
                  {&TFormSelect::chkbStartUpRun, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::CBStyle},
@@ -58,11 +53,7 @@ TEST_F(Keyboard, CtrlDigitsChooseTheCategoriesFromAnyControl) {
 TEST_F(Keyboard, CategoryButtonsAreOneGroupAtTheEndOfTheTabOrder) {
     StartProgram();
     ::SetFocus(form->btnRemove);
-    const struct {
-        UINT key;
-        HWND TFormSelect::*focus;
-        int category;
-    } steps[] = {{VK_TAB, &TFormSelect::chkbStartUpRun, 10}, {VK_TAB, &TFormSelect::ListStart, 10},
+    const struct { UINT key; HWND TFormSelect::*focus; int category; } steps[] = {{VK_TAB, &TFormSelect::chkbStartUpRun, 10}, {VK_TAB, &TFormSelect::ListStart, 10},
                  {VK_TAB, &TFormSelect::sbtnStart, 10},      {VK_RIGHT, &TFormSelect::sbtnWait, 10},
                  {VK_SPACE, &TFormSelect::sbtnWait, 20},     {VK_RIGHT, &TFormSelect::sbtnShut, 20},
                  {VK_RIGHT, &TFormSelect::sbtnWall, 20},     {VK_RETURN, &TFormSelect::sbtnWall, 40},

@@ -85,13 +85,6 @@ Finished RunProgram(std::string commandLine, DWORD timeoutMs = 60000) {
     return finished;
 }
 
-// The build's file name as the program sees it.
-std::string WindowsPath(std::string path) {
-    if (path[0] == '/') path = "Z:" + path;
-    for (char& c : path) c = c == '/' ? '\\' : c;
-    return path;
-}
-
 // What a run chose, line by line: "<list>: <path>", from what it set or would set.
 std::vector<std::string> Chosen(const std::vector<std::string>& lines) {
     std::vector<std::string> chosen;
@@ -237,14 +230,17 @@ TEST_F(Randomizer, WallpaperIsAppliedInItsEntrysStyle) {
     }
 }
 
+// Arguments it does not know (`says` tells which) give its usage instead of a run.
 TEST_F(Randomizer, RunsThatChangeNothing) {
     std::vector<Entry> unusable(std::begin(kUnusable), std::end(kUnusable));
+    const Lists usable{{kValid1}, {kValid2}, {}, {{"wall.bmp", Bitmap(40, 30, 24, 9), true}}};
     struct Case {
         const char* name;
         std::optional<std::string> file;  // MXDATA.MXD, when not made from lists
         Lists lists;
         std::vector<std::string> args;
         bool deckKept;
+        const char* says = nullptr;
     } cases[] = {
         {"no selection file", std::nullopt, {}, {}, false},
         {"empty selection file", "", {}, {}, false},
@@ -253,6 +249,11 @@ TEST_F(Randomizer, RunsThatChangeNothing) {
         {"no usable entry", std::nullopt, {unusable, unusable, unusable, kUndecodable}, {}, true},
         {"dry run", std::nullopt, {{kValid1}, {kValid2}, {kValid1}, {{"wall.bmp", Bitmap(40, 30, 24, 9), true}}},
          {"--dry-run"}, false},
+        {"--help", std::nullopt, usable, {"--help"}, false, ""},
+        {"/?", std::nullopt, usable, {"/?"}, false, ""},
+        {"unknown after a known one", std::nullopt, usable, {"--dry-run", "-x"}, false, "Unknown argument: -x"},
+        {"seed that is no number", std::nullopt, usable, {"--seed", "many"}, false, "Unknown argument: --seed many"},
+        {"the selector's uninstall switch", std::nullopt, usable, {"/u"}, false, "Unknown argument: /u"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -262,11 +263,24 @@ TEST_F(Randomizer, RunsThatChangeNothing) {
         if (c.file) sandbox->WriteFile(sandbox->programDir + "MXDATA.MXD", *c.file);
         else if (c.lists.empty()) ::DeleteFileA((sandbox->programDir + "MXDATA.MXD").c_str());
         PutOriginalScreens();
-        std::vector<std::string> before = Machine();
-        EXPECT_FALSE(Run(c.args).empty());
+        std::vector<std::string> before = Machine(), lines;
+        const int code = RunRandomizer(env, c.args, [&](const std::string& line) { lines.push_back(line); });
+        EXPECT_FALSE(lines.empty());
         EXPECT_EQ(Machine(), before);
         EXPECT_EQ(Sandbox::KeyExists(kSettings), c.deckKept);
+        if (!c.says) continue;
+        EXPECT_EQ(code, 2);
+        const std::string log = sandbox->programDir + "MXRandom.log";
+        std::string said;
+        for (const std::string& line : lines) said += line + "\n";
+        for (const std::string& part : {std::string(c.says), std::string("--dry-run"), std::string("--seed N"), log})
+            EXPECT_NE(said.find(part), std::string::npos) << part << " in\n" << said;
+        EXPECT_FALSE(sandbox->FileExists(log));
     }
+    // The program itself says it on the output it was started with.
+    Finished run = RunProgram("\"" + WindowsPath(MX_RANDOMIZER_EXE) + "\" /?");
+    EXPECT_EQ(run.code, 2u);
+    EXPECT_NE(run.output.find("--dry-run"), std::string::npos) << run.output;
 }
 
 TEST_F(Randomizer, AProgramDirectoryItCannotWriteToStillGetsTheScreens) {
@@ -279,36 +293,6 @@ TEST_F(Randomizer, AProgramDirectoryItCannotWriteToStillGetsTheScreens) {
     EXPECT_EQ(Sandbox::Value(kDesktop, "TileWallpaper"), "0");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[1].find("not set, the wallpaper is left as it is: Cannot create file"), std::string::npos);
-}
-
-TEST_F(Randomizer, ArgumentsItDoesNotKnowChangeNothingAndGiveItsUsage) {
-    WriteLists({{kValid1}, {kValid2}, {}, {{"wall.bmp", Bitmap(40, 30, 24, 9), true}}});
-    PutOriginalScreens();
-    const std::vector<std::string> before = Machine();
-    const std::string log = sandbox->programDir + "MXRandom.log";
-    struct Case {
-        std::vector<std::string> args;
-        const char* says;  // besides the usage
-    } cases[] = {{{"--help"}, ""},
-                 {{"/?"}, ""},
-                 {{"--dry-run", "-x"}, "Unknown argument: -x"},
-                 {{"--seed", "many"}, "Unknown argument: --seed many"},
-                 {{"/u"}, "Unknown argument: /u"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args.back());
-        std::vector<std::string> lines;
-        EXPECT_EQ(RunRandomizer(env, c.args, [&](const std::string& line) { lines.push_back(line); }), 2);
-        std::string said;
-        for (const std::string& line : lines) said += line + "\n";
-        for (const std::string& part : {std::string(c.says), std::string("--dry-run"), std::string("--seed N"), log})
-            EXPECT_NE(said.find(part), std::string::npos) << part << " in\n" << said;
-        EXPECT_EQ(Machine(), before);
-        EXPECT_FALSE(sandbox->FileExists(log));
-    }
-    // The program itself says it on the output it was started with.
-    Finished run = RunProgram("\"" + WindowsPath(MX_RANDOMIZER_EXE) + "\" /?");
-    EXPECT_EQ(run.code, 2u);
-    EXPECT_NE(run.output.find("--dry-run"), std::string::npos) << run.output;
 }
 
 TEST_F(Randomizer, ADryRunNamesWhatTheNextRunSetsAcrossRoundsAndEdits) {

@@ -87,6 +87,14 @@ private:
     std::deque<Scripted> script_;
 };
 
+// A file of the build (a Linux path) as the program names it, and a file of tests/data.
+inline std::string WindowsPath(std::string path) {
+    if (path[0] == '/') path = "Z:" + path;
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path;
+}
+inline std::string TestData(const std::string& name) { return WindowsPath(MX_TEST_DATA "/" + name); }
+
 // Scratch folders and a scratch registry key for one test; all removed at the end.
 class Sandbox {
 public:

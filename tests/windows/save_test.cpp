@@ -90,13 +90,7 @@ TEST_F(Saving, AFailedWriteLeavesTheFileAsItWasAndTheChangesUnsaved) {
 // and the wallpaper set; of what broken-off writes left, what no process holds open is removed.
 TEST_F(Saving, StrayTemporaryFilesNeverBlockASaveOrTheWallpaper) {
     enum Kind { Folder, ReadOnly, Leftover, HeldOpen };
-    struct Case {
-        const char* name;
-        Kind kind;
-        bool stays;
-        const char* saveError;
-        bool wallpaperFails;
-    } cases[] = {{"~MXDATA.MXD", Folder, true, nullptr, false},
+    struct Case { const char* name; Kind kind; bool stays; const char* saveError; bool wallpaperFails; } cases[] = {{"~MXDATA.MXD", Folder, true, nullptr, false},
                  {"~MXDATA.MXD", ReadOnly, true, nullptr, false},
                  {"~@MX!BACK.BMP", Folder, true, nullptr, false},
                  {"~@MX!BACK.BMP", ReadOnly, true, nullptr, false},
@@ -108,11 +102,7 @@ TEST_F(Saving, StrayTemporaryFilesNeverBlockASaveOrTheWallpaper) {
                  {"MXDATA.MXD", Folder, true, "Error 5 creating file", false},
                  {"@MX!BACK.BMP", Folder, true, nullptr, true}};
     StartProgram();
-    Picture picture;
-    picture.width = picture.height = 4;
-    picture.bitsPerPixel = 24;
-    picture.format = PixelFormat::Bits24;
-    picture.pixels.assign(picture.Stride() * 4, 0x80);
+    const Picture picture = Picture::Make32(4, 4);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " kind " + std::to_string(c.kind));
         const std::string path = sandbox->programDir + c.name;

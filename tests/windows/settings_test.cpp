@@ -160,11 +160,8 @@ TEST_F(Settings, ClosingWritesTheSectionInItsOrderUnlessUninstalled) {
 TEST_F(Settings, ValuesReadAsInvalidAreWrittenBackAsUsed) {
     AfterFirstStart();
     const std::string dir = sandbox->programDir;
-    struct Case {
-        const char* name;
-        std::optional<std::string> stored;  // nothing: a number stored as a number
-        std::string written;
-    } cases[] = {{"PreviewShow", "-10", "30"},
+    // A value stored as nothing is a number stored as a number.
+    struct Case { const char* name; std::optional<std::string> stored; std::string written; } cases[] = {{"PreviewShow", "-10", "30"},
                  {"PreviewShow", "20", "20"},
                  {"WaitDir", std::string(1 << 20, 'a'), dir},
                  {"ShutDir", "C:\\a|b", dir},

@@ -1,16 +1,23 @@
 // The converted wallpaper file is what the desktop shows, made by the selector and the randomizer
-// alike; a picture that cannot be read is never applied.
+// alike; a picture that cannot be read is never applied. Pictures as cameras and the web make them:
+// TIFF files that ImageMagick wrote (tests/data) through the system's imaging component, against PNGs
+// of the same pictures read by the program's own reader; the wallpaper filter with the component's
+// extensions; a JPEG stored on its side shown upright, a PNG's transparent pixels over the desktop.
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/layout.h"
 #include "app/resource.h"
+#include "lists/browser_filters.h"
+#include "lists/file_masks.h"
 #include "picture/bmp_reader.h"
 #include "picture/bmp_writer.h"
 #include "picture/decoder.h"
 #include "picture/form_preview.h"
 #include "picture/picture_win.h"
+#include "picture/wic_reader_win.h"
 #include "randomizer/randomizer.h"
 #include "sandbox.h"
 
@@ -37,11 +44,8 @@ protected:
                 }
         WriteBmp(p, dir + "\\wide.bmp");
         WriteBmp(q, dir + "\\tall.bmp");
-        for (const char* name : {"rose.jpg", "plasma400.jpg"}) {
-            std::string data = "Z:" + std::string(MX_TEST_DATA) + "/" + name;
-            for (char& c : data) c = c == '/' ? '\\' : c;
-            ::CopyFileA(data.c_str(), (dir + "\\" + name).c_str(), FALSE);
-        }
+        for (const char* name : {"rose.jpg", "plasma400.jpg", "portrait-6.jpg", "clear.png"})
+            ASSERT_TRUE(::CopyFileA(TestData(name).c_str(), (dir + "\\" + name).c_str(), FALSE));
         Sandbox::SetValue(kDesktop, "TileWallpaper", "0");
         Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");
     }
@@ -68,21 +72,12 @@ protected:
     std::string dir;
 };
 
-// A pixel of the converted file: the picture's pixel (x, y) of the source, or the desktop's colour.
-struct Probe {
-    int x, y;
-    int sourceX, sourceY;  // -1: the desktop's colour
-};
+// A pixel of the converted file: the source's pixel (sourceX, sourceY), or the desktop's colour (-1).
+struct Probe { int x, y, sourceX, sourceY; };
 
 TEST_F(WallpaperFile, IsWhatTheScreenShowsInEveryStyleFromBothPrograms) {
     const Size small{200, 150}, large{40, 20};
-    struct Case {
-        const char* file;
-        Size screen;
-        const char* style;
-        int width, height;
-        std::vector<Probe> probes;
-    } cases[] = {
+    struct Case { const char* file; Size screen; const char* style; int width, height; std::vector<Probe> probes; } cases[] = {
         // Pictures smaller than the screen.
         {"wide.bmp", small, "Centred", 90, 30, {{0, 0, 0, 0}, {89, 29, 89, 29}}},
         {"wide.bmp", small, "Stretched", 200, 150, {{0, 0, 0, 0}, {199, 149, 89, 29}, {100, 75, 45, 15}}},
@@ -147,11 +142,7 @@ TEST_F(WallpaperFile, APaneThumbnailIsNeverBlownUp) {
     EXPECT_EQ(form->SizeHint, "Size : 400 X 300");
     env.ExpectBox(BoxKind::Information, "Size : 400 X 300\n\rBits per pixel : 24\n\r");
     form->SizeClick();
-    struct Case {
-        const char* style;
-        int width, height;
-        Probe probe;
-    } cases[] = {{"Centred", 400, 300, {399, 299, 399, 299}},
+    struct Case { const char* style; int width, height; Probe probe; } cases[] = {{"Centred", 400, 300, {399, 299, 399, 299}},
                  {"Tiled", 1024, 768, {401, 300, 1, 0}},
                  {"Stretched", 1024, 768, {1023, 767, 399, 299}}};
     TFormPreview& preview = form->FormPreview();
@@ -173,18 +164,10 @@ TEST_F(WallpaperFile, AnUnreadablePictureIsNeverApplied) {
     sandbox->WriteFile(dir + "\\text.jpg", "\xFF\xD8 not a picture");
     sandbox->WriteFile(dir + "\\empty.gif", "");
     sandbox->WriteFile(dir + "\\cut.jpg", sandbox->ReadFile(dir + "\\rose.jpg").substr(0, 20));
-    struct Case {
-        const char* name;
-        const char* file;
-        bool deleteAfterChoosing;
-        bool fromPreviewWindow;
-    } cases[] = {
-        {"undecodable, main window", "text.jpg", false, false},
-        {"undecodable, preview window", "text.jpg", false, true},
-        {"empty file, main window", "empty.gif", false, false},
-        {"headers cut short, preview window", "cut.jpg", false, true},
-        {"deleted after the pane showed it", "rose.jpg", true, false},
-    };
+    // The command from the main window or from the preview window; the last file is deleted after
+    // the pane showed it.
+    const struct { const char* file; bool fromPreviewWindow; } cases[] = {
+        {"text.jpg", false}, {"text.jpg", true}, {"empty.gif", false}, {"cut.jpg", true}, {"rose.jpg", false}};
     StartProgram();
     Click(form->sbtnWall);
     PickStyle("Centred");
@@ -196,15 +179,15 @@ TEST_F(WallpaperFile, AnUnreadablePictureIsNeverApplied) {
                            Sandbox::Value(kDesktop, "WallpaperStyle")};
     };
     const auto before = values();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file << (c.fromPreviewWindow ? ", preview window" : ", main window"));
         TFormPreview& preview = form->FormPreview();
         if (c.fromPreviewWindow) {
             Choose("wide.bmp");
             form->ImgPreviewDblClick();
         }
         Choose(c.file);
-        if (c.deleteAfterChoosing) {
+        if (c.file == std::string("rose.jpg")) {
             EXPECT_TRUE(Visible(form->ImgPreview));
             ::DeleteFileA((dir + "\\" + c.file).c_str());
         } else {
@@ -226,6 +209,66 @@ TEST_F(WallpaperFile, AnUnreadablePictureIsNeverApplied) {
         EXPECT_EQ(values(), before);
         EXPECT_EQ(env.wallpapers.size(), 1u);
     }
+}
+
+TEST_F(WallpaperFile, UprightPictureAndTransparencyOverTheDesktop) {
+    StartProgram();
+    Click(form->sbtnWall);
+    Choose("portrait-6.jpg");  // stored 40 x 24, to be turned a quarter clockwise
+    EXPECT_EQ(form->SizeHint, "Size : 24 X 40");
+    Choose("clear.png");  // its left half transparent red, its right half opaque blue
+    PickStyle("Centred");
+    Menu(IDM_INFO_SETWALLPAPER);
+    Picture written;
+    ASSERT_EQ(ReadBmpFile(sandbox->programDir + "@MX!BACK.BMP", written), 0u);
+    ASSERT_EQ(written.width, 16);
+    EXPECT_EQ(written.ColorAt(3, 4), SystemColour(COLOR_DESKTOP));
+    EXPECT_EQ(written.ColorAt(12, 4), 0x0000FFu);
+}
+
+bool SamePicture(const Picture& a, const Picture& b) {
+    bool same = a.width == b.width && a.height == b.height && a.alpha == b.alpha;
+    for (int y = 0; same && y < a.height; ++y)
+        for (int x = 0; same && x < a.width; ++x)
+            same = a.ColorAt(x, y) == b.ColorAt(x, y) && (!a.alpha || a.Row(y)[4 * x + 3] == b.Row(y)[4 * x + 3]);
+    return same;
+}
+
+TEST(SystemDecoders, TiffComesThroughTheImagingComponentUpright) {
+    Picture upright, transparent, pic;
+    ASSERT_EQ(DecodePictureFile(TestData("wic-upright.png"), upright), kStatusOk);
+    ASSERT_EQ(DecodePictureFile(TestData("wic-alpha.png"), transparent), kStatusOk);
+    ASSERT_TRUE(transparent.alpha);
+    // Without the system's decoders (as natively) a TIFF is no picture the program reads.
+    EXPECT_EQ(DecodePictureFile(TestData("wic-upright.tif"), pic), kStatusOk);
+    EXPECT_TRUE(pic.Empty());
+
+    SystemImaging imaging;
+    const std::pair<const char*, const Picture*> cases[] = {
+        {"wic-upright.tif", &upright},
+        {"wic-right-top.tif", &upright},  // stored 16 x 24, tagged to be turned a quarter clockwise
+        {"wic-alpha.tif", &transparent},
+    };
+    for (auto [file, expected] : cases) {
+        pic = Picture::Make32(3, 3);
+        EXPECT_EQ(DecodePictureFile(TestData(file), pic), kStatusOk);
+        EXPECT_TRUE(SamePicture(pic, *expected)) << file;
+    }
+    // What the component cannot read is no picture: bytes of no format, a TIFF cut short.
+    std::vector<uint8_t> tiff;
+    ASSERT_EQ(ReadFileBytes(TestData("wic-upright.tif"), tiff), kStatusOk);
+    for (const std::vector<uint8_t>& bytes : {std::vector<uint8_t>(50, 'x'), std::vector<uint8_t>(tiff.begin(), tiff.begin() + 8),
+                                              std::vector<uint8_t>(tiff.begin(), tiff.begin() + 40)}) {
+        pic = Picture::Make32(3, 3);
+        EXPECT_EQ(DecodePicture(bytes, pic), kStatusOk);
+        EXPECT_TRUE(pic.Empty()) << bytes.size() << " bytes";
+    }
+    // The wallpaper filter offers every extension of the component's decoders.
+    const std::vector<std::string> extensions = WicFileExtensions();
+    EXPECT_NE(std::find(extensions.begin(), extensions.end(), ".tif"), extensions.end());
+    EXPECT_EQ(WallpaperFilter(), WallpaperFilterText(extensions));
+    FileMask usable(ParseFilterText(WallpaperFilter())[0].mask);
+    for (const std::string& e : extensions) EXPECT_TRUE(usable.Matches("picture" + e)) << e;
 }
 
 }  // namespace
