@@ -174,7 +174,7 @@ std::vector<std::string> WicFileExtensions() {
     return extensions;
 }
 
-SystemImaging::SystemImaging() : com_(COINIT_APARTMENTTHREADED), previous_(SetSystemDecoder(ReadWithWic)) {}
+SystemImaging::SystemImaging() : previous_(SetSystemDecoder(ReadWithWic)) {}
 
 SystemImaging::~SystemImaging() { SetSystemDecoder(previous_); }
 

@@ -25,8 +25,9 @@ inline constexpr unsigned kWicTimeoutMs = 20000;
 // lower case with their dot (".tif"), one by one; none when the component is missing.
 std::vector<std::string> WicFileExtensions();
 
-// For a program's whole run, made first thing in its entry point: COM for the program's thread, and
-// the system's decoders behind the wallpaper decoder's own.
+// For a program's whole run, made first thing in its entry point: the system's decoders behind the
+// wallpaper decoder's own. COM is started only on the threads that use the component, so that a run
+// that never needs it (the randomizer at nearly every log-on) does not pay for starting it.
 class SystemImaging {
 public:
     SystemImaging();
@@ -35,7 +36,6 @@ public:
     ~SystemImaging();
 
 private:
-    ComScope com_;
     SystemDecoder previous_;
 };
 

@@ -18,7 +18,7 @@ void WriteToConsole(HANDLE out, const std::string& line) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    mx::SystemImaging imaging;  // COM, for the system's decoders behind the program's own
+    mx::SystemImaging imaging;  // the system's decoders behind the program's own
     ::SetPriorityClass(::GetCurrentProcess(), PROCESS_MODE_BACKGROUND_BEGIN);
     // Neither a drive with no medium nor a fault may put up a box.
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
