@@ -20,9 +20,14 @@ std::ostream& operator<<(std::ostream& os, const Placement& p) {
     return os << "(" << p.left << ", " << p.top << ") " << p.width << " x " << p.height;
 }
 
+// A whole picture in a style, over the desktop's colour.
+RenderReport RenderStyle(const Picture& source, std::string_view style, int category, Size screen, Size client, Rendering& out) {
+    return mx::RenderStyle(DecodedPicture::Whole(source), style, category, screen, client, kDesktop, out);
+}
+
 Rendering Render(const Picture& source, std::string_view style, Size client = kScreen, Size screen = kScreen) {
     Rendering out;
-    RenderReport report = RenderStyle(DecodedPicture::Whole(source), style, CategoryWall, screen, client, kDesktop, out);
+    RenderReport report = RenderStyle(source, style, CategoryWall, screen, client, out);
     EXPECT_TRUE(report.rendered) << style;
     EXPECT_TRUE(report.wallpaperItemsVisible) << style;
     return out;
@@ -200,9 +205,9 @@ TEST(RenderTiledMirror, PictureLargerThanTheScreenGivesOneUnmirroredTile) {
 TEST(RenderTiledMirror, ReuseTheStorageAndTakeAPictureThatIsTheRendering) {
     Picture source = SamplePicture(3, 2, 32);
     Rendering r;
-    RenderStyle(DecodedPicture::Whole(source), "Tiled", CategoryWall, {40, 30}, kScreen, kDesktop, r);
+    RenderStyle(source, "Tiled", CategoryWall, {40, 30}, kScreen, r);
     const uint8_t* storage = r.picture.pixels.data();
-    RenderStyle(DecodedPicture::Whole(source), "Mirror", CategoryWall, {40, 30}, kScreen, kDesktop, r);
+    RenderStyle(source, "Mirror", CategoryWall, {40, 30}, kScreen, r);
     EXPECT_EQ(r.picture.pixels.data(), storage);
     EXPECT_TRUE(TilesAre(r.picture, {40, 30}, source, MirroredFrom(source)));
 
@@ -260,8 +265,7 @@ TEST(RenderBootScreens, StretchACopyOverTheWholeWindowWhateverTheStyle) {
         for (std::string_view style : {"Tiled", "Mirror", "Centred", "", "centred"}) {
             SCOPED_TRACE(testing::Message() << category << " " << style);
             Rendering r;
-            RenderReport report =
-                RenderStyle(DecodedPicture::Whole(source), style, category, kScreen, {800, 600}, kDesktop, r);
+            RenderReport report = RenderStyle(source, style, category, kScreen, {800, 600}, r);
             EXPECT_TRUE(report.rendered);
             EXPECT_FALSE(report.wallpaperItemsVisible);
             ExpectCopyOf(source, r.picture);
@@ -278,8 +282,7 @@ TEST(RenderWallpaper, StyleTextThatIsNoExactNameKeepsThePreviousRendering) {
     for (std::string_view style : {"centred", "Centred ", "", "Fit 2 screen", "Tile", "MIRROR"}) {
         SCOPED_TRACE(style);
         Rendering r = previous;
-        RenderReport report = RenderStyle(DecodedPicture::Whole(SamplePicture(5, 5, 8)), style, CategoryWall, kScreen,
-                                          kScreen, kDesktop, r);
+        RenderReport report = RenderStyle(SamplePicture(5, 5, 8), style, CategoryWall, kScreen, kScreen, r);
         EXPECT_FALSE(report.rendered);
         EXPECT_TRUE(report.wallpaperItemsVisible);
         ExpectCopyOf(previous.picture, r.picture);

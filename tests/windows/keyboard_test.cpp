@@ -32,12 +32,13 @@ TEST_F(Keyboard, CtrlDigitsChooseTheCategoriesFromAnyControl) {
     EXPECT_EQ(Focus(), form->DriveComboBox1) << "the focus starts on the first control of the tab order";
     // The focus stays where it was, unless the switch hides its control.
     using Field = HWND TFormSelect::*;
-    const struct { Field focus; char digit; Field button; int category; Field focusAfter; } cases[] = {{&TFormSelect::DriveComboBox1, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::DriveComboBox1},
-                 {&TFormSelect::FileListBox1, '2', &TFormSelect::sbtnWait, 20, &TFormSelect::FileListBox1},
-                 {&TFormSelect::ListWait, '3', &TFormSelect::sbtnShut, 30, &TFormSelect::ListShut},
-                 {&TFormSelect::chkbStartUpRun, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::CBStyle},
-                 {&TFormSelect::BtnAdd, '1', &TFormSelect::sbtnStart, 10, &TFormSelect::BtnAdd},
-                 {&TFormSelect::sbtnStart, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::sbtnStart}};
+    const struct { Field focus; char digit; Field button; int category; Field focusAfter; } cases[] = {
+        {&TFormSelect::DriveComboBox1, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::DriveComboBox1},
+        {&TFormSelect::FileListBox1, '2', &TFormSelect::sbtnWait, 20, &TFormSelect::FileListBox1},
+        {&TFormSelect::ListWait, '3', &TFormSelect::sbtnShut, 30, &TFormSelect::ListShut},
+        {&TFormSelect::chkbStartUpRun, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::CBStyle},
+        {&TFormSelect::BtnAdd, '1', &TFormSelect::sbtnStart, 10, &TFormSelect::BtnAdd},
+        {&TFormSelect::sbtnStart, '4', &TFormSelect::sbtnWall, 40, &TFormSelect::sbtnStart}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("Ctrl+") + c.digit);
         ::SetFocus(form.get()->*c.focus);
@@ -53,12 +54,13 @@ TEST_F(Keyboard, CtrlDigitsChooseTheCategoriesFromAnyControl) {
 TEST_F(Keyboard, CategoryButtonsAreOneGroupAtTheEndOfTheTabOrder) {
     StartProgram();
     ::SetFocus(form->btnRemove);
-    const struct { UINT key; HWND TFormSelect::*focus; int category; } steps[] = {{VK_TAB, &TFormSelect::chkbStartUpRun, 10}, {VK_TAB, &TFormSelect::ListStart, 10},
-                 {VK_TAB, &TFormSelect::sbtnStart, 10},      {VK_RIGHT, &TFormSelect::sbtnWait, 10},
-                 {VK_SPACE, &TFormSelect::sbtnWait, 20},     {VK_RIGHT, &TFormSelect::sbtnShut, 20},
-                 {VK_RIGHT, &TFormSelect::sbtnWall, 20},     {VK_RETURN, &TFormSelect::sbtnWall, 40},
-                 {VK_LEFT, &TFormSelect::sbtnShut, 40},      {VK_TAB, &TFormSelect::DriveComboBox1, 40},
-                 {VK_TAB, &TFormSelect::DirectoryListBox1, 40}};
+    const struct { UINT key; HWND TFormSelect::*focus; int category; } steps[] = {
+        {VK_TAB, &TFormSelect::chkbStartUpRun, 10}, {VK_TAB, &TFormSelect::ListStart, 10},
+        {VK_TAB, &TFormSelect::sbtnStart, 10},      {VK_RIGHT, &TFormSelect::sbtnWait, 10},
+        {VK_SPACE, &TFormSelect::sbtnWait, 20},     {VK_RIGHT, &TFormSelect::sbtnShut, 20},
+        {VK_RIGHT, &TFormSelect::sbtnWall, 20},     {VK_RETURN, &TFormSelect::sbtnWall, 40},
+        {VK_LEFT, &TFormSelect::sbtnShut, 40},      {VK_TAB, &TFormSelect::DriveComboBox1, 40},
+        {VK_TAB, &TFormSelect::DirectoryListBox1, 40}};
     for (size_t i = 0; i < std::size(steps); ++i) {
         SCOPED_TRACE("step " + std::to_string(i));
         Press(steps[i].key);

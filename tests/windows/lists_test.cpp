@@ -233,7 +233,8 @@ private:
 TEST_F(Lists, RemovingRowsLeavesTheListShowingWhatItHolds) {
     const char* names[] = {"alps", "beach", "canyon", "desert", "forest", "glacier", "harbour",
                            "island", "lake", "lake", "meadow", "river", "valley"};
-    const struct { const char* what; std::vector<int> rows; } cases[] = {{"first", {0}}, {"middle", {6}}, {"duplicate", {9}}, {"last", {12}}, {"several", {1, 8, 9, 12}}};
+    const struct { const char* what; std::vector<int> rows; } cases[] = {
+        {"first", {0}}, {"middle", {6}}, {"duplicate", {9}}, {"last", {12}}, {"several", {1, 8, 9, 12}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         form.reset();

@@ -90,17 +90,14 @@ TEST_F(Saving, AFailedWriteLeavesTheFileAsItWasAndTheChangesUnsaved) {
 // and the wallpaper set; of what broken-off writes left, what no process holds open is removed.
 TEST_F(Saving, StrayTemporaryFilesNeverBlockASaveOrTheWallpaper) {
     enum Kind { Folder, ReadOnly, Leftover, HeldOpen };
-    struct Case { const char* name; Kind kind; bool stays; const char* saveError; bool wallpaperFails; } cases[] = {{"~MXDATA.MXD", Folder, true, nullptr, false},
-                 {"~MXDATA.MXD", ReadOnly, true, nullptr, false},
-                 {"~@MX!BACK.BMP", Folder, true, nullptr, false},
-                 {"~@MX!BACK.BMP", ReadOnly, true, nullptr, false},
-                 {"~MXDATA.MXD.1c-0.tmp", Leftover, false, nullptr, false},
-                 {"~@MX!BACK.BMP.1c-0.tmp", Leftover, false, nullptr, false},
-                 {"~MXDATA.MXD.1c-1.tmp", HeldOpen, true, nullptr, false},
-                 {"~@MX!BACK.BMP.1c-1.tmp", HeldOpen, true, nullptr, false},
-                 {"~MXDATA.MXD.1c-2.tmp", Folder, true, nullptr, false},
-                 {"MXDATA.MXD", Folder, true, "Error 5 creating file", false},
-                 {"@MX!BACK.BMP", Folder, true, nullptr, true}};
+    struct Case { const char* name; Kind kind; bool stays; const char* saveError = nullptr; bool wallpaperFails = false; };
+    const Case cases[] = {{"~MXDATA.MXD", Folder, true},           {"~MXDATA.MXD", ReadOnly, true},
+                          {"~@MX!BACK.BMP", Folder, true},         {"~@MX!BACK.BMP", ReadOnly, true},
+                          {"~MXDATA.MXD.1c-0.tmp", Leftover, false}, {"~@MX!BACK.BMP.1c-0.tmp", Leftover, false},
+                          {"~MXDATA.MXD.1c-1.tmp", HeldOpen, true},  {"~@MX!BACK.BMP.1c-1.tmp", HeldOpen, true},
+                          {"~MXDATA.MXD.1c-2.tmp", Folder, true},
+                          {"MXDATA.MXD", Folder, true, "Error 5 creating file"},
+                          {"@MX!BACK.BMP", Folder, true, nullptr, true}};
     StartProgram();
     const Picture picture = Picture::Make32(4, 4);
     for (const Case& c : cases) {

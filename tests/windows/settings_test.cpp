@@ -161,12 +161,10 @@ TEST_F(Settings, ValuesReadAsInvalidAreWrittenBackAsUsed) {
     AfterFirstStart();
     const std::string dir = sandbox->programDir;
     // A value stored as nothing is a number stored as a number.
-    struct Case { const char* name; std::optional<std::string> stored; std::string written; } cases[] = {{"PreviewShow", "-10", "30"},
-                 {"PreviewShow", "20", "20"},
-                 {"WaitDir", std::string(1 << 20, 'a'), dir},
-                 {"ShutDir", "C:\\a|b", dir},
-                 {"WallDir", std::nullopt, dir},
-                 {"WallDir", "Q:\\Pictures", "Q:\\Pictures"}};  // not there now, but a folder may be
+    struct Case { const char* name; std::optional<std::string> stored; std::string written; } cases[] = {
+        {"PreviewShow", "-10", "30"}, {"PreviewShow", "20", "20"}, {"WaitDir", std::string(1 << 20, 'a'), dir},
+        {"ShutDir", "C:\\a|b", dir}, {"WallDir", std::nullopt, dir},
+        {"WallDir", "Q:\\Pictures", "Q:\\Pictures"}};  // not there now, but a folder may be
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " " + c.written);
         DWORD number = 7;

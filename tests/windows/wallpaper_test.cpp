@@ -142,9 +142,9 @@ TEST_F(WallpaperFile, APaneThumbnailIsNeverBlownUp) {
     EXPECT_EQ(form->SizeHint, "Size : 400 X 300");
     env.ExpectBox(BoxKind::Information, "Size : 400 X 300\n\rBits per pixel : 24\n\r");
     form->SizeClick();
-    struct Case { const char* style; int width, height; Probe probe; } cases[] = {{"Centred", 400, 300, {399, 299, 399, 299}},
-                 {"Tiled", 1024, 768, {401, 300, 1, 0}},
-                 {"Stretched", 1024, 768, {1023, 767, 399, 299}}};
+    struct Case { const char* style; int width, height; Probe probe; } cases[] = {
+        {"Centred", 400, 300, {399, 299, 399, 299}}, {"Tiled", 1024, 768, {401, 300, 1, 0}},
+        {"Stretched", 1024, 768, {1023, 767, 399, 299}}};
     TFormPreview& preview = form->FormPreview();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.style);
