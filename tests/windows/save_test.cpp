@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include "app/resource.h"
 #include "lists/list_view.h"
 #include "platform/user_error.h"
@@ -24,12 +26,8 @@ protected:
     // Everything beside the program whose name starts with "~".
     std::vector<std::string> TemporaryFiles() const {
         std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((sandbox->programDir + "~*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return names;
-        do names.push_back(found.cFileName);
-        while (::FindNextFileA(search, &found));
-        ::FindClose(search);
+        for (const auto& entry : std::filesystem::directory_iterator(sandbox->programDir))
+            if (entry.path().filename().string()[0] == '~') names.push_back(entry.path().filename().string());
         return names;
     }
 };
