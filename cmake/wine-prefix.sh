@@ -19,6 +19,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
   if [ "$mode" = test ]; then
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    crash_after_backtrace
     # The desktop process started so far has no graphics driver; the tests' one starts afresh.
     wineserver -k 2>/dev/null || true
   fi
@@ -31,10 +32,10 @@ if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/sserife.fon" ]; then
   ln -sf /usr/share/wine/fonts/* "$fonts/"
 fi
 if [ "$mode" = test ]; then
-  crash_after_backtrace
   # The tests' scratch drive; made before the prefix's services start, which read the drives once.
   mkdir -p "$WINEPREFIX/drive_t"
   ln -sfn ../drive_t "$WINEPREFIX/dosdevices/t:"
+  crash_after_backtrace
   # A server that stays up between the test programs saves Wine's start-up for each one; when one
   # is already running, it serves.
   wineserver -p </dev/null >/dev/null 2>&1 || true
