@@ -53,14 +53,7 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
         const stbi_uc* p = rgb.get();
         for (size_t i = 0, n = size_t(width) * size_t(height); i < n && !transparent; ++i) transparent = p[4 * i + 3] != 255;
     }
-    Picture pic;
-    pic.width = width;
-    pic.height = height;
-    pic.bitsPerPixel = transparent ? 32 : 24;
-    pic.format = transparent ? PixelFormat::Bits32 : PixelFormat::Bits24;
-    if (transparent) pic.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
-    pic.alpha = transparent;
-    pic.pixels.assign(pic.Stride() * size_t(height), 0);
+    Picture pic = Picture::MakeTrueColour(width, height, transparent);
     const int out = pic.bitsPerPixel / 8;
     const stbi_uc* src = rgb.get();
     for (int y = 0; y < height; ++y) {

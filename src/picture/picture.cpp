@@ -74,4 +74,19 @@ Picture Picture::Make32(int width, int height) {
     return p;
 }
 
+Picture Picture::MakeTrueColour(int width, int height, bool alpha) {
+    if (alpha) {
+        Picture p = Make32(width, height);
+        p.alpha = true;
+        return p;
+    }
+    Picture p;
+    p.width = width;
+    p.height = height;
+    p.bitsPerPixel = 24;
+    p.format = PixelFormat::Bits24;
+    p.pixels.assign(p.Stride() * size_t(height), 0);
+    return p;
+}
+
 }  // namespace mx

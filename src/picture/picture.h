@@ -76,6 +76,8 @@ struct Picture {
     }
     // A picture of 32 bits per pixel (no masks), every pixel 0.
     static Picture Make32(int width, int height);
+    // A picture of 24 bits per pixel, or of 32 whose fourth byte is the opacity, every pixel 0.
+    static Picture MakeTrueColour(int width, int height, bool alpha);
 };
 
 // Pictures larger than this are refused before anything is allocated.

@@ -21,18 +21,6 @@ struct Frame {
     bool alpha;
 };
 
-Picture MakePicture(int width, int height, bool alpha) {
-    Picture pic;
-    pic.width = width;
-    pic.height = height;
-    pic.bitsPerPixel = alpha ? 32 : 24;
-    pic.format = alpha ? PixelFormat::Bits32 : PixelFormat::Bits24;
-    if (alpha) pic.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
-    pic.alpha = alpha;
-    pic.pixels.assign(pic.Stride() * size_t(height), 0);
-    return pic;
-}
-
 // Decodes a frame's bitstream straight into its place in the picture: BGR rows, or BGRA with the
 // opacity kept apart from the colour (not premultiplied).
 bool DecodeInto(const Frame& frame, Picture& pic) {
@@ -85,7 +73,7 @@ ReadResult ReadWebp(std::span<const uint8_t> bytes, Picture& target) {
         if (frame.width != features.width || frame.height != features.height) frame.alpha = true;
     }
 
-    Picture pic = MakePicture(features.width, features.height, frame.alpha);
+    Picture pic = Picture::MakeTrueColour(features.width, features.height, frame.alpha);
     if (!DecodeInto(frame, pic)) return ReadResult::Malformed;
     target = std::move(pic);
     return ReadResult::Ok;
