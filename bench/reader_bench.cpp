@@ -14,6 +14,7 @@
 
 #include "picture/bmp_reader.h"
 #include "picture/bmp_writer.h"
+#include "decode_timing.h"
 #include "picture/decoder.h"
 #include "picture/reader_util.h"
 
@@ -224,32 +225,15 @@ void ReadBmpFile(benchmark::State& state) {
 BENCHMARK(ReadBmpFile)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // The wallpaper decoder on the JPEG held in memory, and on the file (reading it included).
-template <class Decode>
-void TimeJpegDecode(benchmark::State& state, bool ready, Decode decode) {
-    if (!ready) {
-        state.SkipWithError("ImageMagick's convert could not make the JPEG");
-        return;
-    }
-    Picture pic;
-    for (auto _ : state) {
-        if (decode(pic) != mx::kStatusOk || pic.width != kWidth) {
-            state.SkipWithError("the JPEG was not decoded");
-            return;
-        }
-        benchmark::DoNotOptimize(pic.pixels.data());
-        benchmark::ClobberMemory();
-    }
-}
-
 void DecodeJpegMemory(benchmark::State& state) {
     const std::vector<uint8_t>& bytes = JpegBytes();
-    TimeJpegDecode(state, !bytes.empty(), [&](Picture& pic) { return mx::DecodePicture(bytes, pic); });
+    TimeDecode(state, !bytes.empty(), kWidth, "ImageMagick's convert could not make the JPEG", [&](Picture& pic) { return mx::DecodePicture(bytes, pic); });
 }
 BENCHMARK(DecodeJpegMemory)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void DecodeJpegFile(benchmark::State& state) {
     const std::string& path = JpegFile(false);
-    TimeJpegDecode(state, !path.empty(), [&](Picture& pic) { return mx::DecodePictureFile(path, pic); });
+    TimeDecode(state, !path.empty(), kWidth, "ImageMagick's convert could not make the JPEG", [&](Picture& pic) { return mx::DecodePictureFile(path, pic); });
 }
 BENCHMARK(DecodeJpegFile)->UseRealTime()->Unit(benchmark::kMillisecond);
 

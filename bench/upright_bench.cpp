@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "picture/bmp_writer.h"
+#include "decode_timing.h"
 #include "picture/decoder.h"
 #include "picture/jpeg_calls.h"
 #include "picture/orient.h"
@@ -117,37 +118,20 @@ const std::string& WebpFile(int kind) {
     return files[kind];
 }
 
-template <class Decode>
-void TimeDecode(benchmark::State& state, bool ready, int width, Decode decode) {
-    if (!ready) {
-        state.SkipWithError("the file could not be made (convert, exiftool, cwebp)");
-        return;
-    }
-    Picture pic;
-    for (auto _ : state) {
-        if (decode(pic) != mx::kStatusOk || pic.width != width) {
-            state.SkipWithError("the file was not decoded");
-            return;
-        }
-        benchmark::DoNotOptimize(pic.pixels.data());
-        benchmark::ClobberMemory();
-    }
-}
-
 // The 24 MP JPEG into a picture that keeps its storage, as the pane does from one photograph to the
 // next; the same file tagged 6, decoded and turned (its storage, turned, is reused by the next decode);
 // and each into a fresh picture, as the randomizer's one decode at log-on does.
 void DecodeJpeg24(benchmark::State& state) {
     const bool tagged = state.range(0) != 0;
     const std::vector<uint8_t>& bytes = Jpeg24(tagged);
-    TimeDecode(state, !bytes.empty(), tagged ? 4000 : 6000, [&](Picture& pic) { return mx::DecodePicture(bytes, pic); });
+    TimeDecode(state, !bytes.empty(), tagged ? 4000 : 6000, "the file could not be made (convert, exiftool, cwebp)", [&](Picture& pic) { return mx::DecodePicture(bytes, pic); });
 }
 BENCHMARK(DecodeJpeg24)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void DecodeJpeg24Fresh(benchmark::State& state) {
     const bool tagged = state.range(0) != 0;
     const std::vector<uint8_t>& bytes = Jpeg24(tagged);
-    TimeDecode(state, !bytes.empty(), tagged ? 4000 : 6000, [&](Picture& pic) {
+    TimeDecode(state, !bytes.empty(), tagged ? 4000 : 6000, "the file could not be made (convert, exiftool, cwebp)", [&](Picture& pic) {
         pic = Picture();
         return mx::DecodePicture(bytes, pic);
     });
@@ -180,7 +164,7 @@ BENCHMARK(TurnUpright)->DenseRange(2, 8)->UseRealTime()->Unit(benchmark::kMillis
 
 void DecodeWebp(benchmark::State& state) {
     const std::vector<uint8_t> bytes = Bytes(WebpFile(int(state.range(0))));
-    TimeDecode(state, !bytes.empty(), 4000, [&](Picture& pic) { return mx::DecodePicture(bytes, pic); });
+    TimeDecode(state, !bytes.empty(), 4000, "the file could not be made (convert, exiftool, cwebp)", [&](Picture& pic) { return mx::DecodePicture(bytes, pic); });
 }
 BENCHMARK(DecodeWebp)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -218,7 +202,8 @@ void DecodeJpeg24TurningWhileDecoding(benchmark::State& state) {
     for (auto _ : state) {
         MxJpeg* jpeg = mx_jpeg_open(bytes.data(), bytes.size(), size_t(3) << 30, 1e12);
         MxJpegHeader header{};
-        if (!jpeg || !mx_jpeg_read_header(jpeg, &header) || !mx_jpeg_start(jpeg, 0)) {
+        int rowWidth = 0, rowCount = 0;
+        if (!jpeg || !mx_jpeg_read_header(jpeg, &header) || !mx_jpeg_start(jpeg, 0, 1, &rowWidth, &rowCount)) {
             state.SkipWithError("the JPEG was not decoded");
             if (jpeg) mx_jpeg_close(jpeg);
             return;
