@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "lists/file_masks.h"
+#include "lists/list_view.h"
+#include "lists/selection_list.h"
 #include "picture/picture.h"
 #include "picture/shown_picture.h"
 #include "platform/environment.h"
@@ -77,6 +79,8 @@ public:
     int CurrentCategory = 10;
     int PreviewMode = 0;  // 0 none, 10 chosen files, 20 selected entries, 30 both
     std::string StartDir, WaitDir, ShutDir, WallDir;
+    // The four lists, which the list views show: start-up, waiting, shut-down, wallpaper.
+    SelectionLists Lists;
 
     // Controls, named as in the window's layout.
     HWND sbtnStart = nullptr, sbtnWait = nullptr, sbtnShut = nullptr, sbtnWall = nullptr;
@@ -119,7 +123,6 @@ public:
     void LoadSelectionFile();
     void SaveToFile();
     bool FormCloseQuery();
-    void WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle);
     void ReportCreateError(DWORD code);
 
     // Settings and the first start's backup (src/state/settings.cpp).
@@ -135,6 +138,9 @@ public:
 
     // Categories and lists (src/lists/categories.cpp).
     HWND ListForCategory(int category) const;
+    // The list view of a category, or of one of the four list views' handles, with its list.
+    SelectionListView& ViewForCategory(int category);
+    SelectionListView& ViewOf(HWND list);
     void Change_Screen_Button(HWND sender);
     // Puts the button down, the others up, and switches to its category, as a click on it does.
     void PressCategoryButton(HWND button);
@@ -145,8 +151,8 @@ public:
     void CBStyleChange();
     void LstVSelectedChange();
     void RefreshCount();
+    // Adds an entry to a list at its sorted place, as a change report of the list.
     void AddEntry(HWND list, const SelectionEntry& entry);
-    void AddEntries(HWND list, std::vector<SelectionEntry> entries);
 
     // Adding, removing and selecting entries (src/lists/adding.cpp).
     void BtnAddClick();
@@ -233,7 +239,7 @@ private:
     TAboutBox* about_ = nullptr;
     bool shown_ = false;
     HWND lastFocus_ = nullptr;
-    bool batchUpdate_ = false;  // while the program fills a list, change reports wait for the end
+    SelectionListView listViews_[4];  // ListStart, ListWait, ListShut, ListWall
     int dpi_ = 96;
     FontHandle font_;
     FontHandle buttonFontRegular_, buttonFontBold_;

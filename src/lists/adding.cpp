@@ -61,27 +61,10 @@ void TFormSelect::AddChosenFile(int index) {
     UnsavedChanges = true;
 }
 
-// The pane keeps what it shows, even a removed entry: deleting rows reports changes of selection,
-// which must not preview the next entry on its way out.
+// The pane keeps what it shows, even a removed entry.
 void TFormSelect::btnRemoveClick() {
-    HWND list = ListForCategory(CurrentCategory);
-    bool removed = false;
     ListEventsOff quiet(ListEventsEnabled);
-    for (int i = 0; i < ItemCount(list);) {
-        if (IsSelected(list, i)) {
-            ListView_DeleteItem(list, i);
-            removed = true;
-        } else {
-            ++i;
-        }
-    }
-    if (removed) {
-        UnsavedChanges = true;
-        // A list scrolled to its end scrolls back as rows go, but the list view repaints only the rows
-        // from the deleted one down: the rows above would keep showing the entries they showed before.
-        ::InvalidateRect(list, nullptr, TRUE);
-        FitColumnsToWidth(list);
-    }
+    if (ViewForCategory(CurrentCategory).RemoveSelected() > 0) UnsavedChanges = true;
     RefreshCount();
 }
 
@@ -92,20 +75,18 @@ void TFormSelect::BtnInvFilesClick() {
         ListBox_SetSel(FileListBox1, ListBox_GetSel(FileListBox1, i) <= 0, i);
 }
 
+// The list's change report comes once for all the rows that changed.
 void TFormSelect::btnAllSelectClick() {
-    ListView_SetItemState(ListForCategory(CurrentCategory), -1, LVIS_SELECTED, LVIS_SELECTED);
+    if (ViewForCategory(CurrentCategory).SelectAll()) LstVSelectedChange();
 }
 
 void TFormSelect::btnInvSelectClick() {
-    HWND list = ListForCategory(CurrentCategory);
-    for (int i = 0, n = ItemCount(list); i < n; ++i)
-        ListView_SetItemState(list, i, IsSelected(list, i) ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+    if (ViewForCategory(CurrentCategory).InvertSelection()) LstVSelectedChange();
 }
 
 void TFormSelect::Findfile1Click() {
-    HWND list = ListForCategory(CurrentCategory);
-    int first = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-    if (first >= 0) ApplyFilePath(ItemText(list, first, ColumnPath));
+    const SelectionList& entries = ViewForCategory(CurrentCategory).Entries();
+    if (std::optional<size_t> first = entries.NextSelected()) ApplyFilePath(entries.Directory(*first));
 }
 
 void TFormSelect::PopMSelectedPopup() {

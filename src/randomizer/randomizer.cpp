@@ -121,16 +121,12 @@ public:
     void Run() {
         if (options_.dryRun) log_.Line("Dry run: nothing is changed");
 
-        std::vector<uint8_t> bytes;
         const std::string dataFile = programDir_ + std::string(kDataFileName);
-        if (ReadFileBytes(dataFile, bytes) != kStatusOk) {
+        SelectionLists lists;
+        if (ReadSelectionFile(dataFile, programDir_, lists) != SelectionFileRead::Read) {
             log_.Line("No selection file " + dataFile + ": nothing to do");
             return;
         }
-        SelectionLists lists;
-        ParseSelectionFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), programDir_,
-                           lists);
-        bytes = {};
         if (std::all_of(lists.begin(), lists.end(), [](const auto& list) { return list.empty(); })) {
             log_.Line("The selection file lists no pictures: nothing to do");
             return;
@@ -142,7 +138,7 @@ public:
         SystemRandom system;
         RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
         for (const ListKind& kind : kLists) {
-            const std::vector<SelectionEntry>& list = lists[SectionOfCategory(kind.category)];
+            const SelectionList& list = lists[SectionOfCategory(kind.category)];
             if (list.empty()) continue;
             std::vector<uint64_t> keys;
             for (const SelectionEntry& entry : list)
@@ -216,7 +212,7 @@ private:
         return status == kStatusOk && !picture.Empty();
     }
 
-    void SetBootScreen(const ListKind& kind, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetBootScreen(const ListKind& kind, const SelectionList& list, Deck& deck) {
         const std::string target = BootScreenPathOf(env_.WindowsDirectory(), kind.category);
         if (target.empty()) {
             log_.Line(std::string(kind.name) + ": the Windows directory is unknown; left as it is");
@@ -255,7 +251,7 @@ private:
         NoneUsable(kind, deck);
     }
 
-    void SetWallpaper(const ListKind& kind, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetWallpaper(const ListKind& kind, const SelectionList& list, Deck& deck) {
         const SIZE system = env_.ScreenSize();
         const Size screen{options_.screenWidth.value_or(system.cx), options_.screenHeight.value_or(system.cy)};
         while (std::optional<size_t> next = deck.Next()) {

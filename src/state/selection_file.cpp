@@ -1,5 +1,9 @@
 #include "state/selection_file.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
 #include "lists/categories.h"
 #include "platform/text.h"
 
@@ -14,12 +18,12 @@ constexpr char kCtrlZ = 26;
 constexpr std::array<std::string_view, 5> kStyleSearchOrder = {"Centred", "Tiled", "Stretched", "Fit 2 Screen",
                                                                "Mirror"};
 
-std::string_view StyleOfTail(std::string_view tail) {
+WallpaperStyle StyleOfTail(std::string_view tail) {
     std::string upper = UpperAscii(tail);
     std::string_view style = kDefaultStyle;
     for (std::string_view name : kStyleSearchOrder)
         if (upper.find(UpperAscii(name)) != std::string::npos) style = name;
-    return style;
+    return StyleNamed(style).value_or(kCentredStyle);
 }
 
 }  // namespace
@@ -28,7 +32,7 @@ void ParseSelectionFile(std::string_view text, std::string_view programDir, Sele
     // A Ctrl-Z marks the end of the file.
     if (size_t eof = text.find(kCtrlZ); eof != std::string_view::npos) text = text.substr(0, eof);
 
-    std::vector<SelectionEntry>* section = nullptr;
+    SelectionList* section = nullptr;
     bool wallpaper = false;
     size_t pos = 0;
     while (pos < text.size()) {
@@ -51,21 +55,15 @@ void ParseSelectionFile(std::string_view text, std::string_view programDir, Sele
         }
         if (!section) continue;  // lines outside the four sections belong to no list
 
-        SelectionEntry entry;
+        WallpaperStyle style = kCentredStyle;
         if (wallpaper) {
             size_t comma = line.find(',');
-            entry.style = comma == std::string_view::npos ? kDefaultStyle : StyleOfTail(line.substr(comma));
+            if (comma != std::string_view::npos) style = StyleOfTail(line.substr(comma));
             line = line.substr(0, comma);
         }
         size_t cut = line.find_last_of("\\:");
-        if (cut == std::string_view::npos) {
-            entry.fileName = line;
-            entry.directory = programDir;
-        } else {
-            entry.fileName = line.substr(cut + 1);
-            entry.directory = line.substr(0, cut + 1);
-        }
-        section->push_back(std::move(entry));
+        if (cut == std::string_view::npos) section->Append(programDir, line, style);
+        else section->Append(line.substr(0, cut + 1), line.substr(cut + 1), style);
     }
 }
 
@@ -90,14 +88,49 @@ void SelectionFileWriter::AddEntry(std::string_view directory, std::string_view 
     text_ += "\r\n";
 }
 
+void WriteListEntries(SelectionFileWriter& writer, const SelectionList& list) {
+    for (size_t i = 0; i < list.size(); ++i)
+        writer.AddEntry(list.Directory(i), list.FileName(i), StyleName(list.Style(i)), list.WithStyle());
+}
+
 std::string FormatSelectionFile(const SelectionLists& lists) {
     SelectionFileWriter writer;
+    // Every line is about its directory, its name, a backslash, a style and a line end long.
+    size_t bytes = 64;
+    for (const SelectionList& list : lists)
+        for (size_t i = 0; i < list.size(); ++i) bytes += list.Directory(i).size() + list.FileName(i).size() + 20;
+    writer.Reserve(bytes);
     for (size_t s = 0; s < lists.size(); ++s) {
         writer.BeginSection(s);
-        for (const SelectionEntry& e : lists[s])
-            writer.AddEntry(e.directory, e.fileName, e.style, s == kWallpaperSection);
+        WriteListEntries(writer, lists[s]);
     }
     return writer.Text();
+}
+
+SelectionFileRead ReadSelectionFile(const std::string& path, std::string_view programDir, SelectionLists& lists) {
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    errno = 0;
+    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return errno == ENOENT ? SelectionFileRead::Absent : SelectionFileRead::CannotOpen;
+    std::string text;
+    char buffer[64 * 1024];
+    SelectionFileRead result = SelectionFileRead::Read;
+    for (;;) {
+        size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+        text.append(buffer, got);
+        if (got == sizeof buffer) continue;
+        if (std::ferror(file.get())) {
+            // A folder opens on some systems but cannot be read: it cannot be opened as the file.
+            if (text.empty()) return SelectionFileRead::CannotOpen;
+            result = SelectionFileRead::ReadFailed;
+        }
+        break;
+    }
+    file.reset();
+    ParseSelectionFile(text, programDir, lists);
+    return result;
 }
 
 }  // namespace mx

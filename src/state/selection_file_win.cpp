@@ -2,64 +2,24 @@
 #include "app/form_select.h"
 #include "lists/list_view.h"
 #include "platform/file_replacement.h"
-#include "platform/handles.h"
 
 namespace mx {
 
-namespace {
-
-// The whole file, or nothing when it cannot be opened. `readFailed` tells of a read that broke off.
-bool ReadWholeFile(const std::string& path, std::string& text, bool& readFailed) {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return false;
-    readFailed = false;
-    char buffer[64 * 1024];
-    for (;;) {
-        DWORD got = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
-            readFailed = true;
-            return true;
-        }
-        if (got == 0) return true;
-        text.append(buffer, got);
-    }
-}
-
-}  // namespace
-
 void TFormSelect::LoadSelectionFile() {
     DataFileName = kDataFileName;
-    std::string text;
-    bool readFailed = false;
-    if (ReadWholeFile(ProgramDir + DataFileName, text, readFailed)) {
-        if (readFailed) env_.ShowMessage(hwnd_, BoxKind::Error, "Error Reading file", MB_OK);
-        SelectionLists lists;
-        ParseSelectionFile(text, ProgramDir, lists);
-        text = std::string();
-        HWND views[] = {ListStart, ListWait, ListShut, ListWall};
-        for (size_t s = 0; s < lists.size(); ++s) AddEntries(views[s], std::move(lists[s]));
+    if (ReadSelectionFile(ProgramDir + DataFileName, ProgramDir, Lists) == SelectionFileRead::ReadFailed)
+        env_.ShowMessage(hwnd_, BoxKind::Error, "Error Reading file", MB_OK);
+    for (size_t s = 0; s < Lists.size(); ++s) {
+        SortByCaption(Lists[s]);
+        listViews_[s].Reload();
     }
-    FillStyleColumn(ListWall);
-}
-
-void TFormSelect::WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle) {
-    for (int i = 0, n = ItemCount(list); i < n; ++i) {
-        SelectionEntry e = EntryAt(list, i, withStyle);
-        writer.AddEntry(e.directory, e.fileName, e.style, withStyle);
-    }
+    RefreshCount();
 }
 
 // The new text goes to a temporary file beside the selection file, which then takes its place in
 // one step: a failure at any point leaves the previous file as it was.
 void TFormSelect::SaveToFile() {
-    SelectionFileWriter writer;
-    HWND views[] = {ListStart, ListWait, ListShut, ListWall};
-    for (size_t s = 0; s < 4; ++s) {
-        writer.BeginSection(s);
-        WriteListEntries(writer, views[s], s == kWallpaperSection);
-    }
-    const std::string& text = writer.Text();
+    const std::string text = FormatSelectionFile(Lists);
 
     FileReplacement file(ProgramDir + DataFileName);
     if (!file.Create()) return ReportCreateError(file.Error());
