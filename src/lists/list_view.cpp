@@ -35,12 +35,6 @@ namespace {
 // Captions are followed by a NUL in the list, so they go to lstrcmpA as they lie.
 int CompareCaptions(std::string_view a, std::string_view b) { return ::lstrcmpA(a.data(), b.data()); }
 
-bool InOrder(const SelectionList& list, std::span<const uint32_t> order) {
-    for (size_t i = 1; i < order.size(); ++i)
-        if (CompareCaptions(list.FileName(order[i - 1]), list.FileName(order[i])) > 0) return false;
-    return true;
-}
-
 }  // namespace
 
 size_t SortedPosition(const SelectionList& list, const std::string& caption) {
@@ -55,36 +49,31 @@ size_t SortedPosition(const SelectionList& list, const std::string& caption) {
     return low;
 }
 
-// A list read from the file is usually in order already, since the file is written in it; otherwise
-// it is sorted by the locale's sort keys, many times faster than calling lstrcmpA for every
-// comparison, and one pass of lstrcmpA over neighbours confirms the result; any disagreement falls
-// back to sorting with lstrcmpA itself.
+// lstrcmpA compares in the thread's locale as its sort keys do, and calling it for every comparison is
+// many times slower than making each caption's key once. A list read from the file is usually in order
+// already, since the file is written in it: then nothing moves.
 void SortByCaption(SelectionList& list) {
-    std::vector<uint32_t> order(list.size());
-    std::iota(order.begin(), order.end(), 0u);
-    if (InOrder(list, order)) return;
+    const size_t n = list.size();
+    if (n < 2) return;
+    const LCID locale = ::GetThreadLocale();
     std::string keys;
-    std::vector<size_t> keyStart(list.size() + 1);
-    for (size_t i = 0; i < list.size(); ++i) {
+    std::vector<size_t> keyStart(n + 1);
+    for (size_t i = 0; i < n; ++i) {
         std::string_view name = list.FileName(i);
         keyStart[i] = keys.size();
-        int n = ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.data(), int(name.size()), nullptr, 0);
-        if (n > 0) {
-            keys.resize(keys.size() + size_t(n));
-            ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.data(), int(name.size()),
-                           keys.data() + keyStart[i], n);
+        int length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), nullptr, 0);
+        if (length > 0) {
+            keys.resize(keys.size() + size_t(length));
+            ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), keys.data() + keyStart[i], length);
         }
     }
-    keyStart.back() = keys.size();
+    keyStart[n] = keys.size();
     auto key = [&](uint32_t i) { return std::string_view(keys).substr(keyStart[i], keyStart[i + 1] - keyStart[i]); };
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return key(a) < key(b); });
-    keys = std::string();
-    keyStart = std::vector<size_t>();
-    if (!InOrder(list, order)) {
-        std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-            return CompareCaptions(list.FileName(a), list.FileName(b)) < 0;
-        });
-    }
+    auto before = [&](uint32_t a, uint32_t b) { return key(a) < key(b); };
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    if (std::is_sorted(order.begin(), order.end(), before)) return;
+    std::stable_sort(order.begin(), order.end(), before);
     list.Reorder(order);
 }
 
@@ -141,7 +130,14 @@ void SelectionListView::Detach() {
     hwnd_ = nullptr;
 }
 
+void SelectionListView::EnsureSorted() {
+    if (!unsorted_) return;
+    unsorted_ = false;
+    SortByCaption(*entries_);
+}
+
 SelectionList& SelectionListView::Entries() {
+    EnsureSorted();
     // A report the list view leaves out (a range of one row selected with Shift) shows as a count that
     // differs: the selection is then read from the list view.
     if (hwnd_ && !pushing_ && size_t(SelectedCount(hwnd_)) != entries_->SelectedCount()) {
@@ -167,6 +163,8 @@ std::string_view SelectionListView::CellText(int item, int column) const {
 
 std::optional<LRESULT> SelectionListView::OnNotify(const NMHDR& header) {
     if (!hwnd_ || header.hwndFrom != hwnd_) return std::nullopt;
+    // Every row number the list view gives is one of the list's order.
+    EnsureSorted();
     switch (header.code) {
     case LVN_GETDISPINFOA: {
         LVITEMA& item = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
@@ -328,11 +326,10 @@ void SelectionListView::ShowSelection() {
 }
 
 void SelectionListView::Reload() {
+    unsorted_ = true;
     {
         Flag pushing(pushing_);
         ListView_SetItemCountEx(hwnd_, int(entries_->size()), LVSICF_NOSCROLL);
-        for (size_t i = 0; i < entries_->size(); ++i)
-            if (entries_->Selected(i)) SetRowState(hwnd_, int(i), LVIS_SELECTED, LVIS_SELECTED);
     }
     // The widest caption is measured for the few captions that the font's character widths make the
     // widest, not for every entry.

@@ -49,8 +49,12 @@ public:
     // The list view's notifications to its parent; a result when they were about the list's rows.
     std::optional<LRESULT> OnNotify(const NMHDR& header);
 
-    // Shows the list anew after it was filled, and fits the columns to its widest caption.
+    // Shows the list anew after it was filled in any order, nothing selected, and fits the columns to its
+    // widest caption.
+    // It is put in order when its rows are first asked for, so that at start-up only the list in sight
+    // waits for its sorting.
     void Reload();
+    void EnsureSorted();
     // Adds an entry at its sorted place; the selection, the focus and the rows in sight stay with
     // their entries. Its position.
     size_t InsertSorted(const SelectionEntry& entry);
@@ -102,6 +106,7 @@ private:
     bool pushing_ = false;        // the program is changing the list view's rows: its reports are its own
     int inInput_ = 0;             // the list view is handling the user's click or key
     bool reportPending_ = false;
+    bool unsorted_ = false;       // the list's order is not yet the list view's
 };
 
 }  // namespace mx

@@ -19,11 +19,23 @@ constexpr std::array<std::string_view, 5> kStyleSearchOrder = {"Centred", "Tiled
                                                                "Mirror"};
 
 WallpaperStyle StyleOfTail(std::string_view tail) {
+    static const std::array<std::string, kStyleSearchOrder.size()> upperNames = [] {
+        std::array<std::string, kStyleSearchOrder.size()> names;
+        for (size_t i = 0; i < names.size(); ++i) names[i] = UpperAscii(kStyleSearchOrder[i]);
+        return names;
+    }();
     std::string upper = UpperAscii(tail);
     std::string_view style = kDefaultStyle;
-    for (std::string_view name : kStyleSearchOrder)
-        if (upper.find(UpperAscii(name)) != std::string::npos) style = name;
+    for (size_t i = 0; i < upperNames.size(); ++i)
+        if (upper.find(upperNames[i]) != std::string::npos) style = kStyleSearchOrder[i];
     return StyleNamed(style).value_or(kCentredStyle);
+}
+
+// Where the directory ends: the last "\" or ":" (find_last_of would search its set once per character).
+size_t LastSeparator(std::string_view line) {
+    for (size_t i = line.size(); i-- > 0;)
+        if (line[i] == '\\' || line[i] == ':') return i;
+    return std::string_view::npos;
 }
 
 }  // namespace
@@ -61,19 +73,10 @@ void ParseSelectionFile(std::string_view text, std::string_view programDir, Sele
             if (comma != std::string_view::npos) style = StyleOfTail(line.substr(comma));
             line = line.substr(0, comma);
         }
-        size_t cut = line.find_last_of("\\:");
+        size_t cut = LastSeparator(line);
         if (cut == std::string_view::npos) section->Append(programDir, line, style);
         else section->Append(line.substr(0, cut + 1), line.substr(cut + 1), style);
     }
-}
-
-std::string EntryLine(std::string_view directory, std::string_view fileName, std::string_view style, bool withStyle) {
-    std::string line = JoinPath(directory, fileName);
-    if (withStyle) {
-        line += ", ";
-        line += style;
-    }
-    return line;
 }
 
 void SelectionFileWriter::BeginSection(size_t section) {
@@ -82,9 +85,16 @@ void SelectionFileWriter::BeginSection(size_t section) {
     text_ += "\r\n";
 }
 
+// The path as every list entry builds it: the directory, a backslash unless it ends in one, the name.
 void SelectionFileWriter::AddEntry(std::string_view directory, std::string_view fileName, std::string_view style,
                                    bool withStyle) {
-    text_ += EntryLine(directory, fileName, style, withStyle);
+    text_ += directory;
+    if (directory.empty() || directory.back() != '\\') text_ += '\\';
+    text_ += fileName;
+    if (withStyle) {
+        text_ += ", ";
+        text_ += style;
+    }
     text_ += "\r\n";
 }
 

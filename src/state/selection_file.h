@@ -31,9 +31,6 @@ enum class SelectionFileRead {
 // Reads the file at `path` into `lists` as ParseSelectionFile does.
 SelectionFileRead ReadSelectionFile(const std::string& path, std::string_view programDir, SelectionLists& lists);
 
-// One line of the file for an entry, without its line end.
-std::string EntryLine(std::string_view directory, std::string_view fileName, std::string_view style, bool withStyle);
-
 // Appends the whole file's text: four headers, each list's lines, CR LF after every line.
 class SelectionFileWriter {
 public:

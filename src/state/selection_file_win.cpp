@@ -9,16 +9,14 @@ void TFormSelect::LoadSelectionFile() {
     DataFileName = kDataFileName;
     if (ReadSelectionFile(ProgramDir + DataFileName, ProgramDir, Lists) == SelectionFileRead::ReadFailed)
         env_.ShowMessage(hwnd_, BoxKind::Error, "Error Reading file", MB_OK);
-    for (size_t s = 0; s < Lists.size(); ++s) {
-        SortByCaption(Lists[s]);
-        listViews_[s].Reload();
-    }
+    for (SelectionListView& view : listViews_) view.Reload();
     RefreshCount();
 }
 
 // The new text goes to a temporary file beside the selection file, which then takes its place in
 // one step: a failure at any point leaves the previous file as it was.
 void TFormSelect::SaveToFile() {
+    for (SelectionListView& view : listViews_) view.EnsureSorted();
     const std::string text = FormatSelectionFile(Lists);
 
     FileReplacement file(ProgramDir + DataFileName);
