@@ -247,7 +247,7 @@ int Edit(int n) {
                 !::FlushFileBuffers(file.Handle()) || !file.Commit())
                 std::fprintf(stderr, "the reference write failed\n");
         }));
-        e.Choose(int(mx::ItemCount(e.List()) / 10000));
+        e.Choose(std::max(1, mx::ItemCount(e.List()) / 10000));
         int before = mx::ItemCount(e.List());
         t.push_back(e.Time([&] { e.Menu(IDM_SEL_REMOVE); }));
         std::fprintf(stderr, "removed %d\n", before - mx::ItemCount(e.List()));

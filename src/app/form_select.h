@@ -240,6 +240,8 @@ private:
     bool shown_ = false;
     HWND lastFocus_ = nullptr;
     SelectionListView listViews_[4];  // ListStart, ListWait, ListShut, ListWall
+    class AddingFiles;
+    AddingFiles* addingFiles_ = nullptr;  // while "Add Chosen Files" runs
     int dpi_ = 96;
     FontHandle font_;
     FontHandle buttonFontRegular_, buttonFontBold_;

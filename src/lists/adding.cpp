@@ -35,10 +35,44 @@ std::string RefusalText(const std::string& path, const Picture& picture) {
 
 }  // namespace
 
+// Many chosen files are one change of the list and of the file list, shown when all are added; a box
+// about a refused file shows both as they are by then.
+class TFormSelect::AddingFiles {
+public:
+    explicit AddingFiles(TFormSelect& form) : form_(form), view_(form.ViewForCategory(form.CurrentCategory)) {
+        view_.BeginBatch();
+        form_.addingFiles_ = this;
+    }
+    ~AddingFiles() {
+        form_.addingFiles_ = nullptr;
+        view_.EndBatch();
+        Show();
+    }
+    AddingFiles(const AddingFiles&) = delete;
+    AddingFiles& operator=(const AddingFiles&) = delete;
+
+    // Before each file: the file list changes without painting, until the end or a box.
+    void Quiet() { ::SendMessageA(form_.FileListBox1, WM_SETREDRAW, FALSE, 0); }
+    void Show() {
+        view_.Flush();
+        ::SendMessageA(form_.FileListBox1, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(form_.FileListBox1, nullptr, TRUE);
+        form_.RefreshCount();
+    }
+
+private:
+    TFormSelect& form_;
+    SelectionListView& view_;
+};
+
 // Positions stay valid throughout: adding never changes the file list's names.
 void TFormSelect::BtnAddClick() {
+    AddingFiles adding(*this);
     for (int i = 0, n = ListBox_GetCount(FileListBox1); i < n; ++i)
-        if (ListBox_GetSel(FileListBox1, i) > 0) AddChosenFile(i);
+        if (ListBox_GetSel(FileListBox1, i) > 0) {
+            adding.Quiet();
+            AddChosenFile(i);
+        }
 }
 
 // A boot screen is checked on its own decoded picture, never on what the preview pane shows; a
@@ -51,7 +85,10 @@ void TFormSelect::AddChosenFile(int index) {
         Picture picture;
         LoadPictureFile(path, CurrentCategory, picture);
         if (!MeetsBootScreenConstraints(picture)) {
-            if (MenuChecked(IDM_REPORTERRORS)) env_.ShowMessage(hwnd_, BoxKind::Error, RefusalText(path, picture), MB_OK);
+            if (MenuChecked(IDM_REPORTERRORS)) {
+                if (addingFiles_) addingFiles_->Show();
+                env_.ShowMessage(hwnd_, BoxKind::Error, RefusalText(path, picture), MB_OK);
+            }
             return;
         }
     }

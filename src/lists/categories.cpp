@@ -150,8 +150,9 @@ void TFormSelect::RefreshCount() {
 }
 
 void TFormSelect::AddEntry(HWND list, const SelectionEntry& entry) {
-    ViewOf(list).InsertSorted(entry);
-    LstVSelectedChange();
+    SelectionListView& view = ViewOf(list);
+    view.Add(entry);
+    if (!view.Batching()) LstVSelectedChange();
 }
 
 }  // namespace mx

@@ -358,31 +358,73 @@ void SelectionListView::Reload() {
     FitFilenameTo(widest);
 }
 
-size_t SelectionListView::InsertSorted(const SelectionEntry& entry) {
+void SelectionListView::Add(const SelectionEntry& entry) {
+    waiting_.push_back(entry);
+    if (!Batching()) Flush();
+}
+
+void SelectionListView::EndBatch() {
+    if (--batch_ == 0) Flush();
+}
+
+void SelectionListView::Flush() {
+    if (waiting_.empty()) return;
+    std::vector<SelectionEntry> added = std::move(waiting_);
+    waiting_.clear();
     SelectionList& entries = Entries();
-    size_t position = SortedPosition(entries, entry.fileName);
+    // Each new entry goes after every entry that lstrcmpA does not order after it, the entries added
+    // earlier included: by its place among the entries there were, then among the new ones.
+    std::vector<std::pair<size_t, uint32_t>> places;
+    places.reserve(added.size());
+    for (size_t i = 0; i < added.size(); ++i) places.emplace_back(SortedPosition(entries, added[i].fileName), uint32_t(i));
+    std::stable_sort(places.begin(), places.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first < b.first;
+        return CompareCaptions(added[a.second].fileName, added[b.second].fileName) < 0;
+    });
+    std::vector<SelectionList::Insertion> insertions;
+    std::vector<size_t> positions;
+    for (const auto& [position, i] : places) {
+        insertions.push_back({position, added[i].directory, added[i].fileName,
+                              StyleNamed(added[i].style).value_or(kCentredStyle)});
+        positions.push_back(position);
+    }
+    const size_t first = positions.front(), oldCount = entries.size();
+    std::vector<bool> shownSelected(oldCount - first);
+    for (size_t i = first; i < oldCount; ++i) shownSelected[i - first] = entries.Selected(i);
     int focus = FocusedItem();
     int mark = ListView_GetSelectionMark(hwnd_);
-    entries.Insert(position, entry.directory, entry.fileName, StyleNamed(entry.style).value_or(kCentredStyle));
+    entries.InsertMany(insertions);
+    auto moved = [&](int row) {
+        return row < 0 ? row : row + int(std::upper_bound(positions.begin(), positions.end(), size_t(row)) - positions.begin());
+    };
     {
         Flag pushing(pushing_);
+        RedrawOff quiet(hwnd_);
         const size_t n = entries.size();
         ListView_SetItemCountEx(hwnd_, int(n), LVSICF_NOSCROLL);
-        // Each row from the new one down showed the entry now one row further; only the rows whose
-        // selection differs from the row below's change.
+        // The list view's rows from the first new one down keep their old selection: only the rows whose
+        // selection differs from the entry now there change, the last first.
         if (entries.SelectedCount() > 0) {
-            RedrawOff quiet(hwnd_);
-            for (size_t i = n; i-- > position;) {
-                bool shown = i + 1 < n && entries.Selected(i + 1);
-                if (shown != entries.Selected(i)) SetRowState(hwnd_, int(i), entries.Selected(i) ? LVIS_SELECTED : 0, LVIS_SELECTED);
+            for (size_t i = n; i-- > first;) {
+                bool shown = i < oldCount && shownSelected[i - first];
+                if (shown != entries.Selected(i))
+                    SetRowState(hwnd_, int(i), entries.Selected(i) ? LVIS_SELECTED : 0, LVIS_SELECTED);
             }
         }
-        if (focus >= int(position)) SetRowState(hwnd_, focus + 1, LVIS_FOCUSED, LVIS_FOCUSED);
-        if (mark >= int(position)) ListView_SetSelectionMark(hwnd_, mark + 1);
-        ::InvalidateRect(hwnd_, nullptr, TRUE);
+        if (moved(focus) != focus) SetRowState(hwnd_, moved(focus), LVIS_FOCUSED, LVIS_FOCUSED);
+        if (moved(mark) != mark) ListView_SetSelectionMark(hwnd_, moved(mark));
     }
-    FitFilenameTo(TextWidth(entry.fileName));
-    return position;
+    int widest = 0;
+    {
+        WindowDC dc(hwnd_);
+        SelectGuard font(dc.get(), GetWindowFont(hwnd_));
+        for (const SelectionEntry& e : added) {
+            SIZE size{};
+            ::GetTextExtentPoint32A(dc.get(), e.fileName.data(), int(e.fileName.size()), &size);
+            widest = std::max(widest, int(size.cx));
+        }
+    }
+    FitFilenameTo(widest);
 }
 
 size_t SelectionListView::RemoveSelected() {

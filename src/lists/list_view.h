@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lists/selection_list.h"
 
@@ -56,8 +57,13 @@ public:
     void Reload();
     void EnsureSorted();
     // Adds an entry at its sorted place; the selection, the focus and the rows in sight stay with
-    // their entries. Its position.
-    size_t InsertSorted(const SelectionEntry& entry);
+    // their entries. While a batch is open the entries wait, and go in together at Flush or at its end,
+    // so that adding many is one change of the list view.
+    void Add(const SelectionEntry& entry);
+    void BeginBatch() { ++batch_; }
+    void EndBatch();
+    bool Batching() const { return batch_ > 0; }
+    void Flush();
     // Removes the selected entries; the focus goes to the entry that followed the focused one. How
     // many went.
     size_t RemoveSelected();
@@ -107,6 +113,8 @@ private:
     int inInput_ = 0;             // the list view is handling the user's click or key
     bool reportPending_ = false;
     bool unsorted_ = false;       // the list's order is not yet the list view's
+    int batch_ = 0;
+    std::vector<SelectionEntry> waiting_;  // added in the open batch
 };
 
 }  // namespace mx

@@ -56,6 +56,24 @@ void SelectionList::Insert(size_t position, std::string_view directory, std::str
     rows_.insert(rows_.begin() + std::ptrdiff_t(std::min(position, rows_.size())), row);
 }
 
+void SelectionList::InsertMany(std::span<const Insertion> insertions) {
+    if (insertions.size() == 1) {
+        const Insertion& one = insertions.front();
+        return Insert(one.position, one.directory, one.fileName, one.style);
+    }
+    std::vector<Row> rows;
+    rows.reserve(rows_.size() + insertions.size());
+    size_t next = 0;
+    for (const Insertion& insertion : insertions) {
+        size_t until = std::max(next, std::min(insertion.position, rows_.size()));
+        rows.insert(rows.end(), rows_.begin() + std::ptrdiff_t(next), rows_.begin() + std::ptrdiff_t(until));
+        next = until;
+        rows.push_back(MakeRow(insertion.directory, insertion.fileName, insertion.style));
+    }
+    rows.insert(rows.end(), rows_.begin() + std::ptrdiff_t(next), rows_.end());
+    rows_ = std::move(rows);
+}
+
 void SelectionList::Reorder(std::span<const uint32_t> order) {
     std::vector<Row> rows;
     rows.reserve(order.size());

@@ -75,6 +75,13 @@ public:
     void Append(std::string_view directory, std::string_view fileName, WallpaperStyle style = kCentredStyle);
     void Insert(size_t position, std::string_view directory, std::string_view fileName,
                 WallpaperStyle style = kCentredStyle);
+    struct Insertion {
+        size_t position;  // before the entry at this place of the list as it was
+        std::string_view directory, fileName;
+        WallpaperStyle style;
+    };
+    // Many new entries in one pass, in the order given, which is that of their positions.
+    void InsertMany(std::span<const Insertion> insertions);
     // Puts the entries in a new order: the entry at i becomes the one that was at order[i].
     void Reorder(std::span<const uint32_t> order);
 
