@@ -238,15 +238,21 @@ int Edit(int n) {
         e.Menu(IDM_FILE_SELECTALL);
         t.push_back(e.Time([&] { e.Menu(IDM_FILE_ADD); }));
         if (mx::ItemCount(e.List()) != n + 1000) std::fprintf(stderr, "added %d\n", mx::ItemCount(e.List()) - n);
-        t.push_back(e.Time([&] { e.Form().SaveToFile(); }));
+        // Saving and its reference take turns, five times each.
         const std::string text = mx::FormatSelectionFile(e.Form().Lists);
-        t.push_back(e.Time([&] {
-            mx::FileReplacement file(dir + "MXDATA.MXD");
-            DWORD written = 0;
-            if (!file.Create() || !::WriteFile(file.Handle(), text.data(), DWORD(text.size()), &written, nullptr) ||
-                !::FlushFileBuffers(file.Handle()) || !file.Commit())
-                std::fprintf(stderr, "the reference write failed\n");
-        }));
+        double save = 1e300, write = 1e300;
+        for (int k = 0; k < 5; ++k) {
+            save = std::min(save, e.Time([&] { e.Form().SaveToFile(); }));
+            write = std::min(write, e.Time([&] {
+                mx::FileReplacement file(dir + "MXDATA.MXD");
+                DWORD written = 0;
+                if (!file.Create() || !::WriteFile(file.Handle(), text.data(), DWORD(text.size()), &written, nullptr) ||
+                    !::FlushFileBuffers(file.Handle()) || !file.Commit())
+                    std::fprintf(stderr, "the reference write failed\n");
+            }));
+        }
+        t.push_back(save);
+        t.push_back(write);
         e.Choose(std::max(1, mx::ItemCount(e.List()) / 10000));
         int before = mx::ItemCount(e.List());
         t.push_back(e.Time([&] { e.Menu(IDM_SEL_REMOVE); }));

@@ -177,6 +177,8 @@ public:
     bool ApplyFilePath(const std::string& path, bool reportErrors = true);
     // The file list's directory: no trailing backslash, except at a drive root ("C:\").
     const std::string& FileListDirectory() const { return fileListDir_; }
+    // A name of the file list, as it shows it.
+    std::string FileListName(int index) const;
     // The file list's mask: wildcard patterns separated by ";".
     const std::string& FileListMask() const { return fileListMask_.Text(); }
     std::string FilterText;
@@ -263,6 +265,7 @@ private:
     void ReadFileList();
     std::string fileListDir_;
     FileMask fileListMask_;
+    std::vector<std::string> fileListNames_;  // the file list's names, as it was filled
     std::vector<std::string> filterMasks_;    // the mask of each description in the filter box
     std::vector<std::string> directoryRows_;  // the full path of each row of the directory list
     std::string driveDirs_[26];               // the directory last shown on each drive, A: to Z:

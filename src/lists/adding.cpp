@@ -35,8 +35,8 @@ std::string RefusalText(const std::string& path, const Picture& picture) {
 
 }  // namespace
 
-// Many chosen files are one change of the list and of the file list, shown when all are added; a box
-// about a refused file shows both as they are by then.
+// Many chosen files are one change of the list and one of the file list's selection, shown when all
+// are added; a box about a refused file shows both as they are by then.
 class TFormSelect::AddingFiles {
 public:
     explicit AddingFiles(TFormSelect& form) : form_(form), view_(form.ViewForCategory(form.CurrentCategory)) {
@@ -51,35 +51,42 @@ public:
     AddingFiles(const AddingFiles&) = delete;
     AddingFiles& operator=(const AddingFiles&) = delete;
 
-    // Before each file: the file list changes without painting, until the end or a box.
-    void Quiet() { ::SendMessageA(form_.FileListBox1, WM_SETREDRAW, FALSE, 0); }
+    void Unchoose(int index) { unchosen_.push_back(index); }
     void Show() {
         view_.Flush();
-        ::SendMessageA(form_.FileListBox1, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(form_.FileListBox1, nullptr, TRUE);
+        // The added files lose their selection a run of neighbours at a time.
+        for (size_t i = 0; i < unchosen_.size();) {
+            size_t j = i + 1;
+            while (j < unchosen_.size() && unchosen_[j] == unchosen_[j - 1] + 1) ++j;
+            if (j - i == 1) ListBox_SetSel(form_.FileListBox1, FALSE, unchosen_[i]);
+            else ::SendMessageA(form_.FileListBox1, LB_SELITEMRANGEEX, WPARAM(unchosen_[j - 1]), LPARAM(unchosen_[i]));
+            i = j;
+        }
+        unchosen_.clear();
         form_.RefreshCount();
     }
 
 private:
     TFormSelect& form_;
     SelectionListView& view_;
+    std::vector<int> unchosen_;  // ascending
 };
 
-// Positions stay valid throughout: adding never changes the file list's names.
+// Positions stay valid throughout: adding never changes the file list's names. The chosen files are
+// those selected when the command starts, from the first to the last.
 void TFormSelect::BtnAddClick() {
     AddingFiles adding(*this);
-    for (int i = 0, n = ListBox_GetCount(FileListBox1); i < n; ++i)
-        if (ListBox_GetSel(FileListBox1, i) > 0) {
-            adding.Quiet();
-            AddChosenFile(i);
-        }
+    int count = ListBox_GetSelCount(FileListBox1);
+    std::vector<int> chosen(size_t(std::max(count, 0)));
+    if (count > 0) chosen.resize(size_t(std::max(0, ListBox_GetSelItems(FileListBox1, count, chosen.data()))));
+    for (int index : chosen) AddChosenFile(index);
 }
 
 // A boot screen is checked on its own decoded picture, never on what the preview pane shows; a
 // wallpaper is not read at all. An accepted file loses its selection, a refused one keeps it.
 void TFormSelect::AddChosenFile(int index) {
     ListEventsOff quiet(ListEventsEnabled);
-    std::string name = ListBoxText(FileListBox1, index);
+    std::string name = FileListName(index);
     std::string path = JoinPath(FileListDirectory(), name);
     if (CurrentCategory != CategoryWall) {
         Picture picture;
@@ -94,7 +101,8 @@ void TFormSelect::AddChosenFile(int index) {
     }
     bool wallpaper = CurrentCategory == CategoryWall;
     AddEntry(ListForCategory(CurrentCategory), {name, FileListDirectory(), wallpaper ? WindowText(CBStyle) : ""});
-    ListBox_SetSel(FileListBox1, FALSE, index);
+    if (addingFiles_) addingFiles_->Unchoose(index);
+    else ListBox_SetSel(FileListBox1, FALSE, index);
     UnsavedChanges = true;
 }
 

@@ -98,23 +98,34 @@ void SelectionFileWriter::AddEntry(std::string_view directory, std::string_view 
     text_ += "\r\n";
 }
 
-void WriteListEntries(SelectionFileWriter& writer, const SelectionList& list) {
-    for (size_t i = 0; i < list.size(); ++i)
-        writer.AddEntry(list.Directory(i), list.FileName(i), StyleName(list.Style(i)), list.WithStyle());
+std::string FormatSelectionFile(const SelectionLists& lists) {
+    std::string text;
+    WriteSelectionFile(lists, [&](std::string_view part) {
+        text += part;
+        return true;
+    });
+    return text;
 }
 
-std::string FormatSelectionFile(const SelectionLists& lists) {
+bool WriteSelectionFile(const SelectionLists& lists, const std::function<bool(std::string_view)>& write) {
+    constexpr size_t kPart = 256 * 1024;
     SelectionFileWriter writer;
-    // Every line is about its directory, its name, a backslash, a style and a line end long.
-    size_t bytes = 64;
-    for (const SelectionList& list : lists)
-        for (size_t i = 0; i < list.size(); ++i) bytes += list.Directory(i).size() + list.FileName(i).size() + 20;
-    writer.Reserve(bytes);
+    writer.Reserve(kPart + 4096);
+    auto flush = [&](size_t above) {
+        if (writer.Text().size() <= above) return true;
+        bool written = write(writer.Text());
+        writer.Clear();
+        return written;
+    };
     for (size_t s = 0; s < lists.size(); ++s) {
         writer.BeginSection(s);
-        WriteListEntries(writer, lists[s]);
+        const SelectionList& list = lists[s];
+        for (size_t i = 0; i < list.size(); ++i) {
+            writer.AddEntry(list.Directory(i), list.FileName(i), StyleName(list.Style(i)), list.WithStyle());
+            if (!flush(kPart)) return false;
+        }
     }
-    return writer.Text();
+    return flush(0);
 }
 
 SelectionFileRead ReadSelectionFile(const std::string& path, std::string_view programDir, SelectionLists& lists) {

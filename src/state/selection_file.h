@@ -3,6 +3,7 @@
 // This is the one reader and the one writer of its text, used by the selector and the randomizer alike;
 // they are kept apart from the windows so that they are tested on their own.
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,14 +39,15 @@ public:
     void AddEntry(std::string_view directory, std::string_view fileName, std::string_view style, bool withStyle);
     const std::string& Text() const { return text_; }
     void Reserve(size_t bytes) { text_.reserve(bytes); }
+    void Clear() { text_.clear(); }
 
 private:
     std::string text_;
 };
 
-// Writes one list's entries, in their order, one line each; the style only when the list has one.
-void WriteListEntries(SelectionFileWriter& writer, const SelectionList& list);
-
 std::string FormatSelectionFile(const SelectionLists& lists);
+// The same text handed to `write` a part at a time, so that a large file is never held whole; false as
+// soon as a write fails, and nothing is written after it.
+bool WriteSelectionFile(const SelectionLists& lists, const std::function<bool(std::string_view)>& write);
 
 }  // namespace mx

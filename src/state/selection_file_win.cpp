@@ -17,11 +17,12 @@ void TFormSelect::LoadSelectionFile() {
 // one step: a failure at any point leaves the previous file as it was.
 void TFormSelect::SaveToFile() {
     for (SelectionListView& view : listViews_) view.EnsureSorted();
-    const std::string text = FormatSelectionFile(Lists);
-
     FileReplacement file(ProgramDir + DataFileName);
     if (!file.Create()) return ReportCreateError(file.Error());
-    if (!env_.WriteToFile(file.Handle(), text.data(), DWORD(text.size())) || !::FlushFileBuffers(file.Handle())) {
+    bool written = WriteSelectionFile(Lists, [&](std::string_view part) {
+        return env_.WriteToFile(file.Handle(), part.data(), DWORD(part.size()));
+    });
+    if (!written || !::FlushFileBuffers(file.Handle())) {
         env_.ShowMessage(hwnd_, BoxKind::Error, "Error writing to file", MB_OK);
         return;
     }
