@@ -3,7 +3,8 @@
 //   selection_bench.exe start DIR      the program's start with DIR\MXDATA.MXD: from the process's
 //                                      creation to the window shown and painted, and the peak working set
 //   selection_bench.exe edit [N]       editing a wallpaper list of N entries (100,000) as the user does
-//   selection_bench.exe file N FILE    writes a selection file of N entries to FILE
+//   selection_bench.exe file N FILE    writes a selection file of N entries, in no order, to FILE
+//   selection_bench.exe save DIR FILE  loads DIR\MXDATA.MXD and saves the lists, each in its order, to FILE
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -164,8 +165,10 @@ int Start(std::string dir) {
     Pump();
     LARGE_INTEGER t3 = Now();
     PrintStart();
-    std::printf("creating the window %.1f ms, the start-up sequence %.1f ms, painting %.1f ms\n", 1000 * Seconds(t0, t1),
-                1000 * Seconds(t1, t2), 1000 * Seconds(t2, t3));
+    size_t entries = 0;
+    for (const mx::SelectionList& list : form.Lists) entries += list.size();
+    std::printf("%zu entries; creating the window %.1f ms, the start-up sequence %.1f ms, painting %.1f ms\n", entries,
+                1000 * Seconds(t0, t1), 1000 * Seconds(t1, t2), 1000 * Seconds(t2, t3));
     return 0;
 }
 
@@ -277,6 +280,17 @@ int main(int argc, char** argv) {
     ::InitCommonControlsEx(&init);
     if (argc > 2 && std::strcmp(argv[1], "start") == 0) return Start(argv[2]);
     if (argc > 1 && std::strcmp(argv[1], "edit") == 0) return Edit(argc > 2 ? std::atoi(argv[2]) : 100000);
+    if (argc > 3 && std::strcmp(argv[1], "save") == 0) {
+        std::string dir = argv[2];
+        if (dir.back() != '\\') dir += '\\';
+        BenchEnvironment env(dir);
+        mx::TFormSelect form(env);
+        form.Create();
+        form.Show();
+        for (int category : {10, 20, 30, 40}) form.ViewForCategory(category).EnsureSorted();
+        WriteBytes(argv[3], mx::FormatSelectionFile(form.Lists));
+        return 0;
+    }
     if (argc > 3 && std::strcmp(argv[1], "file") == 0) {
         WriteBytes(argv[3], SelectionFile(std::atoi(argv[2])));
         return 0;
