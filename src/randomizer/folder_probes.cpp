@@ -1,20 +1,38 @@
 #include "randomizer/folder_probes.h"
 
 #include <deque>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/detached_thread.h"
 
 namespace mx {
 
+namespace {
+
+// The machine's own fixed disks answer at once. The drive's device is looked up first, which never
+// touches the drive, because asking a network drive for its type may wait for the network.
+bool IsFixedLocalDrive(const std::string& root) {
+    if (root.size() != 3 || root[1] != ':' || root[2] != '\\') return false;
+    const char name[3] = {root[0], ':', '\0'};
+    char device[MAX_PATH] = {};
+    if (!::QueryDosDeviceA(name, device, MAX_PATH)) return false;
+    return std::string_view(device).starts_with("\\Device\\HarddiskVolume") && ::GetDriveTypeA(root.c_str()) == DRIVE_FIXED;
+}
+
+}  // namespace
+
 // What the asking threads share with the run; the last of them, or the run, frees it.
 struct FolderProbes::Shared {
-    enum class State { Waiting, Present, Missing };
+    enum class State { Queued, Asking, Present, Missing };
+
+    explicit Shared(Question q) : question(std::move(q)) {}
 
     SRWLOCK lock = SRWLOCK_INIT;
     CONDITION_VARIABLE answered = CONDITION_VARIABLE_INIT;
+    const Question question;
     std::unordered_map<std::string, State> states;
-    std::deque<std::string> queue;  // roots not yet taken by a thread
+    std::deque<std::string> queue;  // roots waiting for a thread; some may have been taken since
     size_t asking = 0;              // threads at work
     bool closed = false;            // the run needs no more answers
 
@@ -29,33 +47,33 @@ struct FolderProbes::Shared {
         SRWLOCK& lock_;
     };
 
-    // One asking thread: takes roots from the queue until it is empty.
-    void Work() {
-        std::string root;
-        DWORD attributes = 0;
+    // One asking thread: asks about `root`, then takes waiting roots until there are none.
+    void Work(std::string root) {
         for (;;) {
-            {
-                Lock hold(lock);
-                if (!root.empty()) {
-                    states[root] = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                                       ? State::Present
-                                       : State::Missing;
-                    ::WakeAllConditionVariable(&answered);
+            const DWORD attributes = question(root);
+            Lock hold(lock);
+            states[root] = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                               ? State::Present
+                               : State::Missing;
+            ::WakeAllConditionVariable(&answered);
+            root.clear();
+            while (!closed && root.empty() && !queue.empty()) {
+                if (State& state = states[queue.front()]; state == State::Queued) {
+                    state = State::Asking;
+                    root = queue.front();
                 }
-                if (closed || queue.empty()) {
-                    --asking;
-                    return;
-                }
-                root = std::move(queue.front());
                 queue.pop_front();
             }
-            attributes = ::GetFileAttributesA(root.c_str());
+            if (root.empty()) {
+                --asking;
+                return;
+            }
         }
     }
 };
 
-FolderProbes::FolderProbes(DWORD waitMs, size_t threads)
-    : shared_(std::make_shared<Shared>()), deadline_(::GetTickCount64() + waitMs), threads_(threads) {}
+FolderProbes::FolderProbes(DWORD waitMs, size_t threads, Question question)
+    : shared_(std::make_shared<Shared>(std::move(question))), deadline_(::GetTickCount64() + waitMs), threads_(threads) {}
 
 FolderProbes::~FolderProbes() {
     Shared::Lock hold(shared_->lock);
@@ -67,30 +85,58 @@ void FolderProbes::Start(const std::string& root) {
     if (root.empty()) return;
     {
         Shared::Lock hold(shared_->lock);
-        if (!shared_->states.emplace(root, Shared::State::Waiting).second) return;
-        shared_->queue.push_back(root);
-        if (shared_->asking >= threads_) return;
+        if (shared_->states.count(root)) return;
+    }
+    const bool fixed = IsFixedLocalDrive(root);
+    {
+        Shared::Lock hold(shared_->lock);
+        if (fixed || shared_->asking >= threads_) {
+            shared_->states[root] = fixed ? Shared::State::Present : Shared::State::Queued;
+            if (!fixed) shared_->queue.push_back(root);
+            return;
+        }
+        shared_->states[root] = Shared::State::Asking;
         ++shared_->asking;
     }
-    if (StartDetachedThread([shared = shared_] { shared->Work(); })) return;
-    // No thread to spare: the roots nobody asks count as present, and each entry's own reading
-    // finds out.
+    Launch(root);
+}
+
+void FolderProbes::Launch(const std::string& root) {
+    if (StartDetachedThread([shared = shared_, root] { shared->Work(root); })) return;
+    // No thread to spare: the root counts as present, and each entry's own reading finds out; so do
+    // the waiting roots when no thread is left to take them.
     Shared::Lock hold(shared_->lock);
-    if (--shared_->asking > 0) return;
-    for (const std::string& waiting : shared_->queue) shared_->states[waiting] = Shared::State::Present;
-    shared_->queue.clear();
+    shared_->states[root] = Shared::State::Present;
+    if (--shared_->asking == 0) {
+        for (const std::string& waiting : shared_->queue)
+            if (Shared::State& state = shared_->states[waiting]; state == Shared::State::Queued)
+                state = Shared::State::Present;
+        shared_->queue.clear();
+    }
     ::WakeAllConditionVariable(&shared_->answered);
 }
 
 FolderProbes::Answer FolderProbes::Ask(const std::string& root) {
     if (root.empty()) return Answer::Present;
     Start(root);
+    bool take = false;
+    {
+        Shared::Lock hold(shared_->lock);
+        Shared::State& state = shared_->states.at(root);
+        if (state == Shared::State::Queued && ::GetTickCount64() < deadline_) {
+            state = Shared::State::Asking;
+            ++shared_->asking;
+            take = true;
+        }
+    }
+    if (take) Launch(root);
     Shared::Lock hold(shared_->lock);
     for (;;) {
         switch (shared_->states.at(root)) {
         case Shared::State::Present: return Answer::Present;
         case Shared::State::Missing: return Answer::Missing;
-        case Shared::State::Waiting: break;
+        case Shared::State::Queued:
+        case Shared::State::Asking: break;
         }
         ULONGLONG now = ::GetTickCount64();
         if (now >= deadline_) return Answer::Silent;

@@ -2,10 +2,14 @@
 // Whether the folders the entries lie in can be read at all, asked once per folder root ("C:\",
 // "\\server\share\") before any entry is read: a network share not yet connected at log-on may take
 // tens of seconds to answer, and must hold up the whole run by a few seconds at most, however many
-// entries lie on it. A few threads ask the roots in turn, each its own; a root that has not answered
-// by the common deadline counts as silent, and the thread asking it finishes alone later.
+// entries lie on it. A drive of the machine's own fixed disks is never asked. The other roots are
+// each asked by a thread of their own, all at once up to a number of threads, and past it as threads
+// come free; a root the run waits for that no thread has taken yet gets a thread at once, so that
+// no root is ever queued behind roots that do not answer. A root that has not answered by the
+// common deadline counts as silent, and the thread asking it finishes alone later.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,9 +18,12 @@ namespace mx {
 class FolderProbes {
 public:
     enum class Answer { Present, Missing, Silent };
+    // Asks for a folder's attributes as GetFileAttributesA does, on the asking threads.
+    using Question = std::function<DWORD(const std::string& folder)>;
 
-    // The deadline for every answer is `waitMs` from now; at most `threads` roots are asked at once.
-    FolderProbes(DWORD waitMs, size_t threads);
+    // The deadline for every answer is `waitMs` from now; at first at most `threads` roots are asked
+    // at once.
+    FolderProbes(DWORD waitMs, size_t threads, Question question);
     ~FolderProbes();
     FolderProbes(const FolderProbes&) = delete;
     FolderProbes& operator=(const FolderProbes&) = delete;
@@ -28,6 +35,10 @@ public:
 
 private:
     struct Shared;
+    // Starts a thread that asks about `root`, which is marked as being asked, and then about the
+    // roots still waiting.
+    void Launch(const std::string& root);
+
     std::shared_ptr<Shared> shared_;
     ULONGLONG deadline_;
     size_t threads_;

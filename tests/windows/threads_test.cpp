@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/detached_thread.h"
+#include "platform/environment.h"
 #include "randomizer/folder_probes.h"
 
 namespace mx::test {
@@ -52,13 +53,28 @@ TEST(FolderProbes, ThousandsOfRootsUnderLoadAnswerOnceEachAndOutliveTheRun) {
     Load load;
     for (int run = 0; run < 20; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
-        FolderProbes probes(2000, 8);
+        FolderProbes probes(2000, 8, SystemEnvironment().AskFolder());
         for (int i = 0; i < 3000; ++i) probes.Start("\\\\absent" + std::to_string(i % 1500) + "\\share\\");
         EXPECT_EQ(probes.Ask(present), FolderProbes::Answer::Present);
         // Half the runs ask every root; the others end while most are still being asked.
         for (int i = 0; i < (run % 2 ? 3000 : 20); ++i)
             EXPECT_NE(probes.Ask("\\\\absent" + std::to_string(i % 1500) + "\\share\\"), FolderProbes::Answer::Present);
     }
+}
+
+// More silent shares than threads: a share the run then asks about is asked at once, not queued.
+TEST(FolderProbes, ARootAskedForIsNeverQueuedBehindSilentOnes) {
+    auto release = std::shared_ptr<void>(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
+    FolderProbes probes(2000, 8, [release](const std::string& folder) -> DWORD {
+        if (folder == "\\\\live\\share\\") return FILE_ATTRIBUTE_DIRECTORY;
+        ::WaitForSingleObject(release.get(), 60000);
+        return INVALID_FILE_ATTRIBUTES;
+    });
+    for (int i = 0; i < 20; ++i) probes.Start("\\\\silent" + std::to_string(i) + "\\share\\");
+    probes.Start("\\\\live\\share\\");
+    EXPECT_EQ(probes.Ask("\\\\live\\share\\"), FolderProbes::Answer::Present);
+    EXPECT_EQ(probes.Ask("\\\\silent19\\share\\"), FolderProbes::Answer::Silent);
+    ::SetEvent(release.get());
 }
 
 }  // namespace
