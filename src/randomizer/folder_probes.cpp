@@ -1,5 +1,6 @@
 #include "randomizer/folder_probes.h"
 
+#include <algorithm>
 #include <deque>
 #include <string_view>
 #include <unordered_map>
@@ -10,10 +11,15 @@ namespace mx {
 
 namespace {
 
+// How long a root the run waits for may wait for a thread to come free before it gets its own.
+constexpr ULONGLONG kGraceMs = 50;
+
+bool IsDrive(const std::string& root) { return root.size() == 3 && root[1] == ':' && root[2] == '\\'; }
+
 // The machine's own fixed disks answer at once. The drive's device is looked up first, which never
 // touches the drive, because asking a network drive for its type may wait for the network.
 bool IsFixedLocalDrive(const std::string& root) {
-    if (root.size() != 3 || root[1] != ':' || root[2] != '\\') return false;
+    if (!IsDrive(root)) return false;
     const char name[3] = {root[0], ':', '\0'};
     char device[MAX_PATH] = {};
     if (!::QueryDosDeviceA(name, device, MAX_PATH)) return false;
@@ -88,24 +94,20 @@ void FolderProbes::Start(const std::string& root) {
         if (shared_->states.count(root)) return;
     }
     const bool fixed = IsFixedLocalDrive(root);
-    {
-        Shared::Lock hold(shared_->lock);
-        if (fixed || shared_->asking >= threads_) {
-            shared_->states[root] = fixed ? Shared::State::Present : Shared::State::Queued;
-            if (!fixed) shared_->queue.push_back(root);
-            return;
-        }
-        shared_->states[root] = Shared::State::Asking;
-        ++shared_->asking;
-    }
-    Launch(root);
+    Shared::Lock hold(shared_->lock);
+    shared_->states[root] = fixed ? Shared::State::Present : Shared::State::Queued;
+    if (fixed) return;
+    // A drive (removable media, a network drive: 26 at most) is asked at once, never behind shares.
+    if (IsDrive(root) || shared_->asking < threads_) Launch(root);
+    else shared_->queue.push_back(root);
 }
 
 void FolderProbes::Launch(const std::string& root) {
+    shared_->states[root] = Shared::State::Asking;
+    ++shared_->asking;
     if (StartDetachedThread([shared = shared_, root] { shared->Work(root); })) return;
     // No thread to spare: the root counts as present, and each entry's own reading finds out; so do
     // the waiting roots when no thread is left to take them.
-    Shared::Lock hold(shared_->lock);
     shared_->states[root] = Shared::State::Present;
     if (--shared_->asking == 0) {
         for (const std::string& waiting : shared_->queue)
@@ -119,28 +121,23 @@ void FolderProbes::Launch(const std::string& root) {
 FolderProbes::Answer FolderProbes::Ask(const std::string& root) {
     if (root.empty()) return Answer::Present;
     Start(root);
-    bool take = false;
-    {
-        Shared::Lock hold(shared_->lock);
-        Shared::State& state = shared_->states.at(root);
-        if (state == Shared::State::Queued && ::GetTickCount64() < deadline_) {
-            state = Shared::State::Asking;
-            ++shared_->asking;
-            take = true;
-        }
-    }
-    if (take) Launch(root);
     Shared::Lock hold(shared_->lock);
+    // A root still waiting for a thread goes first; when no thread comes free for it soon (they all
+    // wait for shares that do not answer), it gets one of its own.
+    const ULONGLONG grace = ::GetTickCount64() + kGraceMs;
+    if (shared_->states.at(root) == Shared::State::Queued) shared_->queue.push_front(root);
     for (;;) {
-        switch (shared_->states.at(root)) {
-        case Shared::State::Present: return Answer::Present;
-        case Shared::State::Missing: return Answer::Missing;
-        case Shared::State::Queued:
-        case Shared::State::Asking: break;
-        }
-        ULONGLONG now = ::GetTickCount64();
+        const Shared::State state = shared_->states.at(root);
+        if (state == Shared::State::Present) return Answer::Present;
+        if (state == Shared::State::Missing) return Answer::Missing;
+        const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline_) return Answer::Silent;
-        ::SleepConditionVariableSRW(&shared_->answered, &shared_->lock, DWORD(deadline_ - now), 0);
+        if (state == Shared::State::Queued && now >= grace) {
+            Launch(root);
+            continue;
+        }
+        const ULONGLONG until = state == Shared::State::Queued ? std::min(grace, deadline_) : deadline_;
+        ::SleepConditionVariableSRW(&shared_->answered, &shared_->lock, DWORD(until - now), 0);
     }
 }
 

@@ -2,11 +2,12 @@
 // Whether the folders the entries lie in can be read at all, asked once per folder root ("C:\",
 // "\\server\share\") before any entry is read: a network share not yet connected at log-on may take
 // tens of seconds to answer, and must hold up the whole run by a few seconds at most, however many
-// entries lie on it. A drive of the machine's own fixed disks is never asked. The other roots are
-// each asked by a thread of their own, all at once up to a number of threads, and past it as threads
-// come free; a root the run waits for that no thread has taken yet gets a thread at once, so that
-// no root is ever queued behind roots that do not answer. A root that has not answered by the
-// common deadline counts as silent, and the thread asking it finishes alone later.
+// entries lie on it. A drive of the machine's own fixed disks is never asked; any other drive is
+// asked at once by a thread of its own. Shares are asked by threads, at once up to a number of
+// threads, and past it as threads come free; a share the run waits for goes first, and gets a thread
+// of its own when none comes free at once, so that no root is ever queued behind shares that do not
+// answer. A root that has not answered by the common deadline counts as silent, and the thread
+// asking it finishes alone later.
 #include <windows.h>
 
 #include <functional>
@@ -21,8 +22,8 @@ public:
     // Asks for a folder's attributes as GetFileAttributesA does, on the asking threads.
     using Question = std::function<DWORD(const std::string& folder)>;
 
-    // The deadline for every answer is `waitMs` from now; at first at most `threads` roots are asked
-    // at once.
+    // The deadline for every answer is `waitMs` from now; at first at most `threads` shares are
+    // asked at once.
     FolderProbes(DWORD waitMs, size_t threads, Question question);
     ~FolderProbes();
     FolderProbes(const FolderProbes&) = delete;
@@ -35,8 +36,8 @@ public:
 
 private:
     struct Shared;
-    // Starts a thread that asks about `root`, which is marked as being asked, and then about the
-    // roots still waiting.
+    // Starts a thread that asks about `root`, and then about the roots still waiting; called with
+    // the shared lock held.
     void Launch(const std::string& root);
 
     std::shared_ptr<Shared> shared_;

@@ -37,10 +37,10 @@ using Clock = std::chrono::steady_clock;
 
 inline constexpr const char* kRandomizerSection = "Randomizer";
 // A folder that does not answer (a network share not yet connected at log-on) may hold up the whole
-// run by this much at most, however many entries lie in it; so many folders are asked at once at
-// first (a folder the run is waiting for is always asked at once).
+// run by this much at most, however many entries lie in it; so many shares are asked at once at
+// first (a share the run waits for is asked at once).
 inline constexpr DWORD kFolderWaitMs = 2000;
-inline constexpr size_t kFolderProbeThreads = 32;
+inline constexpr size_t kFolderProbeThreads = 8;
 // Runs started together (a user logging on twice, or a run started by hand during log-on) take
 // turns; one that waits longer than this for its turn goes ahead anyway.
 inline constexpr DWORD kTurnWaitMs = 60000;
@@ -69,7 +69,8 @@ public:
     }
 };
 
-// The run's lines: time-stamped, echoed, and added to the log file each as it is made, so that a run
+// The run's lines: time-stamped and echoed as they are made, and added to the log file before each
+// step that may break off (reading a picture, setting it) and once each screen is done, so that a run
 // that breaks off (a crash, a kill) leaves the lines of what it did before.
 class RunLog {
 public:
@@ -84,23 +85,27 @@ public:
         pending_.push_back(stamp + text);
         logged_ = true;
         if (echo_) echo_(pending_.back());
-        Write();
     }
 
-    // The log is cut to its last lines at the first line of a run and at its end.
+    // Adds the lines made since to the file.
+    void Write() {
+        if (!pending_.empty()) Store();
+    }
+
+    // The log is cut to its last lines at the first write of a run and at its end.
     void Finish() {
         if (!logged_) return;
         cut_ = false;
-        Write();
+        Store();
     }
 
 private:
     // A log that cannot be written (a read-only program directory) is simply not kept. The file is
     // held whole while lines are added, so that the lines of a run writing at the same moment come
     // before or after, never amid them; one held by another program is waited for 5 s in all in a
-    // run, and the lines it kept from being written go with the next line that can be.
-    void Write() {
-        if (unwritable_ || (pending_.empty() && cut_)) return;
+    // run, and the lines it kept from being written go with the next write that can be made.
+    void Store() {
+        if (unwritable_) return;
         FileHandle file;
         for (;;) {
             file.reset(::CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
@@ -185,6 +190,7 @@ public:
             Deck deck(std::move(keys), ParseDeckText(kept.text), random);
             if (kind.category == CategoryWall) SetWallpaper(kept, list, deck);
             else SetBootScreen(kept, list, deck);
+            log_.Write();
         }
     }
 
@@ -211,6 +217,7 @@ private:
     // list's deck since this one read it (this one waited past its turn, or was stopped): the list
     // is then left to that newer run, and this one sets nothing of it. Nothing is kept in a dry run.
     bool KeepDeck(KeptDeck& kept, const DeckState& state) {
+        log_.Write();
         if (options_.dryRun) return true;
         if (ReadDeckText(kept.kind) != kept.text) {
             log_.Line(std::string(kept.kind.name) + ": another run has dealt from this list meanwhile; left to it");
@@ -267,8 +274,11 @@ private:
     Loaded Load(KeptDeck& kept, const std::string& path, const Deck& deck, const ShowRequest& request,
                 DecodedPicture& picture) {
         const ListKind& kind = kept.kind;
-        if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES && !KeepDeck(kept, deck.State()))
-            return Loaded::LeftToAnotherRun;
+        if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            PassOver(kind, path, deck, "cannot be opened");
+            return Loaded::No;
+        }
+        if (!KeepDeck(kept, deck.State())) return Loaded::LeftToAnotherRun;
         unsigned status = kStatusFailed;
         try {
             status = LoadPictureFile(path, kind.category, request, picture);
