@@ -235,13 +235,6 @@ private:
         return true;
     }
 
-    // The deck as kept once the entry of `path` and `style` is shown.
-    static DeckState ShownState(const Deck& deck, const std::string& path, const std::string& style) {
-        DeckState state = deck.State();
-        state.last = EntryKey(path, style);
-        return state;
-    }
-
     std::string Place(const Deck& deck) const {
         return "place " + std::to_string(deck.Place()) + " of " + std::to_string(deck.RoundSize());
     }
@@ -324,7 +317,7 @@ private:
                 log_.Line(head + "; would be copied over " + target);
                 return;
             }
-            if (!KeepDeck(kept, ShownState(deck, path, {}))) return;
+            if (!KeepDeck(kept, deck.StateShown(*next))) return;
             if (!InstallBootScreen(path, target)) {
                 KeepDeck(kept, deck.State());  // it was not shown after all
                 log_.Line(head + "; could not be copied over " + target + ", which is left as it is");
@@ -375,7 +368,7 @@ private:
             }
             const auto rendered = Clock::now();
             head += ", rendered " + std::to_string(Milliseconds(rendered - decodedAt)) + " ms";
-            if (!KeepDeck(kept, ShownState(deck, path, entry.style))) return;
+            if (!KeepDeck(kept, deck.StateShown(*next))) return;
             try {
                 ApplyWallpaper(env_, rendering.picture, entry.style, programDir_);
             } catch (const UserError& e) {
