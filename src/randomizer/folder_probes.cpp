@@ -11,8 +11,8 @@ namespace mx {
 
 namespace {
 
-// How long a root the run waits for may wait for a thread to come free before it gets its own.
-constexpr ULONGLONG kGraceMs = 50;
+// The asking threads count as stuck when none has answered for this long.
+constexpr ULONGLONG kStuckMs = 50;
 
 bool IsDrive(const std::string& root) { return root.size() == 3 && root[1] == ':' && root[2] == '\\'; }
 
@@ -40,6 +40,7 @@ struct FolderProbes::Shared {
     std::unordered_map<std::string, State> states;
     std::deque<std::string> queue;  // roots waiting for a thread; some may have been taken since
     size_t asking = 0;              // threads at work
+    ULONGLONG lastAnswer = ::GetTickCount64();  // or the last thread started
     bool closed = false;            // the run needs no more answers
 
     class Lock {
@@ -53,6 +54,20 @@ struct FolderProbes::Shared {
         SRWLOCK& lock_;
     };
 
+    // The next waiting root, now marked as being asked; false when none waits. Called with the lock.
+    bool TakeWaiting(std::string& root) {
+        while (!closed && !queue.empty()) {
+            State& state = states[queue.front()];
+            root = std::move(queue.front());
+            queue.pop_front();
+            if (state == State::Queued) {
+                state = State::Asking;
+                return true;
+            }
+        }
+        return false;
+    }
+
     // One asking thread: asks about `root`, then takes waiting roots until there are none.
     void Work(std::string root) {
         for (;;) {
@@ -61,16 +76,9 @@ struct FolderProbes::Shared {
             states[root] = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
                                ? State::Present
                                : State::Missing;
+            lastAnswer = ::GetTickCount64();
             ::WakeAllConditionVariable(&answered);
-            root.clear();
-            while (!closed && root.empty() && !queue.empty()) {
-                if (State& state = states[queue.front()]; state == State::Queued) {
-                    state = State::Asking;
-                    root = queue.front();
-                }
-                queue.pop_front();
-            }
-            if (root.empty()) {
+            if (!TakeWaiting(root)) {
                 --asking;
                 return;
             }
@@ -122,22 +130,24 @@ FolderProbes::Answer FolderProbes::Ask(const std::string& root) {
     if (root.empty()) return Answer::Present;
     Start(root);
     Shared::Lock hold(shared_->lock);
-    // A root still waiting for a thread goes first; when no thread comes free for it soon (they all
-    // wait for shares that do not answer), it gets one of its own.
-    const ULONGLONG grace = ::GetTickCount64() + kGraceMs;
+    // The root waited for goes first. While the run waits, the threads are stuck when none has
+    // answered for a while (they ask shares that do not answer): a thread is then added for the next
+    // waiting root, one each while, so that every root is asked well before the deadline.
     if (shared_->states.at(root) == Shared::State::Queued) shared_->queue.push_front(root);
     for (;;) {
         const Shared::State state = shared_->states.at(root);
         if (state == Shared::State::Present) return Answer::Present;
         if (state == Shared::State::Missing) return Answer::Missing;
-        const ULONGLONG now = ::GetTickCount64();
+        ULONGLONG now = ::GetTickCount64();
         if (now >= deadline_) return Answer::Silent;
-        if (state == Shared::State::Queued && now >= grace) {
-            Launch(root);
+        std::string waiting;
+        if (now >= shared_->lastAnswer + kStuckMs && shared_->TakeWaiting(waiting)) {
+            shared_->lastAnswer = now;
+            Launch(waiting);
             continue;
         }
-        const ULONGLONG until = state == Shared::State::Queued ? std::min(grace, deadline_) : deadline_;
-        ::SleepConditionVariableSRW(&shared_->answered, &shared_->lock, DWORD(until - now), 0);
+        const ULONGLONG until = shared_->queue.empty() ? deadline_ : std::min(deadline_, shared_->lastAnswer + kStuckMs);
+        ::SleepConditionVariableSRW(&shared_->answered, &shared_->lock, DWORD(std::max(until, now + 1) - now), 0);
     }
 }
 

@@ -4,10 +4,10 @@
 // tens of seconds to answer, and must hold up the whole run by a few seconds at most, however many
 // entries lie on it. A drive of the machine's own fixed disks is never asked; any other drive is
 // asked at once by a thread of its own. Shares are asked by threads, at once up to a number of
-// threads, and past it as threads come free; a share the run waits for goes first, and gets a thread
-// of its own when none comes free at once, so that no root is ever queued behind shares that do not
-// answer. A root that has not answered by the common deadline counts as silent, and the thread
-// asking it finishes alone later.
+// threads, and past it as threads come free; while the run waits for an answer and no thread has
+// answered for a short while, a thread is added for the next share waiting (the one the run waits for
+// first), so that no root is ever left unasked behind shares that do not answer. A root that has not
+// answered by the common deadline counts as silent, and the thread asking it finishes alone later.
 #include <windows.h>
 
 #include <functional>

@@ -347,6 +347,7 @@ TEST_F(Randomizer, TwoRunsAtOnceBothSetTheirPicturesAndBothAreLogged) {
 
 // The randomizer's environment with a step of the run to break into.
 struct HookedEnvironment : TestEnvironment {
+    explicit HookedEnvironment(const TestEnvironment& base) : TestEnvironment(base) {}
     std::function<void()> onScreenSize, onWallpaper;
     SIZE ScreenSize() override {
         if (auto hook = std::exchange(onScreenSize, nullptr)) hook();
@@ -364,9 +365,7 @@ TEST_F(Randomizer, TheDealIsKeptAndTheLogWrittenBeforeThePictureIsSet) {
     WriteLists({{kValid1}, {}, {}, {{"w1.bmp", Bitmap(40, 30, 24, 1), true}, {"w2.bmp", Bitmap(40, 30, 24, 2), true}}});
     const std::vector<std::string> first = Chosen(Run({"--dry-run"}));
     ASSERT_EQ(first.size(), 2u);
-    HookedEnvironment hooked;
-    hooked.moduleFileName = env.moduleFileName;
-    hooked.windowsDirectory = env.windowsDirectory;
+    HookedEnvironment hooked(env);
     std::string logThen;
     hooked.onWallpaper = [&] {
         logThen = sandbox->ReadFile(sandbox->programDir + "MXRandom.log");
@@ -385,9 +384,7 @@ TEST_F(Randomizer, ARunOvertakenByNewerRunsLeavesTheirWallpaperAndDeck) {
     std::vector<Entry> walls;
     for (uint8_t i = 1; i <= 3; ++i) walls.push_back({"w" + std::to_string(i) + ".bmp", Bitmap(40, 30, 24, i), true});
     WriteLists({{}, {}, {}, walls});
-    HookedEnvironment stale;
-    stale.moduleFileName = env.moduleFileName;
-    stale.windowsDirectory = env.windowsDirectory;
+    HookedEnvironment stale(env);
     std::string wallpaper, deck;
     stale.onScreenSize = [&] {
         Run({});
@@ -397,7 +394,6 @@ TEST_F(Randomizer, ARunOvertakenByNewerRunsLeavesTheirWallpaperAndDeck) {
     };
     std::vector<std::string> lines;
     RunRandomizer(stale, {}, [&](const std::string& line) { lines.push_back(line); });
-    EXPECT_EQ(env.wallpapers.size(), 2u);
     EXPECT_TRUE(stale.wallpapers.empty());
     EXPECT_EQ(sandbox->ReadFile(sandbox->programDir + "@MX!BACK.BMP"), wallpaper);
     EXPECT_EQ(Sandbox::Value(std::string(kSettings) + "\\Randomizer", "Wallpaper"), deck);
@@ -405,18 +401,20 @@ TEST_F(Randomizer, ARunOvertakenByNewerRunsLeavesTheirWallpaperAndDeck) {
     EXPECT_NE(lines[0].find("Wallpaper: another run has dealt from this list meanwhile"), std::string::npos) << lines[0];
 }
 
-// Twenty shares that never answer, listed before a picture on a local drive, cost the run its one
-// wait at most: the local picture is set.
-TEST_F(Randomizer, SilentSharesNeverKeepALocalPictureFromBeingSet) {
+// Twenty shares that never answer, listed before a share that does and a picture on a local drive,
+// cost the run its one wait at most: the share is asked in time, and the local picture is set.
+TEST_F(Randomizer, SilentSharesNeverKeepOtherRootsFromBeingAsked) {
     auto release = std::shared_ptr<void>(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
-    env.folderQuestion = [release](const std::string& folder) {
+    env.folderQuestion = [release](const std::string& folder) -> DWORD {
+        if (folder == "\\\\live\\share\\") return FILE_ATTRIBUTE_DIRECTORY;
         if (folder.rfind("\\\\silent", 0) != 0) return ::GetFileAttributesA(folder.c_str());
         ::WaitForSingleObject(release.get(), 60000);
         return INVALID_FILE_ATTRIBUTES;
     };
-    std::vector<Entry> silent;
-    for (int i = 0; i < 20; ++i) silent.push_back({"\\\\silent" + std::to_string(i) + "\\share\\a.bmp", std::nullopt, false});
-    WriteLists({silent, {kValid1}, {}, {}});
+    std::vector<Entry> shares;
+    for (int i = 0; i < 20; ++i) shares.push_back({"\\\\silent" + std::to_string(i) + "\\share\\a.bmp", std::nullopt, false});
+    shares.push_back({"\\\\live\\share\\a.bmp", std::nullopt, false});
+    WriteLists({shares, {kValid1}, {}, {}});
     const ULONGLONG start = ::GetTickCount64();
     std::string log;
     for (const std::string& line : Run({})) log += line + "\n";
@@ -424,6 +422,8 @@ TEST_F(Randomizer, SilentSharesNeverKeepALocalPictureFromBeingSet) {
     ::SetEvent(release.get());
     EXPECT_EQ(Screen(20), kBoot1);
     EXPECT_NE(log.find("\\\\silent19\\share\\ does not answer"), std::string::npos) << log;
+    EXPECT_NE(log.find("\\\\live\\share\\a.bmp (place"), std::string::npos) << log;
+    EXPECT_EQ(log.find("\\\\live\\share\\ does not answer"), std::string::npos) << log;
     EXPECT_LT(took, 8000u) << "each share waited for in turn";
 }
 

@@ -62,24 +62,5 @@ TEST(FolderProbes, ThousandsOfRootsUnderLoadAnswerOnceEachAndOutliveTheRun) {
     }
 }
 
-// More silent shares than threads: a share or a drive the run then asks about is asked at once, not
-// queued behind them.
-TEST(FolderProbes, ARootAskedForIsNeverQueuedBehindSilentOnes) {
-    auto release = std::shared_ptr<void>(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
-    FolderProbes probes(2000, 8, [release](const std::string& folder) -> DWORD {
-        if (folder == "\\\\live\\share\\") return FILE_ATTRIBUTE_DIRECTORY;
-        if (folder == "Q:\\") return INVALID_FILE_ATTRIBUTES;
-        ::WaitForSingleObject(release.get(), 60000);
-        return INVALID_FILE_ATTRIBUTES;
-    });
-    for (int i = 0; i < 20; ++i) probes.Start("\\\\silent" + std::to_string(i) + "\\share\\");
-    probes.Start("\\\\live\\share\\");
-    probes.Start("Q:\\");
-    EXPECT_EQ(probes.Ask("\\\\live\\share\\"), FolderProbes::Answer::Present);
-    EXPECT_EQ(probes.Ask("Q:\\"), FolderProbes::Answer::Missing);
-    EXPECT_EQ(probes.Ask("\\\\silent19\\share\\"), FolderProbes::Answer::Silent);
-    ::SetEvent(release.get());
-}
-
 }  // namespace
 }  // namespace mx::test
