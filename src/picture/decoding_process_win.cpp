@@ -214,8 +214,9 @@ bool StartChild(std::span<const uint8_t> bytes, const DecodingProcessOptions& op
         const std::lock_guard<std::mutex> one(starting);
         ::SetHandleInformation(section.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
         ::SetHandleInformation(childEnd.get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-        created = ::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                                   nullptr, &startup, &started);
+        // Below the windows the user works in, as the randomizer runs below the log-on.
+        created = ::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE,
+                                   CREATE_SUSPENDED | BELOW_NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &started);
         section.reset();
         childEnd.reset();
     }
