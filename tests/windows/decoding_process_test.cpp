@@ -1,5 +1,6 @@
 // The system's decoders run in a process of their own, which a test switch makes crash or never
-// answer: the randomizer passes such a picture over and sets the next entry; the selector's pane
+// answer (and a TIFF of many frames really crashes under Wine): the randomizer passes such a picture
+// over and sets the next entry; the selector's pane
 // never waits for it, a newer choice ends it, and the commands that need the picture wait for it
 // with the window answering. No process, thread or memory of a request is left behind.
 #include <windows.h>
@@ -91,6 +92,25 @@ TEST_F(DecodingProcess, TheRandomizerPassesOverACrashOrAHangAndSetsTheNextEntry)
         }
         EXPECT_TRUE(passedOver);
         EXPECT_EQ(Count().children, 0);
+    }
+    // A TIFF of 20,000 frames, which crashes Wine's own codec (2,000 it reads): the run goes on.
+    const auto le32 = [](uint32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); };
+    // Tag, type and value of each frame: 1 x 1, 8-bit RGB, its pixel at 8.
+    const uint32_t fields[][3] = {{256, 3, 1}, {257, 3, 1}, {258, 3, 8}, {259, 3, 1}, {262, 3, 2},
+                                  {273, 4, 8}, {277, 3, 3}, {278, 3, 1}, {279, 4, 3}};
+    std::string frames = std::string("II*\0\x0C\0\0\0\xFF\0\0\0", 12);
+    for (uint32_t i = 0, next = 12 + 114; i < 20000; ++i, next += 114) {
+        frames += std::string("\x09\0", 2);
+        for (const auto& field : fields) frames += le32(field[0] | field[1] << 16) + le32(1) + le32(field[2]);
+        frames += le32(i + 1 < 20000 ? next : 0);
+    }
+    sandbox->WriteFile(dir + "frames.tif", frames);
+    sandbox->WriteFile(DataFile(), "[WALLPAPER]\r\n" + dir + "frames.tif, Centred\r\n");
+    {
+        SystemImaging imaging;
+        std::vector<std::string> lines;
+        RunRandomizer(env, {}, [&](const std::string& line) { lines.push_back(line); });
+        EXPECT_NE(lines.at(0).find(dir + "frames.tif"), std::string::npos);
     }
     // The randomizer itself, started as at log-on, decodes the picture by starting itself again.
     const std::string program = dir + "MXRandom.exe";
