@@ -98,7 +98,8 @@ void TFormSelect::ShowThumbnail() {
     ::InvalidateRect(ImgPreview, nullptr, FALSE);
 }
 
-// Only the latest request's answer is taken; one that brought no picture leaves the name alone.
+// Only the latest request's answer is taken; one that brought no picture leaves the name alone. A
+// full-screen preview shown meanwhile renders the picture that came.
 void TFormSelect::PreviewDecoded(WPARAM tag) {
     if (!previewDecode_ || previewDecode_->Tag() != tag) return;
     Picture picture = previewDecode_->TakePicture();
@@ -108,6 +109,7 @@ void TFormSelect::PreviewDecoded(WPARAM tag) {
     ShowThumbnail();
     ShowPreviewImage(true);
     UpdateSizeHint();
+    if (preview_ && ::IsWindowVisible(preview_->Handle())) preview_->RenderPreview();
 }
 
 void TFormSelect::WaitForPreview() {
