@@ -69,10 +69,6 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
     return ReadResult::Ok;
 }
 
-}  // namespace
-
-namespace {
-
 // Decodes as DecodePicture does; with `defer`, a picture that only the system's decoders read is left
 // to its caller, which `deferred` tells.
 unsigned Decode(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target, bool defer,

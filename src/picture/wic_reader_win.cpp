@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wincodec.h>
 
-
 #include "picture/exif_orientation.h"
 #include "picture/orient.h"
 
