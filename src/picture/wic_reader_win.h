@@ -28,8 +28,9 @@ std::vector<std::string> WicFileExtensions();
 
 // For a program's whole run, made first thing in its entry point: the system's decoders behind the
 // wallpaper decoder's own, each picture decoded in a process of its own started with `options`.
-// COM is started only in those processes, so that a run that never needs the component (the
-// randomizer at nearly every log-on) does not pay for starting it.
+// COM is started only where the component is used (in those processes, and for the list of its file
+// extensions, which runs no codec), so that a run that never needs it (the randomizer at nearly every
+// log-on) does not pay for starting it.
 class SystemImaging {
 public:
     explicit SystemImaging(DecodingProcessOptions options = {});
