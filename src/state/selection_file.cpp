@@ -1,9 +1,5 @@
 #include "state/selection_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
-
 #include "lists/categories.h"
 #include "platform/text.h"
 
@@ -126,32 +122,6 @@ bool WriteSelectionFile(const SelectionLists& lists, const std::function<bool(st
         }
     }
     return flush(0);
-}
-
-SelectionFileRead ReadSelectionFile(const std::string& path, std::string_view programDir, SelectionLists& lists) {
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    errno = 0;
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return errno == ENOENT ? SelectionFileRead::Absent : SelectionFileRead::CannotOpen;
-    std::string text;
-    char buffer[64 * 1024];
-    SelectionFileRead result = SelectionFileRead::Read;
-    for (;;) {
-        size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-        text.append(buffer, got);
-        if (got == sizeof buffer) continue;
-        if (std::ferror(file.get())) {
-            // A folder opens on some systems but cannot be read: it cannot be opened as the file.
-            if (text.empty()) return SelectionFileRead::CannotOpen;
-            result = SelectionFileRead::ReadFailed;
-        }
-        break;
-    }
-    file.reset();
-    ParseSelectionFile(text, programDir, lists);
-    return result;
 }
 
 }  // namespace mx

@@ -22,16 +22,6 @@ inline size_t SectionOfCategory(int category) { return size_t(category / 10 - 1)
 // is taken to lie in `programDir`.
 void ParseSelectionFile(std::string_view text, std::string_view programDir, SelectionLists& lists);
 
-// What reading the file at a path found.
-enum class SelectionFileRead {
-    Read,        // read whole
-    Absent,      // no such file, or no such directory
-    CannotOpen,  // there, but it cannot be opened (access denied, held by another program, a folder)
-    ReadFailed,  // opened, but a read broke off: what came before it was read
-};
-// Reads the file at `path` into `lists` as ParseSelectionFile does.
-SelectionFileRead ReadSelectionFile(const std::string& path, std::string_view programDir, SelectionLists& lists);
-
 // Appends the whole file's text: four headers, each list's lines, CR LF after every line.
 class SelectionFileWriter {
 public:

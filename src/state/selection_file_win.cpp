@@ -1,14 +1,31 @@
 // Loading the four lists from MXDATA.MXD at start-up, saving them, and the save prompt at exit.
 #include "app/form_select.h"
 #include "lists/list_view.h"
+#include "platform/file_reading.h"
 #include "platform/file_replacement.h"
 
 namespace mx {
 
 void TFormSelect::LoadSelectionFile() {
     DataFileName = kDataFileName;
-    if (ReadSelectionFile(ProgramDir + DataFileName, ProgramDir, Lists) == SelectionFileRead::ReadFailed)
-        env_.ShowMessage(hwnd_, BoxKind::Error, "Error Reading file", MB_OK);
+    const std::string path = ProgramDir + DataFileName;
+    std::string text;
+    const FileRead read = ReadWholeFile(path, text);
+    // A file that is there but cannot be read is said so, and kept from being replaced unseen by
+    // lists that did not all come from it.
+    if (const DWORD error = read.Missing() ? 0 : read.openError ? read.openError : read.readError) {
+        DataFileUnread = true;
+        env_.ShowMessage(hwnd_, BoxKind::Error,
+                         (read.openError ? "Error " + std::to_string(error) + " opening file" : "Error Reading file") +
+                             "\n\r" + path + ": " + SystemErrorText(error) +
+                             "\n\r\n\rThe lists are shown as far as they could be read, and Save will ask before "
+                             "it replaces the file.",
+                         MB_OK);
+    }
+    if (!read.openError) {
+        ParseSelectionFile(text, ProgramDir, Lists);
+        text = std::string();
+    }
     for (SelectionListView& view : listViews_) view.Reload();
     RefreshCount();
 }
@@ -16,6 +33,11 @@ void TFormSelect::LoadSelectionFile() {
 // The new text goes to a temporary file beside the selection file, which then takes its place in
 // one step: a failure at any point leaves the previous file as it was.
 void TFormSelect::SaveToFile() {
+    if (DataFileUnread && env_.ShowMessage(hwnd_, BoxKind::Confirmation,
+                                           "The selection file could not be read at start-up:\n\r" + ProgramDir +
+                                               DataFileName + "\n\r\n\rReplace it with the lists shown here?",
+                                           MB_YESNO | MB_DEFBUTTON2) != IDYES)
+        return;
     for (SelectionListView& view : listViews_) view.EnsureSorted();
     FileReplacement file(ProgramDir + DataFileName);
     if (!file.Create()) return ReportCreateError(file.Error());
@@ -30,6 +52,7 @@ void TFormSelect::SaveToFile() {
     // could not be put in its place.
     if (!file.Commit()) return ReportCreateError(file.Error());
     UnsavedChanges = false;
+    DataFileUnread = false;
 }
 
 void TFormSelect::ReportCreateError(DWORD code) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 
 #include "state/selection_file.h"
 
@@ -152,23 +150,6 @@ TEST(SelectionFileReader, VeryLongLinesAndLargeFiles) {
     ASSERT_EQ(lists[3].size(), 8u);
     EXPECT_EQ(lists[3][7].fileName.size(), longName.size() + 5);
     EXPECT_EQ(lists[3][7].style, "Mirror");
-}
-
-TEST(SelectionFileReader, ReadsAFileOrSaysWhyNot) {
-    const std::string dir = ::testing::TempDir() + "mx-selection-read";
-    std::filesystem::create_directories(dir + "/folder");
-    std::ofstream(dir + "/MXDATA.MXD", std::ios::binary) << "[SHUT]\r\nC:\\A.SYS\r\n";
-    const struct { std::string path; SelectionFileRead read; size_t entries; } cases[] = {
-        {dir + "/MXDATA.MXD", SelectionFileRead::Read, 1},
-        {dir + "/missing", SelectionFileRead::Absent, 0},
-        {dir + "/no/MXDATA.MXD", SelectionFileRead::Absent, 0},
-        {dir + "/folder", SelectionFileRead::CannotOpen, 0}};
-    for (const auto& c : cases) {
-        SelectionLists lists;
-        EXPECT_EQ(ReadSelectionFile(c.path, kProgramDir, lists), c.read) << c.path;
-        EXPECT_EQ(EntryCount(lists), c.entries) << c.path;
-    }
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
