@@ -74,11 +74,14 @@ void SelectionList::InsertMany(std::span<const Insertion> insertions) {
     rows_ = std::move(rows);
 }
 
+// The captions are laid out again in the new order, so that going through the list reads its text
+// from the first byte to the last.
 void SelectionList::Reorder(std::span<const uint32_t> order) {
     std::vector<Row> rows;
     rows.reserve(order.size());
     for (uint32_t i : order) rows.push_back(rows_.at(i));
     rows_ = std::move(rows);
+    CompactNames();
 }
 
 size_t SelectionList::SetStyleOfSelected(WallpaperStyle style) {
@@ -132,7 +135,7 @@ size_t SelectionList::RemoveSelected() {
     return removed;
 }
 
-// The captions of removed entries are dropped once they are most of the text.
+// The captions of removed entries are dropped once they are most of the text, and after a reordering.
 void SelectionList::CompactNames() {
     std::string names;
     names.reserve(names_.size() - unusedNames_);
