@@ -48,6 +48,8 @@ public:
     std::vector<std::string> arguments;
     SIZE screen{1024, 768};
     int displayBits = 32;
+    std::optional<MonitorLayout> layout;  // none: one monitor of the screen's size
+    bool spans = true;                    // the system spans a wallpaper over the monitors
 
     std::vector<ShownBox> boxes;          // every box shown, in order
     std::vector<HelpCall> helpCalls;      // every call of the help viewer
@@ -74,6 +76,8 @@ public:
     }
     SIZE ScreenSize() override { return screen; }
     int DisplayBitsPerPixel() override { return displayBits; }
+    MonitorLayout Monitors() override { return layout ? *layout : MonitorLayout::One({screen.cx, screen.cy}); }
+    bool WallpaperSpans() override { return spans; }
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
     bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value) override;
     void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;

@@ -1,0 +1,39 @@
+#pragma once
+// The randomizer's wallpaper: the next entry of the wallpaper list's deck for every monitor, or, in
+// "A Picture for Each Monitor", the next entries one per monitor in the monitors' order; each entry
+// is decoded once, for the largest part any monitor shows of it, rendered for every monitor that
+// shows it, and the renderings are made the wallpaper as one file.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "picture/layout_wallpaper.h"
+#include "randomizer/deck.h"
+#include "state/selection_file.h"
+
+namespace mx {
+
+class Environment;
+
+// What the step takes from the run: the list and its deck, the log, and the run's checks of an
+// entry, each of which says in the log why it passes an entry over.
+struct WallpaperRun {
+    Environment& env;
+    const std::vector<SelectionEntry>& list;
+    Deck& deck;
+    std::string programDir;
+    bool dryRun = false;
+    std::string name;  // the list's name, which starts its lines
+    std::function<void(const std::string& line)> log;
+    std::function<bool(const std::string& path)> reachable;
+    std::function<bool(const std::string& path, const ShowRequest& request, DecodedPicture& picture)> load;
+    std::function<void(const std::string& path, const std::string& why)> passOver;
+};
+
+// Deals, decodes and renders the pictures for the wallpaper's screens and makes it the wallpaper
+// (a dry run only says what it would set). The log names the layout when there are several
+// monitors, and says for each picture where it went. False when no entry can be used: then nothing
+// is changed.
+bool SetWallpaperOnLayout(const WallpaperRun& run, LayoutWallpaper& wallpaper);
+
+}  // namespace mx
