@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "lists/categories.h"
+#include "picture/load_picture.h"
+#include "picture/reader_util.h"
 #include "platform/text.h"
 #include "platform/user_error.h"
 #include "system/wallpaper.h"
@@ -176,5 +178,19 @@ private:
 }  // namespace
 
 bool SetWallpaperOnLayout(const WallpaperRun& run, LayoutWallpaper& wallpaper) { return Step(run, wallpaper).Run(); }
+
+void ApplyPictures(Environment& env, LayoutWallpaper& wallpaper, const std::vector<SelectionEntry>& pictures,
+                   const std::string& programDir) {
+    const std::vector<std::vector<size_t>> groups = wallpaper.ScreensPerPicture();
+    for (size_t i = 0; i < groups.size() && i < pictures.size(); ++i) {
+        const std::optional<ShowRequest> request = wallpaper.RequestFor(pictures[i].style, groups[i]);
+        DecodedPicture decoded;
+        if (!request || LoadPictureFile(JoinPath(pictures[i].directory, pictures[i].fileName), CategoryWall, *request,
+                                        decoded) != kStatusOk || decoded.Empty())
+            throw UserError(std::string(kUnreadableWallpaper));
+        wallpaper.Render(std::move(decoded), pictures[i].style, groups[i]);
+    }
+    ApplyWallpaper(env, wallpaper, programDir);
+}
 
 }  // namespace mx

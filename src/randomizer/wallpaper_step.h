@@ -36,4 +36,11 @@ struct WallpaperRun {
 // is changed.
 bool SetWallpaperOnLayout(const WallpaperRun& run, LayoutWallpaper& wallpaper);
 
+// Makes the wallpaper of pictures already chosen, one for each group of ScreensPerPicture(), as
+// when the current pictures are made again for a new layout: each is decoded once for the largest
+// part its screens show. Raises the error the user would see when one cannot be read (nothing is
+// changed then) or the wallpaper cannot be set.
+void ApplyPictures(Environment& env, LayoutWallpaper& wallpaper, const std::vector<SelectionEntry>& pictures,
+                   const std::string& programDir);
+
 }  // namespace mx

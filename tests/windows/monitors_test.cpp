@@ -14,6 +14,7 @@
 #include "picture/form_preview.h"
 #include "picture/picture_win.h"
 #include "randomizer/randomizer.h"
+#include "randomizer/wallpaper_step.h"
 #include "sandbox.h"
 
 namespace mx::test {
@@ -204,6 +205,12 @@ TEST_F(Monitors, TheRandomizerDealsAnEntryForEachMonitorAndDecodesEachOnce) {
         EXPECT_EQ(Shows(*env.layout, -200, 0), onFirst);
         EXPECT_EQ(Shows(*env.layout, 640, -40), colour(pictures.back()));
     }
+    // The pictures shown made again for another layout, without a deal.
+    LayoutWallpaper again(Layout("320x400+0+0,640x480+320+0"), MonitorCover::Each, false, DesktopColour());
+    ApplyPictures(env, again, {{"blue.bmp", dir, "Centred"}, {"red.bmp", dir, "Stretched"}}, sandbox->programDir);
+    EXPECT_EQ(Shows(again.Layout(), 160, 200), kBlue);
+    EXPECT_EQ(Shows(again.Layout(), 0, 0), DesktopColour());
+    EXPECT_EQ(Shows(again.Layout(), 320, 0), kRed);
 }
 
 // Real monitors: Wine's own, as the nested X server's two screens give them.
