@@ -151,17 +151,21 @@ private:
             return;
         }
         const auto start = Clock::now();
+        Clock::duration written{};
         try {
-            ApplyWallpaper(run_.env, wallpaper_, run_.programDir);
+            written = ApplyWallpaper(run_.env, wallpaper_, run_.programDir);
         } catch (const UserError& e) {
             run_.log(held_ + "; not set, the wallpaper is left as it is: " + e.what());
             return;
         }
         for (size_t entry : shown_) run_.deck.Shown(entry);
         std::string set = ", set " + std::to_string(Milliseconds(Clock::now() - start)) + " ms";
+        // With several monitors the line also says how long the file alone took (the rest is the
+        // system's taking it), and how the system lays it out.
         if (!wallpaper_.Single()) {
             const Size file = wallpaper_.FileSize();
-            set += " as one file of " + std::to_string(file.width) + " x " + std::to_string(file.height) +
+            set += " (written " + std::to_string(Milliseconds(written)) + " ms) as one file of " +
+                   std::to_string(file.width) + " x " + std::to_string(file.height) +
                    (wallpaper_.Tiled() ? ", tiled from the primary monitor" : ", spanned");
         }
         run_.log(held_ + set);

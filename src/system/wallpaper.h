@@ -2,6 +2,7 @@
 // Making a picture the desktop wallpaper. The system is never handed the chosen file: the picture as
 // the style renders it is written as a bitmap of the display's own depth, @MX!BACK.BMP in the program
 // directory, and the desktop values name that file and say how to lay it out.
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,8 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
 // The same for the wallpaper of a monitor layout: with one monitor exactly the above for its
 // rendering and style; with several, the composed file, the values of DesktopValuesForLayout, and
 // the layout's record in the settings. Raises the error of no picture when a monitor would have none.
-void ApplyWallpaper(Environment& env, const LayoutWallpaper& wallpaper, const std::string& programDir);
+// Returns how long writing the file took, of the whole.
+std::chrono::steady_clock::duration ApplyWallpaper(Environment& env, const LayoutWallpaper& wallpaper,
+                                                   const std::string& programDir);
 
 }  // namespace mx

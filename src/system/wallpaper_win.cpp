@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <chrono>
+
 #include "picture/bmp_writer.h"
 #include "picture/picture_win.h"
 #include "picture/scale.h"
@@ -17,17 +19,19 @@ namespace {
 
 // Writes the file from its rows, sets the desktop values where the desktop key exists, and tells the
 // system; `layout` is recorded in the settings first when the file is made for several monitors.
-void Apply(Environment& env, Size size, const BmpRowSource& rows, WallpaperValues values, const std::string& layout,
-           const std::string& programDir) {
+std::chrono::steady_clock::duration Apply(Environment& env, Size size, const BmpRowSource& rows, WallpaperValues values,
+                                          const std::string& layout, const std::string& programDir) {
     std::string path = programDir + std::string(kWallpaperFile);
     if (path.size() > kMaxWallpaperPath)
         throw UserError("The wallpaper cannot be set: the program's directory path is too long.");
     // Written beside it first and moved over it whole: a write that breaks off never leaves the
     // desktop's current wallpaper file half made.
+    const auto start = std::chrono::steady_clock::now();
     FileReplacement file(path);
     if (!file.Create() ||
         !WriteBmpRows(size, ConvertedDepth(env.DisplayBitsPerPixel()), file.TakeStream(), rows) || !file.Commit())
         throw UserError("Cannot create file \"" + path + "\"");
+    const auto written = std::chrono::steady_clock::now() - start;
     // The record only lets the selector keep the other monitors' parts of this file: without it
     // they are made again.
     if (!layout.empty()) {
@@ -45,6 +49,7 @@ void Apply(Environment& env, Size size, const BmpRowSource& rows, WallpaperValue
         if (desktop.ValueExists("WallpaperStyle")) desktop.WriteString("WallpaperStyle", values.wallpaperStyle);
     }
     env.SetDesktopWallpaper(path);
+    return written;
 }
 
 }  // namespace
@@ -59,10 +64,11 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
     }, DesktopValuesFor(style), "", programDir);
 }
 
-void ApplyWallpaper(Environment& env, const LayoutWallpaper& wallpaper, const std::string& programDir) {
+std::chrono::steady_clock::duration ApplyWallpaper(Environment& env, const LayoutWallpaper& wallpaper,
+                                                   const std::string& programDir) {
     if (!wallpaper.Complete()) throw UserError(std::string(kUnreadableWallpaper));
     const bool single = wallpaper.Single();
-    Apply(env, wallpaper.FileSize(), [&](int y, uint8_t* row) { wallpaper.Row(y, row); },
+    return Apply(env, wallpaper.FileSize(), [&](int y, uint8_t* row) { wallpaper.Row(y, row); },
           single ? DesktopValuesFor(wallpaper.Style(0)) : DesktopValuesForLayout(wallpaper.Tiled()),
           single ? "" : LayoutRecord(wallpaper.Layout(), wallpaper.Tiled()), programDir);
 }
