@@ -5,21 +5,10 @@
 # run there twice: as Windows 10, which spans the wallpaper file, and as Windows 7, which tiles it
 # from the primary monitor's corner. The prefix is BUILD/wine-monitors, made on the first run.
 #   bash tests/monitors/run.sh BUILD     (BUILD: the Windows tree)
-# The two X displays are the first free ones from :140 up, or MX_TEST_DISPLAYS ("40 41").
+# The two X displays are the first free ones from :140 up, or those of MX_TEST_DISPLAYS ("40 41").
 set -euo pipefail
 build=$(cd "$1" && pwd)
 source=$(cd "$(dirname "$0")/../.." && pwd)
-
-free() { [ ! -e "/tmp/.X$1-lock" ] && [ ! -e "/tmp/.X11-unix/X$1" ]; }
-read -r host nested <<< "${MX_TEST_DISPLAYS:-}" || true
-if [ -z "${nested:-}" ]; then
-  host= nested=
-  for n in $(seq 140 199); do
-    free "$n" || continue
-    if [ -z "$host" ]; then host=$n; else nested=$n; break; fi
-  done
-fi
-[ -n "$nested" ] || { echo "no free X display from :140 to :199" >&2; exit 1; }
 
 export WINEPREFIX="$build/wine-monitors" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 servers=()
@@ -28,19 +17,38 @@ cleanup() {
   for pid in "${servers[@]}"; do kill "$pid" 2>/dev/null || true; done
 }
 trap cleanup EXIT
-# A server is up once its socket is there.
-started() {
-  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$1" ] && return 0; sleep 0.1; done
-  echo "the X server :$1 did not start" >&2
+
+# Starts an X server (its command after the display) on the first of the displays given that it can
+# take: another test run may take a display between a look and a start, so a display is ours only
+# once its lock file holds our server's process. Sets `display`.
+start_server() {
+  local candidates=$1 n pid
+  shift
+  for n in $candidates; do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    "$@" ":$n" >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 100); do
+      if [ "$(tr -d ' \n' < "/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ] && [ -e "/tmp/.X11-unix/X$n" ]; then
+        servers+=("$pid")
+        display=$n
+        return 0
+      fi
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$pid" 2>/dev/null || true
+  done
+  echo "no X display could be started of: $candidates" >&2
   return 1
 }
-Xvfb ":$host" -screen 0 3200x2000x24 -nolisten tcp >/dev/null 2>&1 &
-servers+=($!)
-started "$host"
-DISPLAY=":$host" Xephyr ":$nested" +xinerama -extension RANDR -screen 1920x1080+0+0 -screen 1080x1920+1920+0 \
-  -nolisten tcp >/dev/null 2>&1 &
-servers+=($!)
-started "$nested"
+read -r host nested <<< "${MX_TEST_DISPLAYS:-}" || true
+start_server "${host:-$(seq 140 199)}" Xvfb -screen 0 3200x2000x24 -nolisten tcp
+host=$display
+export DISPLAY=":$host"
+start_server "${nested:-$(seq $((host + 1)) 199)}" \
+  Xephyr +xinerama -extension RANDR -screen 1920x1080+0+0 -screen 1080x1920+1920+0 -nolisten tcp
+nested=$display
 
 export DISPLAY=":$nested"
 bash "$source/cmake/wine-prefix.sh" monitors
