@@ -2,9 +2,10 @@
 # The randomizer's log-on run on two monitors, 1920 x 1080 and 3840 x 2160 beside it (as --monitors
 # gives them), with a 24-megapixel camera-like JPEG (6000 x 4000) in each of the six styles:
 # "Same Picture on Every Monitor" with one entry, and "A Picture for Each Monitor" with two such
-# photographs, one per monitor. One hyperfine run holds them all beside djpeg decoding the whole
-# file; then the program's own work from its logs (decoded + rendered + the file written, and the
-# whole "set" with the system's part), and its peak memory per run.
+# photographs, one per monitor. One hyperfine run holds the whole processes beside djpeg decoding
+# the whole file; then each run again, paired with a djpeg run, for the program's own work from its
+# log (decoded + rendered + the file written, and the whole "set" with the system's part) as ratios;
+# then its peak memory per run.
 #   bash bench/monitors.sh [build/windows/MXRandom.exe]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,31 +54,54 @@ sleep 5
 for w in "${!ways[@]}"; do for s in "${!styles[@]}"; do rm -f "$dir/${ways[$w]}-$s/MXRandom.log"; done; done
 hyperfine -N --warmup 2 --runs 10 --export-json "$dir/monitors.json" "${commands[@]}" \
   --prepare true -n djpeg "$djpeg -outfile /dev/null $photo"
-python3 - "$dir" <<'EOF'
+
+# The program's own work from its log, each run paired with a djpeg run just before it, so that the
+# ratios hold while the machine's load changes: the median of 10 ratios per run.
+now() { date +%s%N; }
+for w in "${!ways[@]}"; do
+  wine reg add 'HKCU\Software\Kelbrant\Mosalux\Mosalux Selector' /v 'Wallpaper Monitors' /d "${way_value[$w]}" /f >/dev/null 2>&1
+  for s in "${!styles[@]}"; do
+    run="$dir/${ways[$w]}-$s"
+    rm -f "$run/MXRandom.log" "$run/djpeg.txt"
+    for k in $(seq 11); do
+      start=$(now)
+      "$djpeg" -outfile /dev/null "$photo"
+      echo $(( ($(now) - start) / 1000 )) >> "$run/djpeg.txt"
+      wine "$run/MXRandom.exe" --seed 1 --monitors $monitors >/dev/null
+    done
+  done
+done
+python3 - "$dir" <<'PYTHON'
 import json, re, statistics, sys, os
 d = sys.argv[1]
+styles = ["Centred", "Stretched", "Tiled", "Fit 2 Screen", "Mirror", "Fill"]
 results = json.load(open(os.path.join(d, "monitors.json")))["results"]
-djpeg = next(r for r in results if r["command"] == "djpeg")
-ref = 1000 * djpeg["median"]
-print("\n| run | whole process, median (ms) | / djpeg | own work: decoded + rendered + written, median (ms) | / djpeg | with the system's part (set), median (ms) | / djpeg |")
+djpeg = 1000 * next(r for r in results if r["command"] == "djpeg")["median"]
+print("\n| run | whole process, median (ms) | / djpeg | own work: decoded + rendered + written, median (ms) | "
+      "/ djpeg, paired | with the system's part (set), median (ms) | / djpeg, paired |")
 print("|---|---:|---:|---:|---:|---:|---:|")
 for r in results:
     if r["command"] == "djpeg":
         continue
     way, style = r["command"].split(" ", 1)
-    styles = ["Centred", "Stretched", "Tiled", "Fit 2 Screen", "Mirror", "Fill"]
-    log = open(os.path.join(d, "%s-%d" % (way, styles.index(style)), "MXRandom.log"), errors="replace").read()
+    run = os.path.join(d, "%s-%d" % (way, styles.index(style)))
+    log = open(os.path.join(run, "MXRandom.log"), errors="replace").read()
+    paired = [int(x) / 1000 for x in open(os.path.join(run, "djpeg.txt")).read().split()]
     own, total = [], []
-    for run in log.split(" Wallpaper: monitor 1:")[1:]:
-        n = lambda what: sum(int(x) for x in re.findall(what + r" (\d+) ms", run))
+    for line in log.split(" Wallpaper: monitor 1:")[1:]:
+        n = lambda what: sum(int(x) for x in re.findall(what + r" (\d+) ms", line))
         own.append(n("decoded") + n("rendered") + n("written"))
         total.append(n("decoded") + n("rendered") + n("set"))
-    own, total = own[-10:], total[-10:]  # the timed runs, after the warm-ups
+    # The first pair warms up.
+    own, total, paired = own[1:], total[1:], paired[1:]
     m = 1000 * r["median"]
-    print("| %s | %.1f | %.2f | %.0f | %.2f | %.0f | %.2f |" % (r["command"], m, m / ref, statistics.median(own),
-          statistics.median(own) / ref, statistics.median(total), statistics.median(total) / ref))
-print("| djpeg | %.1f | 1.00 | | | | |" % ref)
-EOF
+    print("| %s | %.1f | %.2f | %.0f | %.2f | %.0f | %.2f |" % (
+        r["command"], m, m / djpeg, statistics.median(own), statistics.median([o / p for o, p in zip(own, paired)]),
+        statistics.median(total), statistics.median([t / p for t, p in zip(total, paired)])))
+print("| djpeg | %.1f | 1.00 | %.0f (paired runs) | | | |" % (djpeg, statistics.median(
+    [int(x) / 1000 for w in ("same", "each") for s in range(6)
+     for x in open(os.path.join(d, "%s-%d" % (w, s), "djpeg.txt")).read().split()[1:]])))
+PYTHON
 
 echo
 for w in "${!ways[@]}"; do
