@@ -76,6 +76,10 @@ bool Environment::WallpaperSpans() {
     return ::VerifyVersionInfoA(&version, VER_MAJORVERSION | VER_MINORVERSION, mask);
 }
 
+Environment::FolderQuestion Environment::AskFolder() {
+    return [](const std::string& folder) { return ::GetFileAttributesA(folder.c_str()); };
+}
+
 std::string SystemEnvironment::ModuleFileName() {
     std::string name(MAX_PATH, '\0');
     for (;;) {

@@ -31,7 +31,7 @@ class Step {
 public:
     Step(const WallpaperRun& run, LayoutWallpaper& wallpaper) : run_(run), wallpaper_(wallpaper) {}
 
-    bool Run() {
+    WallpaperOutcome Run() {
         if (!wallpaper_.Single())
             run_.log(run_.name + ": " + DescribeLayout(wallpaper_.Layout()) + "; " +
                      std::string(MonitorCoverName(wallpaper_.Cover())));
@@ -47,6 +47,7 @@ public:
             if (picks.empty()) break;
             for (Pick& pick : picks) {
                 std::optional<std::string> line = Show(pick);
+                if (left_) return WallpaperOutcome::LeftToAnotherRun;
                 if (!line) continue;
                 for (size_t s : pick.screens) done[s] = true;
                 // The line of the picture that completes the wallpaper also says how it was set.
@@ -54,9 +55,9 @@ public:
                 else run_.log(*line);
             }
         }
-        if (std::find(done.begin(), done.end(), true) == done.end()) return false;
+        if (std::find(done.begin(), done.end(), true) == done.end()) return WallpaperOutcome::NoneUsable;
         Finish();
-        return true;
+        return left_ ? WallpaperOutcome::LeftToAnotherRun : WallpaperOutcome::Set;
     }
 
 private:
@@ -110,7 +111,9 @@ private:
         const std::optional<ShowRequest> request = wallpaper_.RequestFor(entry.style, pick.screens);
         DecodedPicture decoded;
         const auto start = Clock::now();
-        if (!request || !run_.load(path, *request, decoded)) {
+        const EntryRead read = request ? run_.load(path, *request, decoded) : EntryRead::Unusable;
+        if (read != EntryRead::Read) {
+            left_ = read == EntryRead::LeftToAnotherRun;
             failed_.push_back(pick.entry);
             return std::nullopt;
         }
@@ -125,7 +128,6 @@ private:
         }
         line += ": decoded " + std::to_string(Milliseconds(decodedAt - start)) + " ms";
         if (run_.dryRun) {
-            run_.deck.Shown(pick.entry);
             shown_.push_back(pick.entry);
             return line + "; would be set";
         }
@@ -150,15 +152,20 @@ private:
             run_.log(held_);
             return;
         }
+        // Shown, the last monitor's entry does not begin the next round.
+        if (!run_.keep(run_.deck.StateShown(shown_.back()))) {
+            left_ = true;
+            return;
+        }
         const auto start = Clock::now();
         Clock::duration written{};
         try {
             written = ApplyWallpaper(run_.env, wallpaper_, run_.programDir);
         } catch (const UserError& e) {
+            run_.keep(run_.deck.State());  // it was not shown after all
             run_.log(held_ + "; not set, the wallpaper is left as it is: " + e.what());
             return;
         }
-        for (size_t entry : shown_) run_.deck.Shown(entry);
         std::string set = ", set " + std::to_string(Milliseconds(Clock::now() - start)) + " ms";
         // With several monitors the line also says how long the file alone took (the rest is the
         // system's taking it), and how the system lays it out.
@@ -176,12 +183,15 @@ private:
     std::vector<size_t> shown_;   // entries rendered, in the order they were
     std::vector<size_t> failed_;  // entries that could not be used this run
     size_t reused_ = 0;
+    bool left_ = false;  // another run has dealt from the list meanwhile
     std::string held_;
 };
 
 }  // namespace
 
-bool SetWallpaperOnLayout(const WallpaperRun& run, LayoutWallpaper& wallpaper) { return Step(run, wallpaper).Run(); }
+WallpaperOutcome SetWallpaperOnLayout(const WallpaperRun& run, LayoutWallpaper& wallpaper) {
+    return Step(run, wallpaper).Run();
+}
 
 void ApplyPictures(Environment& env, LayoutWallpaper& wallpaper, const std::vector<SelectionEntry>& pictures,
                    const std::string& programDir) {

@@ -18,6 +18,7 @@
 namespace mx {
 
 void TFormSelect::Setascurrentwallpaper1Click() {
+    WaitForPreview();
     const MonitorLayout layout = env_.Monitors();
     if (!layout.Single()) {
         SetWallpaperOnMonitors(nullptr, MainWindowMonitor(layout));
