@@ -12,7 +12,12 @@
 #endif
 #endif
 #if MX_COUNTS_ALLOCATIONS
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's allocator interface (declared here: GCC installs no header for it).
+extern "C" {
+size_t __sanitizer_get_allocated_size(const volatile void* p);
+int __sanitizer_install_malloc_and_free_hooks(void (*allocated)(const volatile void*, size_t),
+                                              void (*freed)(const volatile void*));
+}
 #endif
 
 namespace mx::test {
@@ -27,7 +32,7 @@ inline void Allocated(const volatile void*, size_t size) {
 }
 #if MX_COUNTS_ALLOCATIONS
 inline void Freed(const volatile void* p) {
-    if (counting && p) held -= (long long)__sanitizer_get_allocated_size(const_cast<const void*>(p));
+    if (counting && p) held -= (long long)__sanitizer_get_allocated_size(p);
 }
 #endif
 }  // namespace meter

@@ -1,5 +1,6 @@
 // The wallpaper decoder's JPEG and GIF paths against files that ImageMagick, libjpeg-turbo's tools
-// and giflib write, each compared with ImageMagick's decode; truncated files; hostile headers.
+// and giflib write, each compared with ImageMagick's decode; truncated files; hostile headers and
+// decompression bombs of JPEG, GIF and PNG.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,8 +16,12 @@
 
 #include <gif_lib.h>
 
+#include <zlib.h>
+
+#include "allocation_meter.h"
 #include "picture/decoder.h"
 #include "picture/reader_util.h"
+#include "picture/system_decoder.h"
 #include "picture_samples.h"
 
 namespace mx {
@@ -316,38 +321,99 @@ TEST(GifScreen, FrameOnTheScreenAndGreyRampWithoutTables) {
     EXPECT_EQ(pic.ColorAt(2 + 10, 1 + 3), uint32_t((10 * 7 + 3 * 3) % 256) * 0x010101u);
 }
 
+// A 1 x 1 PNG whose image data go on, after its pixel, with `megabytes` MB of zeros: blocks of a
+// megabyte each, compressed once and repeated (each starts afresh after a full flush), with the
+// stream's true checksum, so that a reader that inflates it all finds a valid file.
+Bytes PngBomb(int megabytes) {
+    const Bytes zeros(size_t(1) << 20, 0), pixel = {0, 0x3A, 0x6E, 0xA5};
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    auto deflated = [&](const Bytes& in, int flush) {
+        Bytes out(deflateBound(&z, uLong(in.size())) + 64);
+        z.next_in = const_cast<Bytef*>(in.data());
+        z.avail_in = uInt(in.size());
+        z.next_out = out.data();
+        z.avail_out = uInt(out.size());
+        deflate(&z, flush);
+        out.resize(out.size() - z.avail_out);
+        return out;
+    };
+    Bytes stream = {0x78, 0xDA};
+    const Bytes first = deflated(pixel, Z_FULL_FLUSH), block = deflated(zeros, Z_FULL_FLUSH), end = deflated({}, Z_FINISH);
+    deflateEnd(&z);
+    stream.insert(stream.end(), first.begin(), first.end());
+    uLong sum = adler32(adler32(0, nullptr, 0), pixel.data(), uInt(pixel.size()));
+    const uLong blockSum = adler32(adler32(0, nullptr, 0), zeros.data(), uInt(zeros.size()));
+    for (int i = 0; i < megabytes; ++i) {
+        stream.insert(stream.end(), block.begin(), block.end());
+        sum = adler32_combine(sum, blockSum, z_off_t(zeros.size()));
+    }
+    stream.insert(stream.end(), end.begin(), end.end());
+    for (int shift : {24, 16, 8, 0}) stream.push_back(uint8_t(sum >> shift));
+    return test::PngFile(1, 1, 8, 2, stream);
+}
+
+ReadResult CountCall(std::span<const uint8_t>, Picture&);
+int systemDecoderCalls = 0;
+ReadResult CountCall(std::span<const uint8_t>, Picture&) {
+    ++systemDecoderCalls;
+    return ReadResult::Malformed;
+}
+
+// Each file is refused, or decoded, holding at most 16 MB at any moment (counted where the tests
+// run under AddressSanitizer), and none is handed to the system's decoders: those would do the work
+// the readers refused.
 TEST(HostileJpegGif, SizesAreRefusedFromTheHeadersAndTinyFilesClaimingHugePictures) {
-    // A 1 x 1 baseline JPEG whose frame header says otherwise, and GIF screens.
+    // A 1 x 1 baseline JPEG whose frame header says otherwise, arithmetic-coded ones, and GIF screens.
     const Bytes jpeg = Output("convert -size 1x1 xc:gray jpg:-");
-    const size_t sof = FrameMarker(jpeg);
-    auto sized = [&](int width, int height) {
-        Bytes b = jpeg;
+    const Bytes arithmetic = Output("convert -size 1x1 xc:gray ppm:- | cjpeg -arithmetic -progressive");
+    const Bytes plainArithmetic = Output("convert -size 2048x2048 xc:'#3A6EA5' ppm:- | cjpeg -arithmetic");
+    auto sized = [&](const Bytes& file, int width, int height) {
+        Bytes b = file;
+        const size_t sof = FrameMarker(file);
         b[sof + 5] = uint8_t(height >> 8), b[sof + 6] = uint8_t(height);
         b[sof + 7] = uint8_t(width >> 8), b[sof + 8] = uint8_t(width);
         return b;
     };
     auto screen = [](int width, int height) { return MakeGif(width, height, Table(2, 1), 0, {{0, 0, 1, 1, false, {}}}, 0, 2); };
+    // PNG: one grey row at 1 bit with its filter byte, given any size in the header.
+    const Bytes oneRow = test::Deflated(Bytes(1 + 2500, 0));
+    const Bytes blank = test::Deflated(Bytes(size_t(2048) * (1 + 2048 / 8), 0));
     struct Case {
         const char* name;
         Bytes bytes;
         unsigned status;
+        int width;  // of the picture afterwards: 3 when it was left as it was, 0 when emptied
     } cases[] = {
-        {"jpeg 32768 wide", sized(32768, 8), kStatusFailed},
-        {"jpeg 40000 high", sized(8, 40000), kStatusFailed},
-        {"jpeg of 2.7 GB", sized(30000, 30000), kStatusFailed},
-        {"jpeg 8000 x 8000 in a few hundred bytes", sized(8000, 8000), kStatusOk},
-        {"gif 40000 wide", screen(40000, 2), kStatusFailed},
-        {"gif of 1.2 GB", screen(20000, 20000), kStatusFailed},
-        {"gif 32767 x 100 in a few dozen bytes", screen(32767, 100), kStatusOk},
+        {"jpeg 32768 wide", sized(jpeg, 32768, 8), kStatusFailed, 3},
+        {"jpeg 40000 high", sized(jpeg, 8, 40000), kStatusFailed, 3},
+        {"jpeg of 2.7 GB", sized(jpeg, 30000, 30000), kStatusFailed, 3},
+        {"jpeg 8000 x 8000 in a few hundred bytes", sized(jpeg, 8000, 8000), kStatusOk, 0},
+        // libjpeg would hold every coefficient of the picture before its first scan.
+        {"jpeg, progressive and arithmetic-coded, 16000 x 11000 in a few hundred bytes", sized(arithmetic, 16000, 11000), kStatusOk, 0},
+        {"jpeg, arithmetic-coded, one colour, 2048 x 2048 in a few hundred bytes", plainArithmetic, kStatusOk, 2048},
+        {"gif 40000 wide", screen(40000, 2), kStatusFailed, 3},
+        {"gif of 1.2 GB", screen(20000, 20000), kStatusFailed, 3},
+        {"gif 32767 x 100 in a few dozen bytes", screen(32767, 100), kStatusOk, 0},
+        {"png 40000 wide", test::PngFile(40000, 1, 1, 0, oneRow), kStatusFailed, 3},
+        {"png 12000 x 12000 in a few dozen bytes", test::PngFile(12000, 12000, 1, 0, oneRow), kStatusOk, 0},
+        {"png 1 x 1 whose image data inflate to 2 GB", PngBomb(2048), kStatusOk, 0},
+        {"png 2048 x 2048 of one colour, compressed as far as deflate goes", test::PngFile(2048, 2048, 1, 0, blank), kStatusOk, 2048},
     };
-    if (sof == 0) GTEST_SKIP() << "ImageMagick is not installed";
+    if (arithmetic.empty() || plainArithmetic.empty()) GTEST_SKIP() << "ImageMagick or cjpeg is not installed";
+    const SystemDecoder before = SetSystemDecoder(CountCall);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Picture pic = Picture::Make32(3, 2);
-        EXPECT_EQ(DecodePicture(c.bytes, pic), c.status);
-        // Refused: the picture is left as it was; no picture in the file: it is emptied.
-        EXPECT_EQ(pic.width, c.status == kStatusFailed ? 3 : 0);
+        systemDecoderCalls = 0;
+        unsigned status = kStatusOk;
+        const long long held = test::MostBytesHeld([&] { status = DecodePicture(c.bytes, pic); });
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(pic.width, c.width);
+        EXPECT_LE(held, 16ll << 20);
+        EXPECT_EQ(systemDecoderCalls, 0);
     }
+    SetSystemDecoder(before);
 }
 
 }  // namespace
