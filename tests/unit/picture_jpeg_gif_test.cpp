@@ -16,13 +16,12 @@
 
 #include <gif_lib.h>
 
-#include <zlib.h>
-
 #include "allocation_meter.h"
 #include "picture/decoder.h"
 #include "picture/reader_util.h"
 #include "picture/system_decoder.h"
 #include "picture_samples.h"
+#include "png_files.h"
 
 namespace mx {
 namespace {
@@ -321,38 +320,6 @@ TEST(GifScreen, FrameOnTheScreenAndGreyRampWithoutTables) {
     EXPECT_EQ(pic.ColorAt(2 + 10, 1 + 3), uint32_t((10 * 7 + 3 * 3) % 256) * 0x010101u);
 }
 
-// A 1 x 1 PNG whose image data go on, after its pixel, with `megabytes` MB of zeros: blocks of a
-// megabyte each, compressed once and repeated (each starts afresh after a full flush), with the
-// stream's true checksum, so that a reader that inflates it all finds a valid file.
-Bytes PngBomb(int megabytes) {
-    const Bytes zeros(size_t(1) << 20, 0), pixel = {0, 0x3A, 0x6E, 0xA5};
-    z_stream z{};
-    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
-    auto deflated = [&](const Bytes& in, int flush) {
-        Bytes out(deflateBound(&z, uLong(in.size())) + 64);
-        z.next_in = const_cast<Bytef*>(in.data());
-        z.avail_in = uInt(in.size());
-        z.next_out = out.data();
-        z.avail_out = uInt(out.size());
-        deflate(&z, flush);
-        out.resize(out.size() - z.avail_out);
-        return out;
-    };
-    Bytes stream = {0x78, 0xDA};
-    const Bytes first = deflated(pixel, Z_FULL_FLUSH), block = deflated(zeros, Z_FULL_FLUSH), end = deflated({}, Z_FINISH);
-    deflateEnd(&z);
-    stream.insert(stream.end(), first.begin(), first.end());
-    uLong sum = adler32(adler32(0, nullptr, 0), pixel.data(), uInt(pixel.size()));
-    const uLong blockSum = adler32(adler32(0, nullptr, 0), zeros.data(), uInt(zeros.size()));
-    for (int i = 0; i < megabytes; ++i) {
-        stream.insert(stream.end(), block.begin(), block.end());
-        sum = adler32_combine(sum, blockSum, z_off_t(zeros.size()));
-    }
-    stream.insert(stream.end(), end.begin(), end.end());
-    for (int shift : {24, 16, 8, 0}) stream.push_back(uint8_t(sum >> shift));
-    return test::PngFile(1, 1, 8, 2, stream);
-}
-
 ReadResult CountCall(std::span<const uint8_t>, Picture&);
 int systemDecoderCalls = 0;
 ReadResult CountCall(std::span<const uint8_t>, Picture&) {
@@ -397,7 +364,7 @@ TEST(HostileJpegGif, SizesAreRefusedFromTheHeadersAndTinyFilesClaimingHugePictur
         {"gif 32767 x 100 in a few dozen bytes", screen(32767, 100), kStatusOk, 0},
         {"png 40000 wide", test::PngFile(40000, 1, 1, 0, oneRow), kStatusFailed, 3},
         {"png 12000 x 12000 in a few dozen bytes", test::PngFile(12000, 12000, 1, 0, oneRow), kStatusOk, 0},
-        {"png 1 x 1 whose image data inflate to 2 GB", PngBomb(2048), kStatusOk, 0},
+        {"png 1 x 1 whose image data inflate to 2 GB", test::PngBomb(2048), kStatusOk, 0},
         {"png 2048 x 2048 of one colour, compressed as far as deflate goes", test::PngFile(2048, 2048, 1, 0, blank), kStatusOk, 2048},
     };
     if (arithmetic.empty() || plainArithmetic.empty()) GTEST_SKIP() << "ImageMagick or cjpeg is not installed";

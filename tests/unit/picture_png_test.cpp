@@ -18,6 +18,7 @@
 #include "picture/decoder.h"
 #include "picture/reader_util.h"
 #include "picture_samples.h"
+#include "png_files.h"
 
 namespace mx {
 namespace {

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <zlib.h>
-
 #include "picture/picture.h"
 
 namespace mx::test {
@@ -96,40 +94,6 @@ Picture PictureOf(const std::array<std::array<uint32_t, W>, H>& colours) {
         for (size_t x = 0; x < W; ++x)
             for (int b = 0; b < 4; ++b) p.Row(int(y))[4 * x + size_t(b)] = uint8_t(colours[y][x] >> (8 * b));
     return p;
-}
-
-// A PNG chunk with its length and checksum.
-inline std::vector<uint8_t> PngChunk(const char* type, const std::vector<uint8_t>& body) {
-    std::vector<uint8_t> out;
-    const uint32_t n = uint32_t(body.size());
-    for (int shift : {24, 16, 8, 0}) out.push_back(uint8_t(n >> shift));
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), body.begin(), body.end());
-    const uint32_t crc = uint32_t(crc32(crc32(0, reinterpret_cast<const Bytef*>(type), 4), body.data(), uInt(body.size())));
-    for (int shift : {24, 16, 8, 0}) out.push_back(uint8_t(crc >> shift));
-    return out;
-}
-
-// A PNG file of the header's fields whose image data are `stream` (a zlib stream), with `chunks`
-// between the header and the image data.
-inline std::vector<uint8_t> PngFile(uint32_t width, uint32_t height, int depth, int colourType,
-                                    const std::vector<uint8_t>& stream, const std::vector<uint8_t>& chunks = {}) {
-    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, ihdr;
-    for (uint32_t v : {width, height})
-        for (int shift : {24, 16, 8, 0}) ihdr.push_back(uint8_t(v >> shift));
-    ihdr.insert(ihdr.end(), {uint8_t(depth), uint8_t(colourType), 0, 0, 0});
-    for (const std::vector<uint8_t>& part : {PngChunk("IHDR", ihdr), chunks, PngChunk("IDAT", stream), PngChunk("IEND", {})})
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
-// zlib's compression of the bytes (for a PNG's rows: each row's filter byte, then its samples).
-inline std::vector<uint8_t> Deflated(const std::vector<uint8_t>& bytes) {
-    std::vector<uint8_t> out(compressBound(uLong(bytes.size())));
-    uLongf n = uLongf(out.size());
-    compress2(out.data(), &n, bytes.data(), uLong(bytes.size()), 9);
-    out.resize(n);
-    return out;
 }
 
 }  // namespace mx::test
