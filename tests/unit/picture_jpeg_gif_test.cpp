@@ -330,7 +330,7 @@ ReadResult CountCall(std::span<const uint8_t>, Picture&) {
 // Each file is refused, or decoded, holding at most 16 MB at any moment (counted where the tests
 // run under AddressSanitizer), and none is handed to the system's decoders: those would do the work
 // the readers refused.
-TEST(HostileJpegGif, SizesAreRefusedFromTheHeadersAndTinyFilesClaimingHugePictures) {
+TEST(HostileHeaders, SizesAreRefusedFromTheHeadersAndTinyFilesClaimingHugePictures) {
     // A 1 x 1 baseline JPEG whose frame header says otherwise, arithmetic-coded ones, and GIF screens.
     const Bytes jpeg = Output("convert -size 1x1 xc:gray jpg:-");
     const Bytes arithmetic = Output("convert -size 1x1 xc:gray ppm:- | cjpeg -arithmetic -progressive");
