@@ -1,62 +1,37 @@
 #pragma once
-// The most heap memory a call holds at once, counted through AddressSanitizer's allocation hooks
-// (the unit tests are built with it), libraries' allocations included.
+// The most heap memory a call holds at once, libraries' allocations included, counted through
+// AddressSanitizer's allocation hooks (declared here: GCC installs no header for them).
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define MX_COUNTS_ALLOCATIONS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define MX_COUNTS_ALLOCATIONS 1
-#endif
-#endif
-#if MX_COUNTS_ALLOCATIONS
-// The sanitizer's allocator interface (declared here: GCC installs no header for it).
-extern "C" {
-size_t __sanitizer_get_allocated_size(const volatile void* p);
-int __sanitizer_install_malloc_and_free_hooks(void (*allocated)(const volatile void*, size_t),
-                                              void (*freed)(const volatile void*));
-}
-#endif
+extern "C" size_t __sanitizer_get_allocated_size(const volatile void* p);
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t), void (*)(const volatile void*));
 
 namespace mx::test {
 
-namespace meter {
-inline std::atomic<bool> counting{false};
-inline std::atomic<long long> held{0}, most{0};
-inline void Allocated(const volatile void*, size_t size) {
-    if (!counting) return;
-    const long long now = held += (long long)size;
-    for (long long seen = most; now > seen && !most.compare_exchange_weak(seen, now);) {}
-}
-#if MX_COUNTS_ALLOCATIONS
-inline void Freed(const volatile void* p) {
-    if (counting && p) held -= (long long)__sanitizer_get_allocated_size(p);
-}
-#endif
-}  // namespace meter
+inline std::atomic<long long> meterHeld{0}, meterMost{-1};
 
-// The most bytes the call held allocated at once, beyond what was allocated before it; -1 when the
-// tests run without the sanitizer, which does the counting.
+// Installs the hooks, once for the whole process; false without the sanitizer.
+inline bool MeterHooked() {
+#if defined(__SANITIZE_ADDRESS__)
+    static const bool hooked = __sanitizer_install_malloc_and_free_hooks(
+        [](const volatile void*, size_t n) { if (meterMost >= 0) meterMost = std::max<long long>(meterMost, meterHeld += (long long)n); },
+        [](const volatile void* p) { if (meterMost >= 0 && p) meterHeld -= (long long)__sanitizer_get_allocated_size(p); }) != 0;
+    return hooked;
+#else
+    return false;
+#endif
+}
+
+// The most bytes the call held allocated at once beyond what was allocated before it; -1 without
+// the sanitizer.
 template <class Call>
 long long MostBytesHeld(Call&& call) {
-#if MX_COUNTS_ALLOCATIONS
-    static const bool hooked = __sanitizer_install_malloc_and_free_hooks(meter::Allocated, meter::Freed) != 0;
-    if (!hooked) {
-        call();
-        return -1;
-    }
-    meter::held = 0;
-    meter::most = 0;
-    meter::counting = true;
+    meterHeld = 0;
+    meterMost = MeterHooked() ? 0 : -1;
     call();
-    meter::counting = false;
-    return meter::most;
-#else
-    call();
-    return -1;
-#endif
+    return meterMost.exchange(-1);
 }
 
 }  // namespace mx::test

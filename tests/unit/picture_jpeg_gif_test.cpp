@@ -320,12 +320,7 @@ TEST(GifScreen, FrameOnTheScreenAndGreyRampWithoutTables) {
     EXPECT_EQ(pic.ColorAt(2 + 10, 1 + 3), uint32_t((10 * 7 + 3 * 3) % 256) * 0x010101u);
 }
 
-ReadResult CountCall(std::span<const uint8_t>, Picture&);
 int systemDecoderCalls = 0;
-ReadResult CountCall(std::span<const uint8_t>, Picture&) {
-    ++systemDecoderCalls;
-    return ReadResult::Malformed;
-}
 
 // Each file is refused, or decoded, holding at most 16 MB at any moment (counted where the tests
 // run under AddressSanitizer), and none is handed to the system's decoders: those would do the work
@@ -350,36 +345,38 @@ TEST(HostileHeaders, SizesAreRefusedFromTheHeadersAndTinyFilesClaimingHugePictur
         const char* name;
         Bytes bytes;
         unsigned status;
-        int width;  // of the picture afterwards: 3 when it was left as it was, 0 when emptied
+        int decodedWidth = 0;
     } cases[] = {
-        {"jpeg 32768 wide", sized(jpeg, 32768, 8), kStatusFailed, 3},
-        {"jpeg 40000 high", sized(jpeg, 8, 40000), kStatusFailed, 3},
-        {"jpeg of 2.7 GB", sized(jpeg, 30000, 30000), kStatusFailed, 3},
-        {"jpeg 8000 x 8000 in a few hundred bytes", sized(jpeg, 8000, 8000), kStatusOk, 0},
+        {"jpeg 32768 wide", sized(jpeg, 32768, 8), kStatusFailed},
+        {"jpeg 40000 high", sized(jpeg, 8, 40000), kStatusFailed},
+        {"jpeg of 2.7 GB", sized(jpeg, 30000, 30000), kStatusFailed},
+        {"jpeg 8000 x 8000 in a few hundred bytes", sized(jpeg, 8000, 8000), kStatusOk},
         // libjpeg would hold every coefficient of the picture before its first scan.
-        {"jpeg, progressive and arithmetic-coded, 16000 x 11000 in a few hundred bytes", sized(arithmetic, 16000, 11000), kStatusOk, 0},
+        {"jpeg, progressive and arithmetic-coded, 16000 x 11000 in a few hundred bytes", sized(arithmetic, 16000, 11000), kStatusOk},
         {"jpeg, arithmetic-coded, one colour, 2048 x 2048 in a few hundred bytes", plainArithmetic, kStatusOk, 2048},
-        {"gif 40000 wide", screen(40000, 2), kStatusFailed, 3},
-        {"gif of 1.2 GB", screen(20000, 20000), kStatusFailed, 3},
-        {"gif 32767 x 100 in a few dozen bytes", screen(32767, 100), kStatusOk, 0},
-        {"png 40000 wide", test::PngFile(40000, 1, 1, 0, oneRow), kStatusFailed, 3},
-        {"png 12000 x 12000 in a few dozen bytes", test::PngFile(12000, 12000, 1, 0, oneRow), kStatusOk, 0},
-        {"png 1 x 1 whose image data inflate to 2 GB", test::PngBomb(2048), kStatusOk, 0},
+        {"gif 40000 wide", screen(40000, 2), kStatusFailed},
+        {"gif of 1.2 GB", screen(20000, 20000), kStatusFailed},
+        {"gif 32767 x 100 in a few dozen bytes", screen(32767, 100), kStatusOk},
+        {"png 40000 wide", test::PngFile(40000, 1, 1, 0, oneRow), kStatusFailed},
+        {"png 12000 x 12000 in a few dozen bytes", test::PngFile(12000, 12000, 1, 0, oneRow), kStatusOk},
+        {"png 1 x 1 whose image data inflate to 2 GB", test::PngBomb(2048), kStatusOk},
         {"png 2048 x 2048 of one colour, compressed as far as deflate goes", test::PngFile(2048, 2048, 1, 0, blank), kStatusOk, 2048},
     };
     if (arithmetic.empty() || plainArithmetic.empty()) GTEST_SKIP() << "ImageMagick or cjpeg is not installed";
-    const SystemDecoder before = SetSystemDecoder(CountCall);
+    const SystemDecoder before = SetSystemDecoder([](std::span<const uint8_t>, Picture&) {
+        ++systemDecoderCalls;
+        return ReadResult::Malformed;
+    });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Picture pic = Picture::Make32(3, 2);
-        systemDecoderCalls = 0;
         unsigned status = kStatusOk;
-        const long long held = test::MostBytesHeld([&] { status = DecodePicture(c.bytes, pic); });
+        EXPECT_LE(test::MostBytesHeld([&] { status = DecodePicture(c.bytes, pic); }), 16ll << 20);
         EXPECT_EQ(status, c.status);
-        EXPECT_EQ(pic.width, c.width);
-        EXPECT_LE(held, 16ll << 20);
-        EXPECT_EQ(systemDecoderCalls, 0);
+        // Refused: the picture is left as it was; no picture in the file: it is emptied.
+        EXPECT_EQ(pic.width, c.status == kStatusFailed ? 3 : c.decodedWidth);
     }
+    EXPECT_EQ(systemDecoderCalls, 0);
     SetSystemDecoder(before);
 }
 
