@@ -11,6 +11,7 @@
 #include "lists/list_view.h"
 #include "picture/background_decode_win.h"
 #include "picture/form_preview.h"
+#include "state/selection_file_reading.h"
 
 namespace mx {
 
@@ -237,6 +238,7 @@ void TFormSelect::FormCreate() {
     Uninstalled = false;
     CurrentCategory = CategoryStart;
     ProgramDir = ProgramDirOf(env_.ModuleFileName());
+    StartReadingSelectionFile();
     MainMenu1 = ::GetMenu(hwnd_);
     accelerators_ = AccelHandle(::LoadAcceleratorsA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS)));
 

@@ -29,6 +29,7 @@ namespace mx {
 class TFormPreview;
 class TAboutBox;
 class BackgroundDecode;
+class SelectionFileReading;
 
 class TFormSelect {
 public:
@@ -123,6 +124,9 @@ public:
     TAboutBox& AboutBox();
 
     // Selection file (src/state/selection_file_win.cpp).
+    // Starts reading the file on a thread of its own while the window is made; LoadSelectionFile
+    // takes what it read.
+    void StartReadingSelectionFile();
     void LoadSelectionFile();
     void SaveToFile();
     bool FormCloseQuery();
@@ -269,6 +273,7 @@ private:
     FontHandle font_;
     FontHandle buttonFontRegular_, buttonFontBold_;
     AccelHandle accelerators_;
+    std::unique_ptr<SelectionFileReading> fileReading_;
 
     // Settings.
     void MakeFirstRunBackup(class SettingsStore& store);

@@ -35,7 +35,8 @@ SelectionListView& TFormSelect::ViewOf(HWND list) {
 
 void TFormSelect::CreateListColumns() {
     const HWND lists[] = {ListStart, ListWait, ListShut, ListWall};
-    for (size_t i = 0; i < std::size(lists); ++i) listViews_[i].Attach(lists[i], Lists[i], [this] { LstVSelectedChange(); });
+    for (size_t i = 0; i < std::size(lists); ++i)
+        listViews_[i].Attach(lists[i], Lists[i], [this] { LstVSelectedChange(); }, i > 0 ? &listViews_[0] : nullptr);
 }
 
 void TFormSelect::Change_Screen_Button(HWND sender) {

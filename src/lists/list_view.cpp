@@ -3,10 +3,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <numeric>
 
 #include "lists/categories.h"
 #include "platform/handles.h"
+#include "platform/joined_thread.h"
 
 namespace mx {
 
@@ -49,27 +52,86 @@ size_t SortedPosition(const SelectionList& list, const std::string& caption) {
     return low;
 }
 
+namespace {
+
+// The sort keys of captions first to last - 1, one after another in `keys`, the start of each in
+// `starts` (one more at the end). One call a caption: a buffer with room to spare is handed to the
+// system, which fills it and says how much it used; only a key that does not fit is asked for again.
+struct SortKeys {
+    std::string keys;
+    std::vector<uint32_t> starts;
+    std::string_view Key(size_t i) const { return std::string_view(keys).substr(starts[i], starts[i + 1] - starts[i]); }
+};
+
+SortKeys MakeSortKeys(const SelectionList& list, size_t first, size_t last, LCID locale) {
+    constexpr size_t kRoom = 1024;
+    SortKeys made;
+    made.starts.reserve(last - first + 1);
+    made.keys.resize(64 * (last - first) + kRoom);
+    size_t used = 0;
+    for (size_t i = first; i < last; ++i) {
+        std::string_view name = list.FileName(i);
+        made.starts.push_back(uint32_t(used));
+        if (made.keys.size() - used < kRoom) made.keys.resize(2 * made.keys.size());
+        int length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), made.keys.data() + used,
+                                    int(made.keys.size() - used));
+        if (length <= 0) {
+            // Longer than the room left; a caption the system cannot map has an empty key.
+            length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), nullptr, 0);
+            if (length > 0) {
+                made.keys.resize(std::max(2 * made.keys.size(), used + size_t(length) + kRoom));
+                length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), made.keys.data() + used,
+                                        length);
+            }
+        }
+        used += size_t(std::max(length, 0));
+    }
+    made.starts.push_back(uint32_t(used));
+    made.keys.resize(used);
+    return made;
+}
+
+// The bytes of a key in their order, eight at a time: keys of similar names share long beginnings.
+uint64_t BigEndianWord(const char* bytes) {
+    unsigned char b[8];
+    std::memcpy(b, bytes, 8);
+    return uint64_t(b[0]) << 56 | uint64_t(b[1]) << 48 | uint64_t(b[2]) << 40 | uint64_t(b[3]) << 32 |
+           uint64_t(b[4]) << 24 | uint64_t(b[5]) << 16 | uint64_t(b[6]) << 8 | uint64_t(b[7]);
+}
+
+// Keys compare as unsigned bytes, as memcmp compares them.
+bool KeyBefore(std::string_view a, std::string_view b) {
+    const size_t common = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i + 8 <= common; i += 8) {
+        uint64_t x = BigEndianWord(a.data() + i), y = BigEndianWord(b.data() + i);
+        if (x != y) return x < y;
+    }
+    for (; i < common; ++i)
+        if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    return a.size() < b.size();
+}
+
+}  // namespace
+
 // lstrcmpA compares in the thread's locale as its sort keys do, and calling it for every comparison is
-// many times slower than making each caption's key once. A list read from the file is usually in order
-// already, since the file is written in it: then nothing moves.
+// many times slower than making each caption's key once. A long list's keys are made on two threads,
+// half each. A list read from the file is usually in order already, since the file is written in it:
+// then nothing moves.
 void SortByCaption(SelectionList& list) {
     const size_t n = list.size();
     if (n < 2) return;
     const LCID locale = ::GetThreadLocale();
-    std::string keys;
-    std::vector<size_t> keyStart(n + 1);
-    for (size_t i = 0; i < n; ++i) {
-        std::string_view name = list.FileName(i);
-        keyStart[i] = keys.size();
-        int length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), nullptr, 0);
-        if (length > 0) {
-            keys.resize(keys.size() + size_t(length));
-            ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), keys.data() + keyStart[i], length);
-        }
-    }
-    keyStart[n] = keys.size();
-    auto key = [&](uint32_t i) { return std::string_view(keys).substr(keyStart[i], keyStart[i + 1] - keyStart[i]); };
-    auto before = [&](uint32_t a, uint32_t b) { return key(a) < key(b); };
+    constexpr size_t kKeysOnTwoThreads = 2048;
+    const size_t half = n >= kKeysOnTwoThreads ? n / 2 : n;
+    SortKeys second;
+    std::optional<JoinedThread> helper;
+    if (half < n) helper.emplace([&] { second = MakeSortKeys(list, half, n, locale); });
+    const SortKeys first = MakeSortKeys(list, 0, half, locale);
+    if (helper) helper->Join();
+    std::vector<std::string_view> keys(n);
+    for (size_t i = 0; i < n; ++i) keys[i] = i < half ? first.Key(i) : second.Key(i - half);
+    auto before = [&](uint32_t a, uint32_t b) { return KeyBefore(keys[a], keys[b]); };
     std::vector<uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
     if (std::is_sorted(order.begin(), order.end(), before)) return;
@@ -117,12 +179,13 @@ void SetRowState(HWND list, int item, UINT state, UINT mask) { ListView_SetItemS
 
 }  // namespace
 
-void SelectionListView::Attach(HWND list, SelectionList& entries, std::function<void()> changed) {
+void SelectionListView::Attach(HWND list, SelectionList& entries, std::function<void()> changed,
+                               const SelectionListView* like) {
     hwnd_ = list;
     entries_ = &entries;
     changed_ = std::move(changed);
     ::SetWindowSubclass(hwnd_, InputProc, 1, DWORD_PTR(this));
-    AddColumns();
+    AddColumns(like);
 }
 
 void SelectionListView::Detach() {
@@ -258,6 +321,11 @@ LRESULT CALLBACK SelectionListView::InputProc(HWND hwnd, UINT msg, WPARAM wp, LP
     case WM_RBUTTONDOWN:
     case WM_KEYDOWN:
     case WM_CHAR: return reinterpret_cast<SelectionListView*>(data)->OnInput(msg, wp, lp);
+    case WM_SHOWWINDOW: {
+        auto* self = reinterpret_cast<SelectionListView*>(data);
+        if (wp && self->unfitted_) self->FitToCaptions();
+        break;
+    }
     }
     return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
@@ -331,6 +399,13 @@ void SelectionListView::Reload() {
         Flag pushing(pushing_);
         ListView_SetItemCountEx(hwnd_, int(entries_->size()), LVSICF_NOSCROLL);
     }
+    unfitted_ = true;
+    // A list shown later is fitted as it is shown (WM_SHOWWINDOW).
+    if (::GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_VISIBLE) FitToCaptions();
+}
+
+void SelectionListView::FitToCaptions() {
+    unfitted_ = false;
     // The widest caption is measured for the few captions that the font's character widths make the
     // widest, not for every entry.
     WindowDC dc(hwnd_);
@@ -485,7 +560,7 @@ int SelectionListView::TextWidth(std::string_view text) const {
     return size.cx;
 }
 
-void SelectionListView::AddColumns() {
+void SelectionListView::AddColumns(const SelectionListView* like) {
     const char* names[] = {"Filename", "Path", "Style"};
     int count = entries_->WithStyle() ? 3 : 2;
     for (int i = 0; i < count; ++i) {
@@ -496,7 +571,8 @@ void SelectionListView::AddColumns() {
         column.iSubItem = i;
         ListView_InsertColumn(hwnd_, i, &column);
     }
-    MeasurePadding();
+    if (like) std::copy(std::begin(like->padding_), std::end(like->padding_), padding_);
+    else MeasurePadding();
     // "Filename" starts as wide as its header and grows to fit the captions added.
     HWND header = ListView_GetHeader(hwnd_);
     WindowDC dc(header);

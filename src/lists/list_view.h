@@ -40,8 +40,10 @@ public:
     SelectionListView& operator=(const SelectionListView&) = delete;
 
     // Binds a list view made with LVS_OWNERDATA to its list and gives it its columns. `changed` is the
-    // list's change report, made when the user changes the selection or the focus.
-    void Attach(HWND list, SelectionList& entries, std::function<void()> changed);
+    // list's change report, made when the user changes the selection or the focus. A list view made
+    // `like` another, in the same font, takes its measure of what the list view adds to a text's width.
+    void Attach(HWND list, SelectionList& entries, std::function<void()> changed,
+                const SelectionListView* like = nullptr);
     void Detach();
     HWND Handle() const { return hwnd_; }
     // The list, its selection as the list view shows it.
@@ -52,8 +54,8 @@ public:
 
     // Shows the list anew after it was filled in any order, nothing selected, and fits the columns to its
     // widest caption.
-    // It is put in order when its rows are first asked for, so that at start-up only the list in sight
-    // waits for its sorting.
+    // It is put in order when its rows are first asked for, and its columns are fitted when it is first
+    // shown, so that at start-up only the list in sight waits for its sorting and measuring.
     void Reload();
     void EnsureSorted();
     // Adds an entry at its sorted place; the selection, the focus and the rows in sight stay with
@@ -89,8 +91,9 @@ private:
     LRESULT FindItem(size_t start, UINT flags, const std::string& text) const;
     std::string_view CellText(int item, int column) const;
 
-    void AddColumns();
+    void AddColumns(const SelectionListView* like);
     void MeasurePadding();
+    void FitToCaptions();
     int TextWidth(std::string_view text) const;
     void FitFilenameTo(int captionWidth);
 
@@ -113,6 +116,7 @@ private:
     int inInput_ = 0;             // the list view is handling the user's click or key
     bool reportPending_ = false;
     bool unsorted_ = false;       // the list's order is not yet the list view's
+    bool unfitted_ = false;       // "Filename" is not yet fitted to the list's captions
     int batch_ = 0;
     std::vector<SelectionEntry> waiting_;  // added in the open batch
 };

@@ -1,5 +1,7 @@
 #include "platform/file_reading.h"
 
+#include <algorithm>
+
 #include "platform/handles.h"
 
 namespace mx {
@@ -12,15 +14,26 @@ FileRead ReadWholeFile(const std::string& path, std::string& text) {
         result.openError = ::GetLastError();
         return result;
     }
-    char buffer[64 * 1024];
+    // The bytes go straight into the text, the first read asking for the file's size and a byte more,
+    // so that a file that keeps its size while it is read takes two reads and no copy.
+    LARGE_INTEGER size{};
+    const size_t expected = ::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 ? size_t(size.QuadPart) : 0;
+    size_t used = text.size();
+    text.resize(used + expected + 1);
     for (;;) {
+        if (used == text.size()) text.resize(used + std::max<size_t>(used / 2, 64 * 1024));
         DWORD got = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+        const DWORD wanted = DWORD(std::min<size_t>(text.size() - used, 1u << 30));
+        if (!::ReadFile(file.get(), text.data() + used, wanted, &got, nullptr)) {
+            text.resize(used);
             result.readError = ::GetLastError();
             return result;
         }
-        if (got == 0) return result;
-        text.append(buffer, got);
+        used += got;
+        if (got == 0) {
+            text.resize(used);
+            return result;
+        }
     }
 }
 

@@ -1,16 +1,30 @@
 // Loading the four lists from MXDATA.MXD at start-up, saving them, and the save prompt at exit.
+#include <algorithm>
+
+#include "app/command_line.h"
 #include "app/form_select.h"
 #include "lists/list_view.h"
 #include "platform/file_reading.h"
 #include "platform/file_replacement.h"
+#include "state/selection_file_reading.h"
 
 namespace mx {
+
+void TFormSelect::StartReadingSelectionFile() {
+    // An uninstall run loads nothing.
+    if (!IsUninstallRequest(env_.Arguments()))
+        fileReading_ = std::make_unique<SelectionFileReading>(ProgramDir + std::string(kDataFileName), ProgramDir);
+}
 
 void TFormSelect::LoadSelectionFile() {
     DataFileName = kDataFileName;
     const std::string path = ProgramDir + DataFileName;
+    // What the thread read stands for the file when the lists are still empty, as they are at start.
+    std::optional<SelectionLists> early = fileReading_ ? fileReading_->Take() : std::nullopt;
+    fileReading_.reset();
+    if (!std::all_of(Lists.begin(), Lists.end(), [](const SelectionList& l) { return l.empty(); })) early.reset();
     std::string text;
-    const FileRead read = ReadWholeFile(path, text);
+    const FileRead read = early ? FileRead{} : ReadWholeFile(path, text);
     // A file that is there but cannot be read is said so, and kept from being replaced unseen by
     // lists that did not all come from it.
     if (const DWORD error = read.Missing() ? 0 : read.openError ? read.openError : read.readError) {
@@ -22,7 +36,9 @@ void TFormSelect::LoadSelectionFile() {
                              "it replaces the file.",
                          MB_OK);
     }
-    if (!read.openError) {
+    if (early) {
+        Lists = std::move(*early);
+    } else if (!read.openError) {
         ParseSelectionFile(text, ProgramDir, Lists);
         text = std::string();
     }

@@ -1,0 +1,34 @@
+#pragma once
+// The selection file read and parsed on a thread of its own, started as the main window is made, so
+// that a long list costs the start little more than making the window does.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "lists/selection_list.h"
+#include "platform/joined_thread.h"
+
+namespace mx {
+
+class SelectionFileReading {
+public:
+    // Starts reading `path`; a name without a directory lies in `programDir`.
+    SelectionFileReading(std::string path, std::string programDir);
+
+    // The file's lists, when it was read whole and is still the file it was, by its size and the
+    // time it was last written; otherwise nothing, and the caller reads it again itself, as it is
+    // now, with any error to report.
+    std::optional<SelectionLists> Take();
+
+private:
+    void Read();
+
+    const std::string path_, programDir_;
+    WIN32_FILE_ATTRIBUTE_DATA stamp_{};
+    bool whole_ = false;
+    SelectionLists lists_;
+    JoinedThread thread_;  // last: started once everything it uses is there
+};
+
+}  // namespace mx
