@@ -8,6 +8,7 @@
 #include "lists/browser_filters.h"
 #include "lists/categories.h"
 #include "lists/directory_reader.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 
 namespace mx {
@@ -18,14 +19,30 @@ namespace {
 constexpr int kIndentPerLevel = 4;
 
 // The absolute form of a directory path as the file list reports it; a bare drive ("C:") names its root.
+// The wide call takes paths of any length the system has.
 std::string FullDirectory(const std::string& path) {
     std::string input = path;
     if (input.size() == 2 && input[1] == ':') input += '\\';
-    char buffer[MAX_PATH];
-    DWORD length = ::GetFullPathNameA(input.c_str(), sizeof buffer, buffer, nullptr);
-    std::string full = length > 0 && length < sizeof buffer ? std::string(buffer, length) : input;
+    const std::wstring wide = Widen(input);
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = ::GetFullPathNameW(wide.c_str(), DWORD(buffer.size()), buffer.data(), nullptr);
+    if (length >= buffer.size()) {
+        buffer.resize(length);
+        length = ::GetFullPathNameW(wide.c_str(), DWORD(buffer.size()), buffer.data(), nullptr);
+    }
+    std::string full = length > 0 && length < buffer.size() ? Narrow(std::wstring_view(buffer.data(), length)) : input;
     if (full.size() >= 2 && full[1] == ':') full[0] = UpperAscii(full[0]);
     return BrowserDirectory(full);
+}
+
+std::string CurrentDirectory() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = ::GetCurrentDirectoryW(DWORD(buffer.size()), buffer.data());
+    if (length >= buffer.size()) {
+        buffer.resize(length);
+        length = ::GetCurrentDirectoryW(DWORD(buffer.size()), buffer.data());
+    }
+    return length > 0 && length < buffer.size() ? Narrow(std::wstring_view(buffer.data(), length)) : std::string();
 }
 
 int DriveIndex(const std::string& dir) {
@@ -82,9 +99,7 @@ void TFormSelect::CreateBrowser() {
     fileListMask_ = FileMask(filterMasks_.empty() ? "" : filterMasks_[0]);
     FitFilterDropDown();
 
-    char current[MAX_PATH];
-    DWORD size = ::GetCurrentDirectoryA(sizeof current, current);
-    if (size > 0 && size < sizeof current) BrowseTo(current, false, BrowseReport::Nothing);
+    if (std::string current = CurrentDirectory(); !current.empty()) BrowseTo(current, false, BrowseReport::Nothing);
 }
 
 bool TFormSelect::OnBrowserCommand(int id, int code) {
@@ -204,9 +219,7 @@ void TFormSelect::FitFilterDropDown() {
     for (int i = 0, n = ComboBox_GetCount(box); i < n; ++i) {
         std::string text(size_t(std::max(0, ComboBox_GetLBTextLen(box, i))), '\0');
         ComboBox_GetLBText(box, i, text.data());
-        SIZE size{};
-        ::GetTextExtentPoint32A(dc.get(), text.c_str(), int(text.size()), &size);
-        widest = std::max(widest, int(size.cx));
+        widest = std::max(widest, TextWidth(dc.get(), text.c_str()));
     }
     // The list's border and the margin it draws its rows with.
     int width = widest + 2 * ::GetSystemMetrics(SM_CXEDGE) + Scale(8);

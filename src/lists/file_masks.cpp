@@ -10,7 +10,8 @@ namespace {
 bool SameLetter(char a, char b) { return LowerAscii(a) == LowerAscii(b); }
 
 // Plain "*" and "?" matching; a "*" only ever backtracks to its latest position, which keeps it linear
-// in practice and never exponential.
+// in practice and never exponential. "?" and a "*" that gives up one more character take a whole
+// UTF-8 character, never part of one.
 bool MatchesGlob(std::string_view pattern, std::string_view name) {
     size_t p = 0, n = 0;
     size_t starP = std::string_view::npos, starN = 0;
@@ -18,12 +19,15 @@ bool MatchesGlob(std::string_view pattern, std::string_view name) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || SameLetter(pattern[p], name[n]))) {
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += CharacterBytes(name, n);
+        } else if (p < pattern.size() && SameLetter(pattern[p], name[n])) {
             ++p;
             ++n;
         } else if (starP != std::string_view::npos) {
             p = starP + 1;
-            n = ++starN;
+            n = starN += CharacterBytes(name, starN);
         } else {
             return false;
         }

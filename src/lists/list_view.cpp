@@ -6,6 +6,7 @@
 
 #include "lists/categories.h"
 #include "platform/handles.h"
+#include "platform/window.h"
 
 namespace mx {
 
@@ -37,12 +38,6 @@ void MeasurePadding(HWND list) {
 void RemovePadding(HWND list) {
     for (const char* name : kPaddingProperty) ::RemovePropA(list, name);
     ::RemovePropA(list, kWantedFilenameProperty);
-}
-
-int TextWidth(HDC dc, std::string_view text) {
-    SIZE size{};
-    ::GetTextExtentPoint32A(dc, text.data(), int(text.size()), &size);
-    return size.cx;
 }
 
 int ColumnCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }

@@ -43,7 +43,7 @@ std::string IntegerText(int value) { return std::to_string(value); }
 int PreviewModeOf(int stored) { return stored == 0 || stored == 10 || stored == 20 ? stored : 30; }
 
 bool CanBeDirectory(std::string_view text) {
-    if (text.size() >= 260) return false;
+    if (Utf16Length(text) > kLongestPath) return false;
     for (char c : text)
         if (static_cast<unsigned char>(c) < 32 || std::string_view("<>\"|?*").find(c) != std::string_view::npos)
             return false;

@@ -22,8 +22,9 @@ inline std::string BooleanText(bool value) { return value ? "1" : "0"; }
 // 30, both sources, whose menu item keeps its mark.
 int PreviewModeOf(int stored);
 
-// Whether a stored directory is text a directory's path can be: empty, or up to 259 characters with
-// no control character and none of < > " | ? *.
+// Whether a stored directory is text a directory's path can be: empty, or up to the system's longest
+// path (32,767 UTF-16 units) with no control character and none of < > " | ? *.
+inline constexpr size_t kLongestPath = 32767;
 bool CanBeDirectory(std::string_view text);
 
 // The stored category: one of 10, 20, 30 and 40, or the start-up screen's 10 for anything else.

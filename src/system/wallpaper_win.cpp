@@ -2,6 +2,7 @@
 
 #include "picture/bmp_writer.h"
 #include "picture/picture_win.h"
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/file_replacement.h"
 #include "platform/registry.h"
@@ -14,7 +15,7 @@ namespace mx {
 void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view style, const std::string& programDir) {
     if (rendering.Empty()) throw UserError(std::string(kUnreadableWallpaper));
     std::string path = programDir + std::string(kWallpaperFile);
-    if (path.size() > kMaxWallpaperPath)
+    if (Widen(path).size() > kMaxWallpaperPath)
         throw UserError("The wallpaper cannot be set: the program's directory path is too long.");
     // Written beside it first and moved over it whole: a write that breaks off never leaves the
     // desktop's current wallpaper file half made.

@@ -36,6 +36,14 @@ TEST(FileMasks, WildcardsMatchAsOnWindows) {
         {"*o*o*.sys", "logw.sys", false},
         {"a*b*c", "aXbYbZc", true},
         {"a*b*c", "aXbYcZ", false},
+        // "?" is one character, however many bytes it takes in UTF-8 (\xf0\x9f\x8c\x85 is one emoji).
+        {"l?go.sys", "l\xc3\xb6go.sys", true},
+        {"?.jpg", "\xe6\x97\x85.jpg", true},
+        {"??.jpg", "\xe6\x97\x85.jpg", false},
+        {"???.jpg", "\xf0\x9f\x8c\x85.jpg", false},
+        {"*???", "\xf0\x9f\x8c\x85", false},
+        {"*?", "\xf0\x9f\x8c\x85", true},
+        {"*\xc3\xa9t\xc3\xa9.jpg", "Caf\xc3\xa9 \xc3\xa9t\xc3\xa9.jpg", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.pattern) + " / " + c.name);
