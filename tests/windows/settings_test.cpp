@@ -28,7 +28,7 @@ protected:
     }
     bool MenuChecked(int id) const { return form->MenuChecked(id); }
     bool BoxChecked() const { return ::SendMessageA(form->chkbStartUpRun, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    std::string Randomizer() const { return sandbox->programDir + "MXRandom.exe"; }
+    std::string Randomizer() const { return "\"" + sandbox->programDir + "MXRandom.exe\""; }
 };
 
 TEST_F(Settings, FirstStartRecordsTheSystemsScreensAndWallpaperOnce) {
@@ -92,9 +92,11 @@ TEST_F(Settings, StoredValuesAreReadWithTheirDefaults) {
 }
 
 TEST_F(Settings, TheRunValueSetsTheStartUpSwitch) {
-    struct Case { const char* stored; bool on; } cases[] = {
-        {"C:\\TOOLS\\mxrandom.exe", true}, {"\"C:\\TOOLS\\MXRandom.exe\"", false},
-        {"C:\\TOOLS\\MXRandom.exe /q", false}, {nullptr, false}};
+    // An entry of earlier versions, without quotes, is ours and is written again in quotes.
+    struct Case { const char* stored; bool on; const char* after; } cases[] = {
+        {"C:\\My Tools\\mxrandom.exe", true, "\"C:\\My Tools\\mxrandom.exe\""},
+        {"\"C:\\TOOLS\\MXRandom.exe\"", true, "\"C:\\TOOLS\\MXRandom.exe\""},
+        {"C:\\TOOLS\\MXRandom.exe /q", false, ""}, {"\"C:\\TOOLS\\MXRandom.exe\" /q", false, ""}, {nullptr, false, ""}};
     AfterFirstStart();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored ? c.stored : "(no value)");
@@ -104,7 +106,7 @@ TEST_F(Settings, TheRunValueSetsTheStartUpSwitch) {
         EXPECT_EQ(BoxChecked(), c.on);
         EXPECT_EQ(MenuChecked(IDM_RUNRANDOMIZER), c.on);
         // Off rewrites the value as switching off leaves it.
-        EXPECT_EQ(Sandbox::Value(kRun, "Mosalux"), c.on ? c.stored : "");
+        EXPECT_EQ(Sandbox::Value(kRun, "Mosalux"), c.after);
     }
 }
 
