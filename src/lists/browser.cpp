@@ -79,10 +79,27 @@ LRESULT CALLBACK FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_
     return result;
 }
 
+// Letters typed in the directory list go to a folder by its name; the list box's own search would
+// compare them with the rows' indentation.
+LRESULT CALLBACK DirectoryListKeys(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
+    auto* self = reinterpret_cast<TFormSelect*>(form);
+    if (msg == WM_CHAR && wp >= 0x20 && wp != 0x7F) {
+        self->ReportingErrors([&] { self->DirectoryListBox1KeyPress(wp); });
+        return 0;
+    }
+    // Moving by the arrow and page keys or the pointer starts a new name.
+    if ((msg == WM_KEYDOWN && wp >= VK_PRIOR && wp <= VK_DOWN) || msg == WM_LBUTTONDOWN) self->DirectoryListBox1KeyPress(0);
+    return ::DefSubclassProc(list, msg, wp, lp);
+}
+
+// Letters typed within this time of each other make one name, as in a list view.
+constexpr ULONGLONG kTypingPauseMs = 1000;
+
 }  // namespace
 
 void TFormSelect::CreateBrowser() {
     ::SetWindowSubclass(FileListBox1, FileListClicks, 0, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowSubclass(DirectoryListBox1, DirectoryListKeys, 0, reinterpret_cast<DWORD_PTR>(this));
     char drives[27 * 4 + 1] = "";
     ::GetLogicalDriveStringsA(sizeof drives, drives);
     // Drives are shown by their letter only: asking a removable or network drive for its label can
@@ -176,6 +193,42 @@ void TFormSelect::ReadFileList() {
     if (fileListDir_.empty() || !ReadDirectory(fileListDir_, contents, error)) contents = {};
     FillListBox(FileListBox1, MatchingNamesSorted(std::move(contents.files), fileListMask_));
     ViewChooseBox();
+}
+
+// A character of a Unicode window comes as UTF-16, one of two halves at a time for some; an 8-bit
+// window's comes in the program's own code page.
+void TFormSelect::DirectoryListBox1KeyPress(WPARAM character) {
+    if (character == 0) {
+        typedName_.clear();
+        return;
+    }
+    std::string text;
+    if (::IsWindowUnicode(DirectoryListBox1)) {
+        const wchar_t unit = wchar_t(character);
+        if (IS_HIGH_SURROGATE(unit)) {
+            typedHalf_ = unit;
+            return;
+        }
+        std::wstring wide;
+        if (IS_LOW_SURROGATE(unit) && typedHalf_) wide += typedHalf_;
+        wide += unit;
+        text = Narrow(wide);
+    } else {
+        text = std::string(1, char(character));
+    }
+    typedHalf_ = 0;
+    const ULONGLONG now = ::GetTickCount64();
+    const bool newSearch = typedName_.empty() || now - typedAt_ > kTypingPauseMs;
+    if (newSearch) typedName_.clear();
+    typedName_ += text;
+    typedAt_ = now;
+    std::vector<std::string> names;
+    for (int i = 0, n = ListBox_GetCount(DirectoryListBox1); i < n; ++i) {
+        std::string row = ListBoxText(DirectoryListBox1, i);
+        names.push_back(row.substr(std::min(row.size(), row.find_first_not_of(' '))));
+    }
+    int row = TypedRow(names, ListBox_GetCurSel(DirectoryListBox1), typedName_, newSearch);
+    if (row >= 0) ListBox_SetCurSel(DirectoryListBox1, row);
 }
 
 void TFormSelect::DriveComboBox1Change() {

@@ -151,4 +151,25 @@ std::vector<std::string> PathSteps(std::string_view dir) {
     return steps;
 }
 
+int TypedRow(const std::vector<std::string>& names, int current, std::string_view typed, bool newSearch) {
+    if (typed.empty() || names.empty()) return -1;
+    const size_t first = CharacterBytes(typed, 0);
+    bool oneLetter = true;
+    for (size_t pos = first; pos < typed.size() && oneLetter; pos += first)
+        oneLetter = typed.substr(pos, first) == typed.substr(0, first);
+    if (oneLetter) {
+        typed = typed.substr(0, first);
+        newSearch = true;
+    }
+    const int count = int(names.size());
+    const int start = current < 0 ? 0 : (current + (newSearch ? 1 : 0)) % count;
+    for (int i = 0; i < count; ++i) {
+        const int row = (start + i) % count;
+        const std::string& name = names[size_t(row)];
+        if (name.size() >= typed.size() && EqualsIgnoreCase(std::string_view(name).substr(0, typed.size()), typed))
+            return row;
+    }
+    return -1;
+}
+
 }  // namespace mx

@@ -46,4 +46,10 @@ std::string BrowserDirectory(std::string_view path);
 // "\\server\share\"), then each folder's name.
 std::vector<std::string> PathSteps(std::string_view dir);
 
+// The row a name typed in a list goes to: the first at or after `current` (after it, when the typing
+// starts a new search) whose name starts with the typed text, ASCII letters without regard to case,
+// wrapping round to the top; -1 when none does. Typing one letter again and again goes on to the
+// next name with that letter.
+int TypedRow(const std::vector<std::string>& names, int current, std::string_view typed, bool newSearch);
+
 }  // namespace mx

@@ -65,5 +65,57 @@ TEST_F(Keyboard, CategoryButtonsAreOneGroupAtTheEndOfTheTabOrder) {
         EXPECT_EQ(bool(::GetWindowLongPtrA(b, GWL_STYLE) & WS_TABSTOP), b == form->sbtnWall);
 }
 
+// The category button with the focus shows it: its picture differs from the one it has without.
+TEST_F(Keyboard, TheFocusedCategoryButtonShowsAFocusRectangle) {
+    StartProgram();
+    auto painted = [&](HWND button) {
+        RECT r{};
+        ::GetClientRect(button, &r);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = ::SelectObject(dc, bitmap);
+        ::SendMessageA(button, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+        std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + r.right * r.bottom);
+        ::SelectObject(dc, old);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        return pixels;
+    };
+    ::SetFocus(form->BtnAdd);
+    const std::vector<uint32_t> without = painted(form->sbtnWait);
+    ::SetFocus(form->sbtnWait);
+    EXPECT_NE(painted(form->sbtnWait), without);
+    ::SetFocus(form->BtnAdd);
+    EXPECT_EQ(painted(form->sbtnWait), without);
+}
+
+// Letters typed in the directory list choose the next folder whose name starts with them; Enter opens it.
+TEST_F(Keyboard, TypingInTheDirectoryListChoosesAFolderByItsName) {
+    const std::string parent = sandbox->root + "pics";
+    for (const char* name : {"", "\\alpha", "\\Apple", "\\beta", "\\\xc3\x9c" "ber"})
+        ::CreateDirectoryA((parent + name).c_str(), nullptr);
+    StartProgram();
+    ASSERT_TRUE(form->ApplyFilePath(parent));
+    ::SetFocus(form->DirectoryListBox1);
+    auto chosen = [&] {
+        std::string row = ListBoxText(form->DirectoryListBox1, ListBox_GetCurSel(form->DirectoryListBox1));
+        return row.substr(row.find_first_not_of(' '));
+    };
+    // Each step is typed at once after the one before; a moving key starts a new name.
+    const struct { UINT key; const wchar_t* typed; const char* folder; } steps[] = {
+        {0, L"a", "alpha"}, {0, L"p", "Apple"}, {VK_HOME, L"b", "beta"}, {VK_UP, L"\x00dc", "\xc3\x9c" "ber"}};
+    for (const auto& step : steps) {
+        if (step.key) Press(step.key);
+        for (const wchar_t* c = step.typed; *c; ++c) ::SendMessageW(form->DirectoryListBox1, WM_CHAR, *c, 1);
+        EXPECT_EQ(chosen(), step.folder);
+        EXPECT_EQ(form->FileListDirectory(), parent) << "typing only chooses";
+    }
+    Press(VK_RETURN);
+    EXPECT_EQ(form->FileListDirectory(), parent + "\\\xc3\x9c" "ber");
+}
+
 }  // namespace
 }  // namespace mx::test
