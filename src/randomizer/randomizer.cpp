@@ -15,6 +15,7 @@
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "picture/render.h"
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/handles.h"
 #include "platform/registry.h"
@@ -84,8 +85,9 @@ public:
 
     // A log that cannot be written (a read-only program directory) is simply not kept. The file is
     // held whole while its end is rewritten, so that the lines of a run writing at the same moment
-    // are added after, not lost.
-    void Save(const std::string& path) const {
+    // are added after, not lost. It is UTF-8; the lines of an earlier version, in the system's 8-bit
+    // code page, are kept in UTF-8 too.
+    void Save(const std::string& path, UINT eightBitCodePage) const {
         if (lines_.empty()) return;
         FileHandle file;
         for (int attempt = 0; attempt < 100 && !file; ++attempt) {
@@ -101,7 +103,7 @@ public:
         DWORD got = 0;
         if (!old.empty() && (!::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
             return;
-        std::string text = AppendToLog(old, lines_, kRandomizerLogLines);
+        std::string text = Utf8OfText(AppendToLog(TextOfFile(old, eightBitCodePage), lines_, kRandomizerLogLines));
         DWORD written = 0;
         if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
             ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr))
@@ -358,7 +360,7 @@ int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, c
             log.Line("Stopped by an unknown error");
         }
         try {
-            log.Save(logPath);
+            log.Save(logPath, env.EightBitCodePage());
         } catch (...) {
         }
     }
