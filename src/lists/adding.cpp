@@ -6,6 +6,7 @@
 #include "lists/categories.h"
 #include "lists/list_view.h"
 #include "picture/load_picture.h"
+#include "picture/reader_util.h"
 #include "platform/text.h"
 #include "system/boot_screens.h"
 
@@ -25,7 +26,16 @@ private:
     bool& enabled_;
 };
 
-std::string RefusalText(const std::string& path, const Picture& picture) {
+// A wallpaper is checked on the smallest picture its reader gives: whether it can be read is all the
+// check needs to know.
+constexpr ShowRequest kReadableCheck{ShowRequest::Kind::Scaled, {1, 1}};
+
+// Why a file is refused: it holds no picture the category's reader can read, or, for a boot screen, not
+// one of the size and depth the system shows.
+std::string RefusalText(const std::string& path, unsigned status, const DecodedPicture& decoded, bool bootScreen) {
+    const Picture& picture = decoded.picture;
+    if (status != kStatusOk || decoded.Empty()) return "Read Error " + path + ",\n\rThe file cannot be read.";
+    if (!bootScreen || MeetsBootScreenConstraints(picture)) return {};
     if (!HasBootScreenSize(picture))
         return "Size Error " + path + ",\n\rInvallid Width or Height.\n\rSize is : " + std::to_string(picture.width) +
                " x " + std::to_string(picture.height) + ",\n\rSize must be 320 x 400.";
@@ -41,21 +51,22 @@ void TFormSelect::BtnAddClick() {
         if (ListBox_GetSel(FileListBox1, i) > 0) AddChosenFile(i);
 }
 
-// A boot screen is checked on its own decoded picture, never on what the preview pane shows; a
-// wallpaper is not read at all. An accepted file loses its selection, a refused one keeps it.
+// Every file is checked on its own decoded picture, never on what the preview pane shows: a wallpaper
+// that cannot be read would be passed over by the randomizer at every log-on. An accepted file loses
+// its selection, a refused one keeps it.
 void TFormSelect::AddChosenFile(int index) {
     ListEventsOff quiet(ListEventsEnabled);
     std::string name = ListBoxText(FileListBox1, index);
     std::string path = JoinPath(FileListDirectory(), name);
-    if (CurrentCategory != CategoryWall) {
-        Picture picture;
-        LoadPictureFile(path, CurrentCategory, picture);
-        if (!MeetsBootScreenConstraints(picture)) {
-            if (MenuChecked(IDM_REPORTERRORS)) env_.ShowMessage(hwnd_, BoxKind::Error, RefusalText(path, picture), MB_OK);
+    bool wallpaper = CurrentCategory == CategoryWall;
+    {
+        DecodedPicture decoded;
+        unsigned status = LoadPictureFile(path, CurrentCategory, kReadableCheck, decoded);
+        if (std::string refusal = RefusalText(path, status, decoded, !wallpaper); !refusal.empty()) {
+            if (MenuChecked(IDM_REPORTERRORS)) env_.ShowMessage(hwnd_, BoxKind::Error, refusal, MB_OK);
             return;
         }
     }
-    bool wallpaper = CurrentCategory == CategoryWall;
     AddEntry(ListForCategory(CurrentCategory), {name, FileListDirectory(), wallpaper ? WindowText(CBStyle) : ""});
     ListBox_SetSel(FileListBox1, FALSE, index);
     UnsavedChanges = true;
