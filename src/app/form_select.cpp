@@ -210,6 +210,8 @@ LRESULT TFormSelect::OnNotify(const NMHDR& header) {
         case LVN_ITEMCHANGED:
         case LVN_INSERTITEM: LstVSelectedChange(); break;
         case NM_CLICK: ViewSelected(); break;
+        case LVN_KEYDOWN: LstVKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey); break;
+        case NM_SETFOCUS: LstVEnter(header.hwndFrom); break;
         }
     }
     return 0;

@@ -159,6 +159,10 @@ public:
     void Findfile1Click();
     void PopMSelectedPopup();
     void ChangeErrorReport();
+    // Keys in a list: Delete removes the selected entries, Ctrl+A selects them all.
+    void LstVKeyDown(WORD key);
+    // A list that gets the focus shows which row has it.
+    void LstVEnter(HWND list);
 
     // File browser (src/lists/browser.cpp).
     void CreateBrowser();

@@ -1,6 +1,8 @@
 // Adding chosen files to the current list, removing entries, and selecting in both lists.
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/form_select.h"
 #include "app/resource.h"
 #include "lists/categories.h"
@@ -124,6 +126,20 @@ void TFormSelect::PopMSelectedPopup() {
     int selected = SelectedCount(list);
     for (UINT id : {IDM_SEL_VIEW, IDM_SEL_REMOVE, IDM_SEL_INVERT}) PopMSelected.SetEnabled(id, selected > 0);
     PopMSelected.SetEnabled(IDM_SEL_SELECTALL, selected > 0 && selected < ItemCount(list));
+}
+
+void TFormSelect::LstVKeyDown(WORD key) {
+    const bool control = ::GetKeyState(VK_CONTROL) < 0, other = ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_MENU) < 0;
+    if (key == VK_DELETE && !control && !other) btnRemoveClick();
+    else if (key == 'A' && control && !other) btnAllSelectClick();
+}
+
+// Tabbed into, a list has no focused row to show until an arrow key makes one: the first selected
+// entry, or the first entry, takes the focus. Only the focus moves, so the pane stays as it is.
+void TFormSelect::LstVEnter(HWND list) {
+    if (ItemCount(list) == 0 || ListView_GetNextItem(list, -1, LVNI_FOCUSED) >= 0) return;
+    ListEventsOff quiet(ListEventsEnabled);
+    ListView_SetItemState(list, std::max(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0), LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void TFormSelect::ChangeErrorReport() { SetMenuChecked(IDM_REPORTERRORS, !MenuChecked(IDM_REPORTERRORS)); }

@@ -69,8 +69,12 @@ std::vector<std::string> FillFilterBox(HWND box, std::string_view filter) {
 }
 
 // The file list reports every click, not only those that move its selection: clicking the chosen file
-// again shows its name and warning colour for the category now active.
+// again shows its name and warning colour for the category now active. Ctrl+A chooses every file.
 LRESULT CALLBACK FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
+    if (msg == WM_KEYDOWN && wp == 'A' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
+        reinterpret_cast<TFormSelect*>(form)->btnAllFilesClick();
+        return 0;
+    }
     LRESULT result = ::DefSubclassProc(list, msg, wp, lp);
     if (msg == WM_LBUTTONUP) {
         auto* self = reinterpret_cast<TFormSelect*>(form);

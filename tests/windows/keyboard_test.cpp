@@ -1,6 +1,7 @@
 // The main window from the keyboard alone: the focus at start, the category shortcuts and the tab order.
 #include <windowsx.h>
 
+#include "lists/list_view.h"
 #include "sandbox.h"
 
 namespace mx::test {
@@ -63,6 +64,52 @@ TEST_F(Keyboard, CategoryButtonsAreOneGroupAtTheEndOfTheTabOrder) {
     }
     for (HWND b : {form->sbtnStart, form->sbtnWait, form->sbtnShut, form->sbtnWall})
         EXPECT_EQ(bool(::GetWindowLongPtrA(b, GWL_STYLE) & WS_TABSTOP), b == form->sbtnWall);
+}
+
+// A list tabbed into shows its focused row (the first selected, or the first); Ctrl+A selects every
+// entry, Delete removes the selected ones; Ctrl+A chooses every file of the file list too.
+TEST_F(Keyboard, ListsTakeDeleteAndCtrlAAndShowTheirFocusedRow) {
+    const std::string pics = sandbox->root + "pics\\";
+    ::CreateDirectoryA(pics.c_str(), nullptr);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) sandbox->WriteFile(pics + name, "x");
+    sandbox->WriteFile(DataFile(), "[START]\r\n" + pics + "a.bmp\r\n" + pics + "b.bmp\r\n" + pics + "c.bmp\r\n");
+    auto pressWithControl = [&](UINT key) {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        ::SetKeyboardState(keys);
+        Press(key);
+        keys[VK_CONTROL] = 0;
+        ::SetKeyboardState(keys);
+    };
+    for (int selected : {-1, 2}) {
+        SCOPED_TRACE(selected);
+        form.reset();
+        StartProgram();
+        HWND list = form->ListStart;
+        if (selected >= 0) SelectRow(list, selected);
+        ::SetFocus(form->chkbStartUpRun);
+        Press(VK_TAB);
+        ASSERT_EQ(Focus(), list);
+        EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), std::max(selected, 0));
+        EXPECT_EQ(SelectedCount(list), selected >= 0 ? 1 : 0);
+    }
+    HWND list = form->ListStart;
+    pressWithControl('A');
+    EXPECT_EQ(SelectedCount(list), 3);
+    EXPECT_EQ(Text(form->LblNumber), "3 / 3");
+    EXPECT_FALSE(form->UnsavedChanges);
+    SelectRow(list, 1, false);
+    Press(VK_DELETE);
+    EXPECT_EQ(Captions(list), std::vector<std::string>{"b.bmp"});
+    EXPECT_TRUE(form->UnsavedChanges);
+
+    form->ApplyFilePath(pics);
+    ::SetFocus(form->FileListBox1);
+    pressWithControl('A');
+    EXPECT_EQ(ListBox_GetSelCount(form->FileListBox1), 3);
+    Press(VK_DELETE);  // deletes no file
+    EXPECT_EQ(ListBox_GetCount(form->FileListBox1), 3);
 }
 
 // The category button with the focus shows it: its picture differs from the one it has without.
