@@ -9,6 +9,7 @@
 #include "app/resource.h"
 #include "lists/categories.h"
 #include "lists/list_view.h"
+#include "picture/background_decode_win.h"
 #include "picture/form_preview.h"
 
 namespace mx {
@@ -104,12 +105,23 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OpenContextMenu(reinterpret_cast<HWND>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
         return 0;
     case WM_SETCURSOR:
+        if (waitingForPreview_) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        // A picture still coming shows over the pane as work going on behind a usable window.
+        if (previewDecode_ && LOWORD(lp) == HTCLIENT &&
+            (reinterpret_cast<HWND>(wp) == PnlPreviewName || reinterpret_cast<HWND>(wp) == pnlPreview)) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_APPSTARTING));
+            return TRUE;
+        }
         // The bottom strip shows that it makes the window taller.
         if (reinterpret_cast<HWND>(wp) == PnlExtend && LOWORD(lp) == HTCLIENT) {
             ::SetCursor(::LoadCursorA(nullptr, IDC_SIZENS));
             return TRUE;
         }
         break;
+    case kPreviewDecoded: PreviewDecoded(wp); return 0;
     case WM_CLOSE: OnClose(); return 0;
     case WM_DESTROY:
         FormDestroy();
@@ -315,6 +327,7 @@ void TFormSelect::FormClose() {
 }
 
 void TFormSelect::FormDestroy() {
+    previewDecode_.reset();
     env_.WinHelp(hwnd_, kHelpFile, HELP_QUIT, 0);
     for (HWND list : {ListStart, ListWait, ListShut, ListWall}) ForgetListColumns(list);
 }

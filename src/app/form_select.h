@@ -25,6 +25,7 @@ namespace mx {
 
 class TFormPreview;
 class TAboutBox;
+class BackgroundDecode;
 
 class TFormSelect {
 public:
@@ -199,6 +200,15 @@ public:
     void SizeClick();
     void PopMFileInfoPopup();
     void ChangePreviewOn(int menuId);
+    // A picture that only the system's decoders read reaches the pane in this message, its wParam
+    // the request's tag, after the click that chose it has long returned.
+    static constexpr UINT kPreviewDecoded = WM_APP + 1;
+    void PreviewDecoded(WPARAM tag);
+    // Whether the pane is still waiting for such a picture.
+    bool PreviewDecoding() const { return previewDecode_ != nullptr; }
+    // The commands that work on the pane's picture wait for one still coming: the windows keep
+    // painting and answering meanwhile, but take no input until it is there or never will be.
+    void WaitForPreview();
 
     // Applying pictures to the system (src/system).
     void SetascurrentScreen1Click();
@@ -277,7 +287,11 @@ private:
     void SetNamePanelRed(bool red);
     void DrawPreviewImage(const DRAWITEMSTRUCT& draw);
     HBRUSH NamePanelBrush(HDC dc);
+    void ShowThumbnail();
     Picture previewThumb_;  // the picture scaled to the pane's image
+    std::unique_ptr<BackgroundDecode> previewDecode_;  // the pane's picture still coming
+    WPARAM previewDecodeTag_ = 0;
+    bool waitingForPreview_ = false;
     bool namePanelRed_ = false;
     BrushHandle redBrush_;
     std::unique_ptr<TFormPreview> ownPreview_;

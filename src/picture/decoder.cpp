@@ -69,9 +69,10 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
     return ReadResult::Ok;
 }
 
-}  // namespace
-
-unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target) {
+// Decodes as DecodePicture does; with `defer`, a picture that only the system's decoders read is left
+// to its caller, which `deferred` tells.
+unsigned Decode(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target, bool defer,
+                bool& deferred) {
     // Photographs are turned upright by the orientation their file gives, a JPEG after it is decoded
     // for the part of the upright picture the request shows.
     const int orientation = PictureOrientation(bytes);
@@ -97,13 +98,20 @@ unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& reques
         result = ReadWithStb(bytes, pic);
     // A file that none of the readers above takes goes to the system's decoders, which give it
     // upright themselves.
-    if (result == ReadResult::Ok)
+    if (result == ReadResult::Ok) {
         TurnUpright(pic, orientation);
-    else if (result == ReadResult::Malformed)
+    } else if (result == ReadResult::Malformed) {
+        deferred = defer && !bytes.empty() && SystemDecoderSet();
+        if (deferred) {
+            target = DecodedPicture{};
+            return kStatusOk;
+        }
         result = ReadWithSystemDecoder(bytes, pic);
+    }
     if (result == ReadResult::TooLarge) return kStatusFailed;
     if (result != ReadResult::Ok) {
         target = DecodedPicture{};  // nothing decoded the bytes
+        target.systemDecoderFailed = result == ReadResult::DecoderFailed;
         return kStatusOk;
     }
     target = DecodedPicture::Whole(std::move(pic));
@@ -111,10 +119,21 @@ unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& reques
     return kStatusOk;
 }
 
-unsigned DecodePictureFile(const std::string& path, const ShowRequest& request, DecodedPicture& target) {
+}  // namespace
+
+unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target) {
+    bool deferred = false;
+    return Decode(bytes, request, target, false, deferred);
+}
+
+unsigned DecodePictureFile(const std::string& path, const ShowRequest& request, DecodedPicture& target,
+                           std::vector<uint8_t>* deferred) {
     std::vector<uint8_t> bytes;
     if (unsigned status = ReadFileBytes(path, bytes); status != kStatusOk) return status;
-    return DecodePicture(bytes, request, target);
+    bool wanted = false;
+    const unsigned status = Decode(bytes, request, target, deferred != nullptr, wanted);
+    if (wanted) *deferred = std::move(bytes);
+    return status;
 }
 
 unsigned DecodePicture(std::span<const uint8_t> bytes, Picture& target) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "picture/picture.h"
 #include "picture/shown_picture.h"
@@ -22,8 +23,11 @@ namespace mx {
 // than the program takes.
 unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target);
 
-// The same for a file; kStatusCannotOpen, target untouched, when the file cannot be opened.
-unsigned DecodePictureFile(const std::string& path, const ShowRequest& request, DecodedPicture& target);
+// The same for a file; kStatusCannotOpen, target untouched, when the file cannot be opened. Given
+// `deferred`, a picture that only the system's decoders read is not decoded here: the target is left
+// empty and `deferred` takes the file's bytes, for a decode that keeps nobody waiting.
+unsigned DecodePictureFile(const std::string& path, const ShowRequest& request, DecodedPicture& target,
+                           std::vector<uint8_t>* deferred = nullptr);
 
 // The whole picture at its own size, into a plain picture whose storage it may reuse.
 unsigned DecodePicture(std::span<const uint8_t> bytes, Picture& target);

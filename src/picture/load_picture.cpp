@@ -6,8 +6,9 @@
 
 namespace mx {
 
-unsigned LoadPictureFile(const std::string& path, int category, const ShowRequest& request, DecodedPicture& target) {
-    if (category == CategoryWall) return DecodePictureFile(path, request, target);
+unsigned LoadPictureFile(const std::string& path, int category, const ShowRequest& request, DecodedPicture& target,
+                         std::vector<uint8_t>* deferred) {
+    if (category == CategoryWall) return DecodePictureFile(path, request, target, deferred);
     Picture picture;
     const unsigned status = ReadBmpFile(path, picture);
     if (status == kStatusOk) target = DecodedPicture::Whole(std::move(picture));

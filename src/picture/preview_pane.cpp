@@ -2,10 +2,13 @@
 // name above it, and its pop-up menu.
 #include <windowsx.h>
 
+#include <optional>
+
 #include "app/form_select.h"
 #include "app/resource.h"
 #include "lists/categories.h"
 #include "lists/list_view.h"
+#include "picture/background_decode_win.h"
 #include "picture/form_preview.h"
 #include "picture/load_picture.h"
 #include "picture/picture_win.h"
@@ -54,6 +57,7 @@ void TFormSelect::ShowPreviewImage(bool visible) {
 }
 
 void TFormSelect::ShowNoFileSelected() {
+    previewDecode_.reset();
     ::SetWindowTextA(PnlPreviewName, kNoFileSelected);
     ShowPreviewImage(false);
     SizeHint.clear();
@@ -63,21 +67,78 @@ void TFormSelect::ShowNoFileSelected() {
 
 // The name panel's caption is the memory of which file the picture holds. The pane shows a
 // thumbnail, so only as much of the file is decoded as covers it. A file that cannot be read shows
-// no picture, and the caption names the file all the same.
+// no picture, and the caption names the file all the same. A picture that only the system's
+// decoders read comes later, decoded in a process of its own, while the window goes on; a newer
+// choice ends that decoding.
 void TFormSelect::PreviewFile(const std::string& path) {
     if (path != WindowText(PnlPreviewName)) {
+        previewDecode_.reset();
         RECT image{};
         ::GetClientRect(ImgPreview, &image);
         const ShowRequest thumbnail{ShowRequest::Kind::Scaled, {image.right, image.bottom}};
-        if (LoadPictureFile(path, CurrentCategory, thumbnail, PreviewPicture) != kStatusOk || PreviewPicture.Empty())
+        std::vector<uint8_t> deferred;
+        if (LoadPictureFile(path, CurrentCategory, thumbnail, PreviewPicture, &deferred) != kStatusOk ||
+            PreviewPicture.Empty())
             PreviewPicture = DecodedPicture{};
-        ScaleNearest(PreviewPicture.picture, image.right, image.bottom, previewThumb_);
-        ComposeOver(previewThumb_, SystemColour(COLOR_BTNFACE));
-        ::InvalidateRect(ImgPreview, nullptr, FALSE);
+        if (!deferred.empty())
+            previewDecode_ =
+                std::make_unique<BackgroundDecode>(std::move(deferred), hwnd_, kPreviewDecoded, ++previewDecodeTag_);
+        ShowThumbnail();
     }
     ShowPreviewImage(!PreviewPicture.Empty());
     UpdateSizeHint();
     ::SetWindowTextA(PnlPreviewName, path.c_str());
+}
+
+void TFormSelect::ShowThumbnail() {
+    RECT image{};
+    ::GetClientRect(ImgPreview, &image);
+    ScaleNearest(PreviewPicture.picture, image.right, image.bottom, previewThumb_);
+    ComposeOver(previewThumb_, SystemColour(COLOR_BTNFACE));
+    ::InvalidateRect(ImgPreview, nullptr, FALSE);
+}
+
+// Only the latest request's answer is taken; one that brought no picture leaves the name alone. A
+// full-screen preview shown meanwhile renders the picture that came.
+void TFormSelect::PreviewDecoded(WPARAM tag) {
+    if (!previewDecode_ || previewDecode_->Tag() != tag) return;
+    Picture picture = previewDecode_->TakePicture();
+    previewDecode_.reset();
+    if (picture.Empty()) return;
+    PreviewPicture = DecodedPicture::Whole(std::move(picture));
+    ShowThumbnail();
+    ShowPreviewImage(true);
+    UpdateSizeHint();
+    if (preview_ && ::IsWindowVisible(preview_->Handle())) preview_->RenderPreview();
+}
+
+void TFormSelect::WaitForPreview() {
+    if (!previewDecode_) return;
+    HWND focus = ::GetFocus();
+    HWND preview = preview_ && ::IsWindowVisible(preview_->Handle()) ? preview_->Handle() : nullptr;
+    waitingForPreview_ = true;
+    for (HWND window : {hwnd_, preview})
+        if (window) ::EnableWindow(window, FALSE);
+    std::optional<WPARAM> quit;
+    while (previewDecode_ && !previewDecode_->Finished() && !quit) {
+        HANDLE finished = previewDecode_->FinishedEvent();
+        ::MsgWaitForMultipleObjects(1, &finished, FALSE, INFINITE, QS_ALLINPUT);
+        MSG msg{};
+        while (!quit && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = msg.wParam;
+                break;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    if (quit) ::PostQuitMessage(int(*quit));
+    for (HWND window : {hwnd_, preview})
+        if (window) ::EnableWindow(window, TRUE);
+    waitingForPreview_ = false;
+    if (focus && ::IsWindow(focus)) ::SetFocus(focus);
+    if (previewDecode_ && previewDecode_->Finished()) PreviewDecoded(previewDecode_->Tag());
 }
 
 void TFormSelect::ViewChooseBox() {
@@ -151,6 +212,7 @@ void TFormSelect::DrawPreviewImage(const DRAWITEMSTRUCT& draw) {
 }
 
 void TFormSelect::ImgPreviewDblClick() {
+    WaitForPreview();
     if (PreviewShown())
         FormPreview().Show();
     else
@@ -162,6 +224,7 @@ void TFormSelect::pnlPreviewDblClick() {
 }
 
 void TFormSelect::SizeClick() {
+    WaitForPreview();
     env_.ShowMessage(BoxOwner(), BoxKind::Information,
                      "Size : " + std::to_string(PreviewPicture.width) + " X " + std::to_string(PreviewPicture.height) +
                          "\n\rBits per pixel : " + std::string(PixelFormatName(PreviewPicture.picture.format)) + "\n\r",

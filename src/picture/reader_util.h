@@ -17,8 +17,9 @@ inline constexpr unsigned kStatusCannotOpen = 10;
 inline constexpr unsigned kStatusFailed = 100;
 
 // How a reader ended. The wallpaper decoder treats a malformed file as "no picture" but still
-// refuses an oversized one, so the two failures are kept apart until the status is made.
-enum class ReadResult { Ok, Malformed, TooLarge };
+// refuses an oversized one, so the two failures are kept apart until the status is made. Only the
+// system's decoders fail by crashing or hanging (DecoderFailed), which is no picture too.
+enum class ReadResult { Ok, Malformed, TooLarge, DecoderFailed };
 
 inline unsigned StatusOf(ReadResult result) { return result == ReadResult::Ok ? kStatusOk : kStatusFailed; }
 

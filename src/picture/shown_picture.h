@@ -48,6 +48,7 @@ struct DecodedPicture {
     Rect region;             // in the picture's own pixels
     ShowRequest request;     // what it was decoded for
     bool anyRequest = true;  // its reader gives this same picture whatever is asked
+    bool systemDecoderFailed = false;  // empty because the system's decoder crashed or did not answer
 
     bool Empty() const { return picture.Empty(); }
     Size Full() const { return {width, height}; }

@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <wincodec.h>
 
-#include <memory>
-#include <new>
-
 #include "picture/exif_orientation.h"
 #include "picture/orient.h"
 
@@ -91,48 +88,12 @@ ReadResult Decode(std::span<const uint8_t> bytes, Picture& out) {
     return ReadResult::Ok;
 }
 
-// What the decoding thread owns with its caller: the thread keeps it alive by itself when its caller
-// has stopped waiting.
-struct Job {
-    std::vector<uint8_t> bytes;
-    Picture picture;
-    ReadResult result = ReadResult::Malformed;
-};
-
-DWORD WINAPI DecodeThread(void* parameter) {
-    const std::unique_ptr<std::shared_ptr<Job>> handed(static_cast<std::shared_ptr<Job>*>(parameter));
-    const std::shared_ptr<Job> job = *handed;
-    ComScope com;
-    if (!com.Usable()) return 0;
-    try {
-        job->result = Decode(job->bytes, job->picture);
-    } catch (const std::bad_alloc&) {
-        job->result = ReadResult::Malformed;
-    }
-    return 0;
-}
-
 }  // namespace
 
 ReadResult ReadWithWic(std::span<const uint8_t> bytes, Picture& target) {
-    std::shared_ptr<Job> job;
-    try {
-        job = std::make_shared<Job>();
-        job->bytes.assign(bytes.begin(), bytes.end());
-    } catch (const std::bad_alloc&) {
-        return ReadResult::Malformed;
-    }
-    auto* handed = new std::shared_ptr<Job>(job);
-    HANDLE thread = ::CreateThread(nullptr, 0, DecodeThread, handed, 0, nullptr);
-    if (!thread) {
-        delete handed;
-        return ReadResult::Malformed;
-    }
-    const DWORD waited = ::WaitForSingleObject(thread, kWicTimeoutMs);
-    ::CloseHandle(thread);
-    if (waited != WAIT_OBJECT_0) return ReadResult::Malformed;
-    if (job->result == ReadResult::Ok) target = std::move(job->picture);
-    return job->result;
+    ComScope com;
+    if (!com.Usable()) return ReadResult::Malformed;
+    return Decode(bytes, target);
 }
 
 std::vector<std::string> WicFileExtensions() {
@@ -174,8 +135,16 @@ std::vector<std::string> WicFileExtensions() {
     return extensions;
 }
 
-SystemImaging::SystemImaging() : previous_(SetSystemDecoder(ReadWithWic)) {}
+namespace {
+ReadResult ReadInOwnProcess(std::span<const uint8_t> bytes, Picture& target) { return DecodeInOwnProcess(bytes, target); }
+}  // namespace
 
-SystemImaging::~SystemImaging() { SetSystemDecoder(previous_); }
+SystemImaging::SystemImaging(DecodingProcessOptions options)
+    : previous_(SetSystemDecoder(ReadInOwnProcess)), previousOptions_(SetDecodingProcessOptions(std::move(options))) {}
+
+SystemImaging::~SystemImaging() {
+    SetSystemDecoder(previous_);
+    SetDecodingProcessOptions(std::move(previousOptions_));
+}
 
 }  // namespace mx

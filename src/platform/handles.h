@@ -56,6 +56,8 @@ struct FindTraits {
 
 inline void DeleteGdiObject(HGDIOBJ o) { ::DeleteObject(o); }
 
+// Events, processes, threads, sections, jobs: anything CloseHandle ends that is empty when null.
+using KernelHandle = UniqueHandle<NullIsEmpty<HANDLE, ::CloseHandle>>;
 using FileHandle = UniqueHandle<FileTraits>;
 using FindHandle = UniqueHandle<FindTraits>;
 using RegKeyHandle = UniqueHandle<NullIsEmpty<HKEY, ::RegCloseKey>>;

@@ -2,6 +2,9 @@
 // background priority for processor and disk, so that it never slows the log-on, and ends.
 #include <windows.h>
 
+#include <optional>
+
+#include "picture/decoding_process_win.h"
 #include "picture/wic_reader_win.h"
 #include "platform/environment.h"
 #include "randomizer/randomizer.h"
@@ -18,6 +21,8 @@ void WriteToConsole(HANDLE out, const std::string& line) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Started by itself to decode one picture with the system's decoders.
+    if (std::optional<int> decoded = mx::RunDecodingProcess()) return *decoded;
     mx::SystemImaging imaging;  // the system's decoders behind the program's own
     ::SetPriorityClass(::GetCurrentProcess(), PROCESS_MODE_BACKGROUND_BEGIN);
     // Neither a drive with no medium nor a fault may put up a box.

@@ -214,7 +214,9 @@ private:
         if (status == kStatusCannotOpen) PassOver(kind, path, deck, "cannot be opened");
         else if (status != kStatusOk)
             PassOver(kind, path, deck, kind.category == CategoryWall ? "too large" : "not a readable bitmap");
-        else if (picture.Empty()) PassOver(kind, path, deck, "not a picture the program can read");
+        else if (picture.Empty())
+            PassOver(kind, path, deck,
+                     picture.systemDecoderFailed ? "the system's decoder failed" : "not a picture the program can read");
         return status == kStatusOk && !picture.Empty();
     }
 

@@ -7,6 +7,7 @@ namespace mx {
 // A picture that fails the checks is only warned about: answered No, it is copied unchanged. Whether
 // the copy worked is not reported.
 void TFormSelect::SetascurrentScreen1Click() {
+    WaitForPreview();
     std::string target = BootScreenPath(CurrentCategory);
     // The file's own size, which a wallpaper decoded as a thumbnail keeps beside its pixels.
     const DecodedPicture& picture = PreviewPicture;

@@ -7,6 +7,7 @@
 namespace mx {
 
 void TFormSelect::Setascurrentwallpaper1Click() {
+    WaitForPreview();
     TFormPreview& preview = FormPreview();
     preview.RenderPreview();
     // The rendering is all the command needs; a hidden window keeps nothing else.
