@@ -29,14 +29,13 @@ bool TextIsUtf8() { return ::GetACP() == CP_UTF8; }
 std::wstring Widen(std::string_view text) { return WideFrom(CP_ACP, text); }
 std::string Narrow(std::wstring_view text) { return NarrowTo(CP_ACP, text); }
 
-std::string Utf8OfText(std::string_view text) {
-    if (TextIsUtf8()) return std::string(text);
-    return NarrowTo(CP_UTF8, Widen(text));
+void MakeUtf8(std::string& text) {
+    if (!TextIsUtf8()) text = NarrowTo(CP_UTF8, Widen(text));
 }
 
-std::string TextOfFile(std::string_view bytes, UINT eightBitCodePage) {
-    if (IsValidUtf8(bytes)) return TextIsUtf8() ? std::string(bytes) : Narrow(WideFrom(CP_UTF8, bytes));
-    return Narrow(WideFrom(eightBitCodePage, bytes));
+void MakeTextOfFile(std::string& bytes, UINT eightBitCodePage) {
+    if (!IsValidUtf8(bytes)) bytes = Narrow(WideFrom(eightBitCodePage, bytes));
+    else if (!TextIsUtf8()) bytes = Narrow(WideFrom(CP_UTF8, bytes));
 }
 
 }  // namespace mx

@@ -12,10 +12,11 @@ namespace mx {
 std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
 
-// The program's text as UTF-8, to be written to a file.
-std::string Utf8OfText(std::string_view text);
-// The text of a file: UTF-8 when it is well-formed UTF-8, otherwise in `eightBitCodePage`, which
-// earlier versions wrote in.
-std::string TextOfFile(std::string_view bytes, UINT eightBitCodePage);
+// The program's text made UTF-8, in place, to be written to a file (where the text is UTF-8
+// already, as under the manifests, nothing is done).
+void MakeUtf8(std::string& text);
+// A file's bytes made the program's text, in place: they are UTF-8 when they are well-formed UTF-8,
+// otherwise in `eightBitCodePage`, which earlier versions wrote in.
+void MakeTextOfFile(std::string& bytes, UINT eightBitCodePage);
 
 }  // namespace mx

@@ -131,8 +131,9 @@ private:
                              !::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
             return;
         // Once cut, lines are only added at the end; only the last character there is read.
-        if (!cut_) old = TextOfFile(old, eightBitCodePage_);
-        std::string text = Utf8OfText(AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines));
+        if (!cut_) MakeTextOfFile(old, eightBitCodePage_);
+        std::string text = AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines);
+        MakeUtf8(text);
         DWORD written = 0;
         if (::SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN) &&
             ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr) && written == text.size() &&
@@ -173,6 +174,7 @@ public:
             return;
         }
         SelectionLists lists;
+        MakeTextOfFile(text, env_.EightBitCodePage());
         ParseSelectionFile(text, programDir_, lists);
         text = std::string();
         if (std::all_of(lists.begin(), lists.end(), [](const auto& list) { return list.empty(); })) {

@@ -1,6 +1,7 @@
 // Loading the four lists from MXDATA.MXD at start-up, saving them, and the save prompt at exit.
 #include "app/form_select.h"
 #include "lists/list_view.h"
+#include "platform/code_page.h"
 #include "platform/file_reading.h"
 #include "platform/file_replacement.h"
 
@@ -24,6 +25,7 @@ void TFormSelect::LoadSelectionFile() {
     }
     if (!read.openError) {
         SelectionLists lists;
+        MakeTextOfFile(text, env_.EightBitCodePage());
         ParseSelectionFile(text, ProgramDir, lists);
         text = std::string();
         HWND views[] = {ListStart, ListWait, ListShut, ListWall};
@@ -53,7 +55,8 @@ void TFormSelect::SaveToFile() {
         writer.BeginSection(s);
         WriteListEntries(writer, views[s], s == kWallpaperSection);
     }
-    const std::string& text = writer.Text();
+    std::string text = writer.Text();
+    MakeUtf8(text);
 
     FileReplacement file(ProgramDir + DataFileName);
     if (!file.Create()) return ReportCreateError(file.Error());
