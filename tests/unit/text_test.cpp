@@ -9,10 +9,11 @@ TEST(Text, Utf8IsRecognisedAndCountedAsTheSystemCountsPaths) {
     struct Case { std::string text; bool valid; size_t units; } cases[] = {
         {"", true, 0},
         {"C:\\Photos\\sea.jpg", true, 17},
-        {"Caf\xc3\xa9 \xc3\xa9t\xc3\xa9.jpg", true, 12},                  // Latin-1 letters: two bytes each
+        {"Caf\xc3\xa9 \xc3\xa9t\xc3\xa9.jpg", true, 12},                   // Latin-1 letters: two bytes each
         {"\xe6\x97\x85\xe8\xa1\x8c", true, 2},                             // Chinese: three bytes each
         {"\xf0\x9f\x8c\x85 Sonne", true, 8},                               // an emoji: four bytes, two units
         {"Caf\xe9 \xe9t\xe9.jpg", false, 12},                              // the same name in code page 1252
+        {"C:\\Photos\\Caf\xe9.jpg", false, 18},                            // after eight bytes of ASCII
         {"\xc3", false, 1},                                                // cut off
         {"\xc0\xaf", false, 2},                                            // an overlong "/"
         {"\xed\xa0\x80", false, 3},                                        // a surrogate
