@@ -101,6 +101,11 @@ constexpr ULONGLONG kTypingPauseMs = 1000;
 
 }  // namespace
 
+std::string TFormSelect::FileListName(int index) const {
+    if (index >= 0 && size_t(index) < fileListNames_.size()) return fileListNames_[size_t(index)];
+    return ListBoxText(FileListBox1, index);
+}
+
 void TFormSelect::CreateBrowser() {
     ::SetWindowSubclass(FileListBox1, FileListClicks, 0, reinterpret_cast<DWORD_PTR>(this));
     ::SetWindowSubclass(DirectoryListBox1, DirectoryListKeys, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -175,7 +180,8 @@ bool TFormSelect::BrowseTo(const std::string& path, bool rereadSameDirectory, Br
     FillListBox(DirectoryListBox1, rows);
     ListBox_SetCurSel(DirectoryListBox1, currentRow);
 
-    FillListBox(FileListBox1, MatchingNamesSorted(std::move(contents.files), fileListMask_));
+    fileListNames_ = MatchingNamesSorted(std::move(contents.files), fileListMask_);
+    FillListBox(FileListBox1, fileListNames_);
     if (report == BrowseReport::Nothing) return true;
     ViewChooseBox();
     DirectoryListBox1Change();
@@ -195,7 +201,8 @@ void TFormSelect::ReadFileList() {
     DWORD error = 0;
     // A directory that has gone since it was shown leaves the list empty.
     if (fileListDir_.empty() || !ReadDirectory(fileListDir_, contents, error)) contents = {};
-    FillListBox(FileListBox1, MatchingNamesSorted(std::move(contents.files), fileListMask_));
+    fileListNames_ = MatchingNamesSorted(std::move(contents.files), fileListMask_);
+    FillListBox(FileListBox1, fileListNames_);
     ViewChooseBox();
 }
 

@@ -29,8 +29,10 @@ bool TextIsUtf8() { return ::GetACP() == CP_UTF8; }
 std::wstring Widen(std::string_view text) { return WideFrom(CP_ACP, text); }
 std::string Narrow(std::wstring_view text) { return NarrowTo(CP_ACP, text); }
 
-void MakeUtf8(std::string& text) {
-    if (!TextIsUtf8()) text = NarrowTo(CP_UTF8, Widen(text));
+std::string_view Utf8Of(std::string_view text, std::string& converted) {
+    if (TextIsUtf8()) return text;
+    converted = NarrowTo(CP_UTF8, Widen(text));
+    return converted;
 }
 
 void MakeTextOfFile(std::string& bytes, UINT eightBitCodePage) {

@@ -12,9 +12,9 @@ namespace mx {
 std::wstring Widen(std::string_view text);
 std::string Narrow(std::wstring_view text);
 
-// The program's text made UTF-8, in place, to be written to a file (where the text is UTF-8
-// already, as under the manifests, nothing is done).
-void MakeUtf8(std::string& text);
+// The program's text as UTF-8, to be written to a file: the text itself where it is UTF-8 already,
+// as under the manifests, otherwise converted into `converted`.
+std::string_view Utf8Of(std::string_view text, std::string& converted);
 // A file's bytes made the program's text, in place: they are UTF-8 when they are well-formed UTF-8,
 // otherwise in `eightBitCodePage`, which earlier versions wrote in.
 void MakeTextOfFile(std::string& bytes, UINT eightBitCodePage);

@@ -52,6 +52,12 @@ size_t CharacterBytes(std::string_view text, size_t pos) {
     return length;
 }
 
+size_t CharacterStart(std::string_view text, size_t pos) {
+    for (size_t back = 1; back <= 3 && back <= pos && pos < text.size(); ++back)
+        if (CharacterBytes(text, pos - back) > back) return pos - back;
+    return pos;
+}
+
 bool IsValidUtf8(std::string_view text) {
     for (size_t pos = 0; pos < text.size();) {
         // Eight ASCII bytes at a time, which is most of a file of paths.

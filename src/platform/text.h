@@ -27,6 +27,10 @@ bool IsValidUtf8(std::string_view text);
 // The bytes of the character that starts at `pos`: the whole of a well-formed UTF-8 sequence, else 1.
 size_t CharacterBytes(std::string_view text, size_t pos);
 
+// Where the character that holds byte `pos` starts: a text cut there keeps no part of a UTF-8
+// character. `pos` itself where a character starts there (or at the end).
+size_t CharacterStart(std::string_view text, size_t pos);
+
 // The length in UTF-16 units the system counts paths in, of UTF-8 text (any other byte counts one).
 size_t Utf16Length(std::string_view text);
 

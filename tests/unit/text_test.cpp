@@ -25,6 +25,12 @@ TEST(Text, Utf8IsRecognisedAndCountedAsTheSystemCountsPaths) {
         EXPECT_EQ(Utf16Length(c.text), c.units) << c.text;
     }
     EXPECT_EQ(UpperAscii("\xc3\xa9t\xc3\xa9 mxrandom.exe"), "\xc3\xa9T\xc3\xa9 MXRANDOM.EXE");
+
+    // Cutting a text at a byte keeps no part of a character: "a", two bytes, three, four, "b".
+    const std::string mixed = "a\xc3\xa9\xe6\x97\x85\xf0\x9f\x8c\x85" "b";
+    const size_t starts[] = {0, 1, 1, 3, 3, 3, 6, 6, 6, 6, 10, 11};
+    for (size_t pos = 0; pos <= mixed.size(); ++pos) EXPECT_EQ(CharacterStart(mixed, pos), starts[pos]) << pos;
+    EXPECT_EQ(CharacterStart("Caf\xe9\xe9", 4), 4u);  // code page 1252: every byte a character
 }
 
 }  // namespace
