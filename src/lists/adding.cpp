@@ -155,7 +155,8 @@ void TFormSelect::PopMSelectedPopup() {
 }
 
 void TFormSelect::LstVKeyDown(WORD key) {
-    const bool control = ::GetKeyState(VK_CONTROL) < 0, other = ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_MENU) < 0;
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool other = ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_MENU) < 0;
     if (key == VK_DELETE && !control && !other) btnRemoveClick();
     else if (key == 'A' && control && !other) btnAllSelectClick();
 }

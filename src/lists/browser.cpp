@@ -92,7 +92,8 @@ LRESULT CALLBACK DirectoryListKeys(HWND list, UINT msg, WPARAM wp, LPARAM lp, UI
         return 0;
     }
     // Moving by the arrow and page keys or the pointer starts a new name.
-    if ((msg == WM_KEYDOWN && wp >= VK_PRIOR && wp <= VK_DOWN) || msg == WM_LBUTTONDOWN) self->DirectoryListBox1KeyPress(0);
+    if ((msg == WM_KEYDOWN && wp >= VK_PRIOR && wp <= VK_DOWN) || msg == WM_LBUTTONDOWN)
+        self->DirectoryListBox1KeyPress(0);
     return ::DefSubclassProc(list, msg, wp, lp);
 }
 

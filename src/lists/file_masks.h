@@ -8,9 +8,9 @@
 namespace mx {
 
 // One wildcard pattern against one file name: "*" stands for any run of characters, "?" for any one
-// character (all the bytes of a UTF-8 character), and letters match without regard to ASCII case. As on Windows, a pattern ending in ".*"
-// also matches the name without that extension ("*.*" matches "README"), and one ending in "." also
-// matches names that have no dot.
+// character (all the bytes of a UTF-8 character), and letters match without regard to ASCII case. As
+// on Windows, a pattern ending in ".*" also matches the name without that extension ("*.*" matches
+// "README"), and one ending in "." also matches names that have no dot.
 bool MatchesPattern(std::string_view pattern, std::string_view name);
 
 // Patterns separated by ";": a name is shown when it matches any of them. An empty pattern, such as

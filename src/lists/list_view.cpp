@@ -382,7 +382,8 @@ void SelectionListView::Reload() {
     std::partial_sort(estimates.begin(), estimates.begin() + std::ptrdiff_t(measured), estimates.end(),
                       [](const auto& a, const auto& b) { return a.first > b.first; });
     int widest = 0;
-    for (size_t i = 0; i < measured; ++i) widest = std::max(widest, mx::TextWidth(dc.get(), entries_->FileName(estimates[i].second)));
+    for (size_t i = 0; i < measured; ++i)
+        widest = std::max(widest, mx::TextWidth(dc.get(), entries_->FileName(estimates[i].second)));
     FitFilenameTo(widest);
 }
 

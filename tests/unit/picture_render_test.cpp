@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <set>
-
 #include "lists/categories.h"
 #include "picture/render.h"
-#include "picture/transparency.h"
 #include "picture_samples.h"
 
 namespace mx {
@@ -304,29 +300,6 @@ TEST(RenderEmptyPicture, EveryStyleShowsOnlyTheBackground) {
     // A zero-sized screen never reaches the ratio either.
     EXPECT_TRUE(Render(SamplePicture(4, 4, 8), "Fit 2 Screen", kScreen, {0, 0}).picture.Empty());
     EXPECT_EQ(FittedArea({4, 4}, {0, 0}), (Rect{0, 0, 0, 0}));
-}
-
-// A picture whose left half is transparent shows the desktop's colour there in every style, whatever
-// colour its transparent pixels hide (a PNG keeps theirs, a WebP makes them black), and only there.
-TEST(RenderTransparency, EveryStyleShowsTheDesktopThroughTransparentPixels) {
-    constexpr uint32_t kBlue = 0x0000FF;
-    for (uint32_t hidden : {0xFF0000u, 0u}) {
-        Picture source = Picture::MakeTrueColour(8, 4, true);
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 8; ++x) {
-                const uint32_t pixel = x < 4 ? hidden : kBlue | 0xFF000000;
-                std::memcpy(source.Row(y) + 4 * x, &pixel, 4);
-            }
-        for (std::string_view style : kStyleNames) {
-            SCOPED_TRACE(testing::Message() << style << ", hidden colour " << hidden);
-            Picture p = Render(source, style, kScreen, {64, 48}).picture;
-            ComposeOver(p, kDesktop);
-            std::set<uint32_t> colours;
-            for (int y = 0; y < p.height; ++y)
-                for (int x = 0; x < p.width; ++x) colours.insert(p.ColorAt(x, y));
-            EXPECT_EQ(colours, (std::set<uint32_t>{kBlue, kDesktop}));
-        }
-    }
 }
 
 TEST(RenderBootScreens, StretchACopyOverTheWholeWindowWhateverTheStyle) {

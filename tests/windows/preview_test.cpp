@@ -149,7 +149,8 @@ TEST_F(Preview, AFileThatCannotBeReadIsRefusedInEveryList) {
         Click(button);
         int all = ComboBox_FindStringExact(form->FilterComboBox1, -1, "All files (*.*)");
         ComboBox_SetCurSel(form->FilterComboBox1, all);
-        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(ID_FilterComboBox1, CBN_SELCHANGE), LPARAM(form->FilterComboBox1));
+        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(ID_FilterComboBox1, CBN_SELCHANGE),
+                       LPARAM(form->FilterComboBox1));
         Choose({"a.bmp", "empty.jpg", "gone.bmp", "noise.png", "notes.txt"});
         ::DeleteFileA((dir + "\\gone.bmp").c_str());  // gone since it was chosen
         for (const char* name : {"empty.jpg", "gone.bmp", "noise.png", "notes.txt"})

@@ -134,26 +134,6 @@ TEST_F(Randomizer, ScreensTakeOnlyUsableEntriesAndStayWhenNoneIs) {
     EXPECT_NE(sandbox->ReadFile(sandbox->programDir + "MXRandom.log").find("Start-up screen: "), std::string::npos);
 }
 
-// The log is UTF-8; the lines an earlier version wrote in the system's 8-bit code page are kept, in
-// UTF-8 as well.
-TEST_F(Randomizer, TheLogIsUtf8) {
-    WriteLists({{kValid1}});
-    const struct { UINT codePage; std::string old, kept; } cases[] = {
-        {1252, "Caf\xe9 \xe9t\xe9\r\n", "Caf\xc3\xa9 \xc3\xa9t\xc3\xa9\r\n"},
-        {1253, "\xc8\xdc\xeb\xe1\xf3\xf3\xe1\r\n", "\xce\x98\xce\xac\xce\xbb\xce\xb1\xcf\x83\xcf\x83\xce\xb1\r\n"},
-        {1253, "\xce\x98\xce\xac\r\n", "\xce\x98\xce\xac\r\n"}};  // UTF-8 already
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.old);
-        env.eightBitCodePage = c.codePage;
-        const std::string log = sandbox->programDir + "MXRandom.log";
-        sandbox->WriteFile(log, c.old);
-        Run({});
-        const std::string text = sandbox->ReadFile(log);
-        EXPECT_EQ(text.substr(0, c.kept.size()), c.kept);
-        EXPECT_NE(text.find("Start-up screen: " + sandbox->programDir + "one.bmp"), std::string::npos);
-    }
-}
-
 TEST_F(Randomizer, WholeRunsDealEveryEntryOncePerRoundAcrossAnEdit) {
     std::vector<Entry> list;
     for (uint8_t i = 1; i <= 5; ++i) list.push_back({"w" + std::to_string(i) + ".bmp", Bitmap(320, 400, 8, i), true});
