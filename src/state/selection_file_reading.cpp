@@ -1,5 +1,6 @@
 #include "state/selection_file_reading.h"
 
+#include "platform/code_page.h"
 #include "platform/file_reading.h"
 #include "state/selection_file.h"
 
@@ -14,8 +15,9 @@ bool SameFile(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DAT
 
 }  // namespace
 
-SelectionFileReading::SelectionFileReading(std::string path, std::string programDir)
-    : path_(std::move(path)), programDir_(std::move(programDir)), thread_([this] { Read(); }) {}
+SelectionFileReading::SelectionFileReading(std::string path, std::string programDir, UINT eightBitCodePage)
+    : path_(std::move(path)), programDir_(std::move(programDir)), eightBitCodePage_(eightBitCodePage),
+      thread_([this] { Read(); }) {}
 
 // The file's size and time are taken before it is read: a change while it is read shows as a
 // difference afterwards.
@@ -24,6 +26,7 @@ void SelectionFileReading::Read() {
     std::string text;
     const FileRead read = ReadWholeFile(path_, text);
     if (read.openError || read.readError) return;
+    MakeTextOfFile(text, eightBitCodePage_);
     ParseSelectionFile(text, programDir_, lists_);
     whole_ = true;
 }

@@ -13,8 +13,9 @@ namespace mx {
 
 class SelectionFileReading {
 public:
-    // Starts reading `path`; a name without a directory lies in `programDir`.
-    SelectionFileReading(std::string path, std::string programDir);
+    // Starts reading `path`; a name without a directory lies in `programDir`, and a file that is not
+    // UTF-8 is read in `eightBitCodePage`.
+    SelectionFileReading(std::string path, std::string programDir, UINT eightBitCodePage);
 
     // The file's lists, when it was read whole and is still the file it was, by its size and the
     // time it was last written; otherwise nothing, and the caller reads it again itself, as it is
@@ -25,6 +26,7 @@ private:
     void Read();
 
     const std::string path_, programDir_;
+    const UINT eightBitCodePage_;
     WIN32_FILE_ATTRIBUTE_DATA stamp_{};
     bool whole_ = false;
     SelectionLists lists_;

@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/form_select.h"
 #include "lists/list_view.h"
+#include "platform/code_page.h"
 #include "platform/file_reading.h"
 #include "platform/file_replacement.h"
 #include "state/selection_file_reading.h"
@@ -13,7 +14,8 @@ namespace mx {
 void TFormSelect::StartReadingSelectionFile() {
     // An uninstall run loads nothing.
     if (!IsUninstallRequest(env_.Arguments()))
-        fileReading_ = std::make_unique<SelectionFileReading>(ProgramDir + std::string(kDataFileName), ProgramDir);
+        fileReading_ = std::make_unique<SelectionFileReading>(ProgramDir + std::string(kDataFileName), ProgramDir,
+                                                              env_.EightBitCodePage());
 }
 
 void TFormSelect::LoadSelectionFile() {
@@ -39,6 +41,7 @@ void TFormSelect::LoadSelectionFile() {
     if (early) {
         Lists = std::move(*early);
     } else if (!read.openError) {
+        MakeTextOfFile(text, env_.EightBitCodePage());
         ParseSelectionFile(text, ProgramDir, Lists);
         text = std::string();
     }
@@ -57,7 +60,9 @@ void TFormSelect::SaveToFile() {
     for (SelectionListView& view : listViews_) view.EnsureSorted();
     FileReplacement file(ProgramDir + DataFileName);
     if (!file.Create()) return ReportCreateError(file.Error());
+    std::string converted;
     bool written = WriteSelectionFile(Lists, [&](std::string_view part) {
+        part = Utf8Of(part, converted);
         return env_.WriteToFile(file.Handle(), part.data(), DWORD(part.size()));
     });
     if (!written || !::FlushFileBuffers(file.Handle())) {
