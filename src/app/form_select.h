@@ -260,7 +260,7 @@ private:
 
     void CreateControls();
     void CreateFonts(int dpi);
-    void PlaceControls();
+    void PlaceControls(bool create = false);
     void FormDpiChanged(int dpi, const RECT& suggested);
     void CreateListColumns();
     LRESULT DrawCategoryButton(const NMCUSTOMDRAW& draw);

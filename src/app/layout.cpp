@@ -155,12 +155,29 @@ LRESULT CALLBACK CategoryButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
     return result;
 }
 
-int TextWidth(HWND hwnd, HFONT font, const char* text) {
-    WindowDC dc(hwnd);
-    SelectGuard select(dc.get(), font);
+int TextWidth(HDC dc, HFONT font, const char* text) {
+    SelectGuard select(dc, font);
     SIZE size{};
-    ::GetTextExtentPoint32A(dc.get(), text, int(strlen(text)), &size);
+    ::GetTextExtentPoint32A(dc, text, int(strlen(text)), &size);
     return size.cx;
+}
+
+// A control of the layout table made at its place; the first category button starts their group.
+HWND MakeControl(const ControlSpec& c, HWND parent, const RECT& place, bool& firstButton) {
+    ClassAndStyle cs = StyleOf(c.kind);
+    DWORD style = WS_CHILD | cs.style | (c.visible ? WS_VISIBLE : 0);
+    if (c.kind == Kind::CategoryButton && firstButton) {
+        style |= WS_GROUP;
+        firstButton = false;
+    }
+    if (c.kind == Kind::DriveBox || c.kind == Kind::Label) style |= WS_GROUP;
+    HWND control = ::CreateWindowExA(cs.exStyle, cs.windowClass, c.caption, style, place.left, place.top,
+                                     place.right - place.left, place.bottom - place.top, parent,
+                                     reinterpret_cast<HMENU>(INT_PTR(c.id)), ::GetModuleHandleA(nullptr), nullptr);
+    if (c.kind == Kind::CategoryButton) ::SetWindowSubclass(control, CategoryButtonProc, 0, 0);
+    if (c.kind == Kind::StyleBox) ComboBox_SetMinVisible(control, 4);
+    if (c.kind == Kind::ListView) ListView_SetExtendedListViewStyle(control, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    return control;
 }
 
 }  // namespace
@@ -180,26 +197,7 @@ void TFormSelect::CreateFonts(int dpi) {
 }
 
 void TFormSelect::CreateControls() {
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    bool firstButton = true;
-    for (const ControlSpec& c : kLayout) {
-        ClassAndStyle cs = StyleOf(c.kind);
-        DWORD style = WS_CHILD | cs.style | (c.visible ? WS_VISIBLE : 0);
-        if (c.kind == Kind::CategoryButton && firstButton) {
-            style |= WS_GROUP;
-            firstButton = false;
-        }
-        if (c.kind == Kind::DriveBox || c.kind == Kind::Label) style |= WS_GROUP;
-        HWND control = ::CreateWindowExA(cs.exStyle, cs.windowClass, c.caption, style, 0, 0, 0, 0, hwnd_,
-                                         reinterpret_cast<HMENU>(INT_PTR(c.id)), instance, nullptr);
-        this->*c.field = control;
-        if (c.kind == Kind::CategoryButton) ::SetWindowSubclass(control, CategoryButtonProc, 0, 0);
-        if (c.kind == Kind::StyleBox) ComboBox_SetMinVisible(control, 4);
-        if (c.kind == Kind::ListView)
-            ListView_SetExtendedListViewStyle(control, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    }
-
-    PlaceControls();
+    PlaceControls(true);
 
     // The picture and its name lie on the panel: above it, they get their own clicks.
     ::SetWindowPos(pnlPreview, ImgPreview, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -211,20 +209,23 @@ void TFormSelect::CreateControls() {
 
     Tooltips = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                 instance, nullptr);
+                                 ::GetModuleHandleA(nullptr), nullptr);
     LayoutLowerPart();
 }
 
-// Places and sizes the controls of the layout table and gives them their fonts, for the window's DPI.
-void TFormSelect::PlaceControls() {
+// Places and sizes the controls of the layout table and gives them their fonts, for the window's DPI;
+// the first time (`create`) each is made at its place.
+void TFormSelect::PlaceControls(bool create) {
+    WindowDC dc(hwnd_);
+    bool firstButton = true;
     for (const ControlSpec& c : kLayout) {
-        HWND control = this->*c.field;
+        HWND control = create ? nullptr : this->*c.field;
         int width = c.width;
         int height = c.height;
         HFONT font = c.kind == Kind::CategoryButton
-                         ? (IsButtonActive(control) ? buttonFontBold_.get() : buttonFontRegular_.get())
+                         ? (control && IsButtonActive(control) ? buttonFontBold_.get() : buttonFontRegular_.get())
                          : font_.get();
-        if (width == 0 && c.caption[0]) width = ::MulDiv(TextWidth(hwnd_, font, c.caption) + 1, 96, dpi_);
+        if (width == 0 && c.caption[0]) width = ::MulDiv(TextWidth(dc.get(), font, c.caption) + 1, 96, dpi_);
         // A drop-down's height includes its list: the style box shows four rows at a time.
         if (c.kind == Kind::StyleBox) height = c.height + 4 * 13 + 2;
         if (c.kind == Kind::DriveBox || c.kind == Kind::FilterBox) height = c.height + 8 * 13 + 2;
@@ -236,14 +237,17 @@ void TFormSelect::PlaceControls() {
         // this DPI: when the scaled width is too small it grows to the left.
         if (c.kind == Kind::StyleBox) {
             int widest = 0;
-            for (std::string_view name : kStyleNames) widest = std::max(widest, TextWidth(hwnd_, font, std::string(name).c_str()));
+            for (std::string_view name : kStyleNames)
+                widest = std::max(widest, TextWidth(dc.get(), font, std::string(name).c_str()));
             int needed = widest + ::GetSystemMetrics(SM_CXVSCROLL) + 2 * ::GetSystemMetrics(SM_CXEDGE);
             if (needed > width) {
                 left -= needed - width;
                 width = needed;
             }
         }
-        ::MoveWindow(control, left, Scale(c.top), width, Scale(height), FALSE);
+        const RECT place{left, Scale(c.top), left + width, Scale(c.top) + Scale(height)};
+        if (create) control = this->*c.field = MakeControl(c, hwnd_, place, firstButton);
+        else ::MoveWindow(control, place.left, place.top, width, place.bottom - place.top, FALSE);
         SetWindowFont(control, font, FALSE);
         if (c.kind == Kind::FileList) ListBox_SetItemHeight(control, 0, Scale(13));
         if (c.kind == Kind::DirectoryList) ListBox_SetItemHeight(control, 0, Scale(16));

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <numeric>
@@ -577,30 +578,33 @@ size_t SelectionListView::SetStyleOfSelected(WallpaperStyle style) {
     return changed;
 }
 
-int SelectionListView::TextWidth(std::string_view text) const {
-    WindowDC dc(hwnd_);
-    SelectGuard font(dc.get(), GetWindowFont(hwnd_));
-    return mx::TextWidth(dc.get(), text);
-}
-
 void SelectionListView::AddColumns(const SelectionListView* like) {
     const char* names[] = {"Filename", "Path", "Style"};
-    int count = entries_->WithStyle() ? 3 : 2;
-    for (int i = 0; i < count; ++i) {
+    const bool withStyle = entries_->WithStyle();
+    int header = 0;
+    {
+        HWND control = ListView_GetHeader(hwnd_);
+        WindowDC dc(control);
+        SelectGuard font(dc.get(), GetWindowFont(control));
+        header = mx::TextWidth(dc.get(), names[ColumnFilename]);
+    }
+    // "Filename" starts as wide as its header and grows to fit the captions added. A list view made
+    // like another has its columns made at their widths, since it takes the other's measure.
+    if (like) std::copy(std::begin(like->padding_), std::end(like->padding_), padding_);
+    wantedFilename_ = header + padding_[ColumnFilename] + 4;
+    const std::array<int, 3> widths = like ? ColumnShares(withStyle) : std::array<int, 3>{60, 60, 60};
+    for (int i = 0; i < (withStyle ? 3 : 2); ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = const_cast<char*>(names[i]);
-        column.cx = 60;
+        column.cx = widths[size_t(i)];
         column.iSubItem = i;
         ListView_InsertColumn(hwnd_, i, &column);
     }
-    if (like) std::copy(std::begin(like->padding_), std::end(like->padding_), padding_);
-    else MeasurePadding();
-    // "Filename" starts as wide as its header and grows to fit the captions added.
-    HWND header = ListView_GetHeader(hwnd_);
-    WindowDC dc(header);
-    SelectGuard font(dc.get(), GetWindowFont(header));
-    wantedFilename_ = mx::TextWidth(dc.get(), names[ColumnFilename]) + padding_[ColumnFilename] + 4;
+    if (!like) {
+        MeasurePadding();
+        wantedFilename_ = header + padding_[ColumnFilename] + 4;
+    }
     FitColumnsToWidth();
 }
 
@@ -626,26 +630,10 @@ void SelectionListView::FitFilenameTo(int captionWidth) {
 
 void SelectionListView::FitColumnsToWidth() {
     if (!hwnd_ || ColumnCount(hwnd_) <= ColumnPath) return;
-    bool withStyle = ColumnCount(hwnd_) > ColumnStyle;
-    int style = 0;
-    if (withStyle) {
-        // Measured again only when the list has a new font (on a screen of another DPI).
-        HFONT font = GetWindowFont(hwnd_);
-        if (font != styleFont_ || styleWidth_ == 0) {
-            int widest = TextWidth("Style");
-            for (std::string_view name : kStyleNames) widest = std::max(widest, TextWidth(name));
-            styleWidth_ = widest;
-            styleFont_ = font;
-        }
-        style = styleWidth_ + padding_[ColumnPath];
-    }
+    const bool withStyle = ColumnCount(hwnd_) > ColumnStyle;
     // A column change can show or hide the scroll bars, which changes the client width: settle it.
     for (int pass = 0; pass < 3; ++pass) {
-        RECT client{};
-        ::GetClientRect(hwnd_, &client);
-        int rest = std::max(0, int(client.right) - style);
-        int filename = std::min(wantedFilename_, rest / 2);
-        int path = rest - filename;
+        const auto [filename, path, style] = ColumnShares(withStyle);
         if (ListView_GetColumnWidth(hwnd_, ColumnFilename) == filename && ListView_GetColumnWidth(hwnd_, ColumnPath) == path &&
             (!withStyle || ListView_GetColumnWidth(hwnd_, ColumnStyle) == style))
             return;
@@ -653,6 +641,28 @@ void SelectionListView::FitColumnsToWidth() {
         ListView_SetColumnWidth(hwnd_, ColumnPath, path);
         if (withStyle) ListView_SetColumnWidth(hwnd_, ColumnStyle, style);
     }
+}
+
+std::array<int, 3> SelectionListView::ColumnShares(bool withStyle) {
+    int style = 0;
+    if (withStyle) {
+        // Measured again only when the list has a new font (on a screen of another DPI).
+        HFONT font = GetWindowFont(hwnd_);
+        if (font != styleFont_ || styleWidth_ == 0) {
+            WindowDC dc(hwnd_);
+            SelectGuard select(dc.get(), font);
+            int widest = mx::TextWidth(dc.get(), "Style");
+            for (std::string_view name : kStyleNames) widest = std::max(widest, mx::TextWidth(dc.get(), name));
+            styleWidth_ = widest;
+            styleFont_ = font;
+        }
+        style = styleWidth_ + padding_[ColumnPath];
+    }
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    const int rest = std::max(0, int(client.right) - style);
+    const int filename = std::min(wantedFilename_, rest / 2);
+    return {filename, rest - filename, style};
 }
 
 }  // namespace mx

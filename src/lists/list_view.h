@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -94,7 +95,8 @@ private:
     void AddColumns(const SelectionListView* like);
     void MeasurePadding();
     void FitToCaptions();
-    int TextWidth(std::string_view text) const;
+    // What "Filename", "Path" and "Style" get of the list's client width now.
+    std::array<int, 3> ColumnShares(bool withStyle);
     void FitFilenameTo(int captionWidth);
 
     // The list view's selection made empty in one step, its focus, selection mark and the row at its
