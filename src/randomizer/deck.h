@@ -88,6 +88,9 @@ public:
     std::optional<size_t> Next();
     // The entry last dealt was shown: a new round does not begin with it.
     void Shown(size_t index);
+    // The entries first to first + count - 1 are not dealt in this run (their folder cannot be read
+    // now), but what the round knows of them is kept: dealt ones stay dealt when they come back.
+    void Hold(size_t first, size_t count);
 
     // The place of the entry last dealt in its round, from 1, and the round's length.
     size_t Place() const { return dealtCount_; }
