@@ -48,6 +48,12 @@ private:
     size_t pos_ = 0;
 };
 
+// A folder's key in the cache: its path in upper case, without a trailing backslash (but "C:\").
+std::string KeyOf(std::string_view folder) {
+    if (folder.size() > 3 && folder.back() == '\\') folder.remove_suffix(1);
+    return UpperAscii(folder);
+}
+
 bool Walkable(uint32_t attributes) {
     return (attributes & kAttributeDirectory) &&
            !(attributes & (kAttributeHidden | kAttributeSystem | kAttributeReparsePoint));
@@ -60,23 +66,17 @@ bool ListingIsCurrent(const FolderListing& listing, uint64_t lastWrite) {
 }
 
 const FolderListing* FolderCache::Find(std::string_view folder) {
-    auto found = listings_.find(UpperAscii(folder));
+    auto found = listings_.find(KeyOf(folder));
     if (found == listings_.end()) return nullptr;
     found->second.used = true;
     return &found->second.listing;
 }
 
 void FolderCache::Store(std::string_view folder, FolderListing listing) {
-    Held& held = listings_[UpperAscii(folder)];
+    Held& held = listings_[KeyOf(folder)];
     held.folder = folder;
     held.listing = std::move(listing);
     held.used = true;
-}
-
-void FolderCache::KeepBelow(std::string_view folder) {
-    std::string prefix = UpperAscii(WithTrailingBackslash(folder));
-    for (auto& [key, held] : listings_)
-        if (key.starts_with(prefix) || WithTrailingBackslash(key) == prefix) held.used = true;
 }
 
 size_t FolderCache::KeptNames() const {
@@ -130,7 +130,7 @@ FolderCache FolderCache::Parse(std::string_view text) {
                 names->emplace_back(line);
             }
         }
-        Held& held = cache.listings_[UpperAscii(folder)];
+        Held& held = cache.listings_[KeyOf(folder)];
         held.folder = folder;
         held.listing = std::move(listing);
     }
@@ -211,11 +211,29 @@ FolderPictures ListFolderPictures(FolderSource& source, FolderCache* cache, std:
         ++result.folders;
         for (const std::string& name : listing->files)
             if (usable(name)) result.files.push_back(JoinPath(next.path, name));
+        if (result.folders == 1) result.topFiles = result.files.size();
         if (cached && withSubfolders)
             for (const std::string& name : listing->subfolders) pending.push_back({JoinPath(next.path, name), 0});
         if (!cached && cache) cache->Store(next.path, std::move(fresh));
     }
     return result;
+}
+
+std::vector<std::string> CachedFolderPictures(FolderCache& cache, std::string_view folder, bool withSubfolders,
+                                              const std::function<bool(std::string_view name)>& usable) {
+    std::vector<std::string> files;
+    std::vector<std::string> pending{std::string(folder)};
+    for (size_t walked = 0; !pending.empty() && walked < kMaxFolders; ++walked) {
+        const std::string path = std::move(pending.back());
+        pending.pop_back();
+        const FolderListing* listing = cache.Find(path);
+        if (!listing) continue;
+        for (const std::string& name : listing->files)
+            if (usable(name)) files.push_back(JoinPath(path, name));
+        if (withSubfolders)
+            for (const std::string& name : listing->subfolders) pending.push_back(JoinPath(path, name));
+    }
+    return files;
 }
 
 }  // namespace mx

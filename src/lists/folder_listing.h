@@ -62,10 +62,7 @@ public:
     // The listing of a folder, its path compared without regard to case; null when there is none.
     const FolderListing* Find(std::string_view folder);
     void Store(std::string_view folder, FolderListing listing);
-    // Keeps the listings of a folder and of everything below it that this run could not read (a
-    // share that does not answer), so that they are there when it answers again.
-    void KeepBelow(std::string_view folder);
-    // The listings to keep: those found, stored or kept by this run. Folders whose names cannot be
+    // The listings to keep: those found or stored by this run. Folders whose names cannot be
     // written on a line are left out (they are listed again next time).
     std::string Text() const;
     // The cache kept in `text`; a text that is not one gives an empty cache.
@@ -98,6 +95,7 @@ struct FolderPictures {
     Outcome outcome = Outcome::Listed;
     uint32_t error = 0;               // the system's error code when not Listed
     std::vector<std::string> files;   // the full paths of the files found usable
+    size_t topFiles = 0;              // of them, how many lie in the folder itself
     size_t folders = 0;               // folders read
     size_t fromCache = 0;             // of them, read from the cache
     size_t unreadable = 0;            // subfolders that could not be listed
@@ -112,5 +110,10 @@ inline constexpr size_t kMaxFolders = 10000;
 // accepts. `cache` may be null; otherwise listings are taken from it and new ones stored in it.
 FolderPictures ListFolderPictures(FolderSource& source, FolderCache* cache, std::string_view folder,
                                   bool withSubfolders, const std::function<bool(std::string_view name)>& usable);
+
+// The files the cache last saw in `folder` (and with `withSubfolders` below it) whose names `usable`
+// accepts, for a folder that cannot be read now; their listings are kept for the next run.
+std::vector<std::string> CachedFolderPictures(FolderCache& cache, std::string_view folder, bool withSubfolders,
+                                              const std::function<bool(std::string_view name)>& usable);
 
 }  // namespace mx

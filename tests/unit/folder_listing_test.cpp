@@ -166,6 +166,9 @@ TEST(FolderListing, PicturesOfAFolderWithAndWithoutItsSubfolders) {
         EXPECT_EQ(files, c.files);
         EXPECT_EQ(result.folders, c.folders);
         EXPECT_EQ(result.unreadable, c.unreadable);
+        EXPECT_EQ(result.topFiles, size_t(std::count_if(files.begin(), files.end(), [&](const std::string& path) {
+                      return path.rfind('\\') == WithTrailingBackslash(c.folder).size() - 1;
+                  })));
         EXPECT_EQ(result.fromCache, 0u);
         EXPECT_FALSE(result.tooMany);
     }
@@ -271,11 +274,15 @@ TEST(FolderListing, CacheKeepsOnlyWhatIsSureAndWhatWasUsed) {
     Expand(folders, &cache, "C:\\P", false, &result);
     EXPECT_EQ(result.fromCache, 1u);
 
-    // Listings not used by a run are dropped, unless kept for a folder that could not be read.
+    // Listings not used by a run are dropped, unless used for a folder that could not be read: its
+    // pictures as last seen.
     FolderCache old = FolderCache::Parse(text);
     ASSERT_EQ(old.Size(), 4u);
     EXPECT_EQ(FolderCache::Parse(old.Text()).Size(), 0u);
-    old.KeepBelow("C:\\P\\sub\\");
+    std::vector<std::string> seen =
+        CachedFolderPictures(old, "c:\\p\\SUB\\", true, [](std::string_view n) { return kPictures.Matches(n); });
+    EXPECT_EQ(std::set<std::string>(seen.begin(), seen.end()),
+              (std::set<std::string>{"c:\\p\\SUB\\c.jpg", "c:\\p\\SUB\\deep\\d.gif"}));
     EXPECT_EQ(FolderCache::Parse(old.Text()).Size(), 2u);
 
     // Names that cannot be written on a line leave their folder out.
