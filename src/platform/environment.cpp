@@ -39,6 +39,10 @@ bool Environment::WriteRegistryString(HKEY key, const std::string& name, const s
 
 void Environment::TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) { menu.Track(owner, screenPoint); }
 
+Environment::FolderQuestion Environment::AskFolder() {
+    return [](const std::string& folder) { return ::GetFileAttributesA(folder.c_str()); };
+}
+
 std::string SystemEnvironment::ModuleFileName() {
     std::string name(MAX_PATH, '\0');
     for (;;) {

@@ -4,6 +4,7 @@
 // the system, the tests' one redirects to scratch folders and records or scripts what would reach
 // the user.
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,12 @@ public:
     virtual bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value);
     // Opens a pop-up menu at a screen point and runs the item chosen; modal, so the tests record it.
     virtual void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint);
+
+    // Asks for a folder's attributes as GetFileAttributesA does. It may wait as long as a network
+    // share takes to answer, on threads that outlive whoever asked, so it owns all it uses; the tests
+    // give shares that never answer.
+    using FolderQuestion = std::function<DWORD(const std::string& folder)>;
+    virtual FolderQuestion AskFolder();
 };
 
 // The real machine.

@@ -334,8 +334,6 @@ void Deck::QueueRound() {
     queued_ = true;
 }
 
-void Deck::Shown(size_t index) { last_ = entries_.at(index); }
-
 void Deck::Hold(size_t first, size_t count) {
     std::unordered_set<uint64_t> held(entries_.begin() + ptrdiff_t(first), entries_.begin() + ptrdiff_t(first + count));
     for (size_t d = 0; d < distinct_.size(); ++d) {
@@ -351,6 +349,12 @@ DeckState Deck::State() const {
     for (size_t d = 0; d < distinct_.size(); ++d)
         if (dealt_[d]) dealt.push_back(entries_[distinct_[d]]);
     return {round_, next_, last_, DealtSet(dealt, round_, distinct_.size())};
+}
+
+DeckState Deck::StateShown(size_t index) const {
+    DeckState state = State();
+    state.last = entries_.at(index);
+    return state;
 }
 
 // The new round's order was decided when the one before began; the one after it is decided now.

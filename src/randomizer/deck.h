@@ -86,8 +86,6 @@ public:
     // has been tried in this run. An entry that cannot be used is simply passed over: the next call
     // gives the next one, starting a new round when this one runs out.
     std::optional<size_t> Next();
-    // The entry last dealt was shown: a new round does not begin with it.
-    void Shown(size_t index);
     // The entries first to first + count - 1 are not dealt in this run (their folder cannot be read
     // now), but what the round knows of them is kept: dealt ones stay dealt when they come back.
     void Hold(size_t first, size_t count);
@@ -98,6 +96,8 @@ public:
 
     // What to keep: the entries dealt that are still on the list.
     DeckState State() const;
+    // What to keep once the entry at `index` is shown: a new round does not begin with it.
+    DeckState StateShown(size_t index) const;
 
 private:
     void NewRound();

@@ -361,8 +361,7 @@ TEST(FolderListing, DeckDealsOverAChangingFolder) {
                 Deck deck(keys, ParseDeckText(deckText), random);
                 std::optional<size_t> next = deck.Next();
                 ASSERT_TRUE(next);
-                deck.Shown(*next);
-                deckText = DeckText(deck.State());
+                deckText = DeckText(deck.StateShown(*next));
                 const std::string& path = pictures.files[*next];
                 ASSERT_FALSE(gone.count(path)) << path << " came after it left";
                 if (deck.Place() == 1) {

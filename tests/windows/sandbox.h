@@ -56,6 +56,7 @@ public:
     int failWritesAfter = -1;             // >= 0: that many writes succeed, the next ones fail
     std::vector<std::pair<std::string, std::string>> registryWrites;  // name and text of every value written
     std::string failRegistryValue;        // a value of this name cannot be written
+    FolderQuestion folderQuestion;        // when set, asked about folders instead of the system
 
     // The next box must be of this kind and text; it is answered with `answer`.
     void ExpectBox(BoxKind kind, const std::string& text, int answer = IDOK);
@@ -77,6 +78,7 @@ public:
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
     bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value) override;
     void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;
+    FolderQuestion AskFolder() override { return folderQuestion ? folderQuestion : Environment::AskFolder(); }
 
 private:
     struct Scripted {
