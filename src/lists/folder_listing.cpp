@@ -76,7 +76,13 @@ void FolderCache::Store(std::string_view folder, FolderListing listing) {
     Held& held = listings_[KeyOf(folder)];
     held.folder = folder;
     held.listing = std::move(listing);
-    held.used = true;
+    held.used = held.stored = true;
+}
+
+bool FolderCache::Changed() const {
+    for (const auto& [key, held] : listings_)
+        if (held.stored || !held.used) return true;
+    return false;
 }
 
 size_t FolderCache::KeptNames() const {

@@ -69,6 +69,9 @@ public:
     static FolderCache Parse(std::string_view text);
 
     size_t Size() const { return listings_.size(); }
+    // Whether the text to keep differs from the one read: a listing was stored, or one read was
+    // not used.
+    bool Changed() const;
     // The names of every listing found or stored by this run: the memory the next run reads.
     size_t KeptNames() const;
 
@@ -77,6 +80,7 @@ private:
         std::string folder;
         FolderListing listing;
         bool used = false;
+        bool stored = false;
     };
     std::unordered_map<std::string, Held> listings_;  // by the folder's path in upper case
 };

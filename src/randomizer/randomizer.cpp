@@ -4,24 +4,31 @@
 #include "randomizer/randomizer.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <new>
 
 #include "app/command_line.h"
+#include "lists/browser_filters.h"
 #include "lists/categories.h"
+#include "lists/file_masks.h"
+#include "lists/folder_entries.h"
+#include "lists/folder_listing_win.h"
 #include "picture/load_picture.h"
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "picture/render.h"
 #include "platform/environment.h"
 #include "platform/file_reading.h"
+#include "platform/file_replacement.h"
 #include "platform/handles.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/user_error.h"
 #include "randomizer/deck.h"
+#include "randomizer/folder_expansion.h"
 #include "randomizer/folder_probes.h"
 #include "randomizer/randomizer_text.h"
 #include "state/selection_file.h"
@@ -174,20 +181,32 @@ public:
             log_.Line("The selection file lists no pictures: nothing to do");
             return;
         }
+        bool folders = false;
         for (const auto& list : lists)
-            for (const SelectionEntry& entry : list) probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
+            for (const SelectionEntry& entry : list) {
+                probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
+                folders = folders || IsFolderEntry(entry.fileName);
+            }
+        // Every folder is listed before any picture is dealt, and the listings kept for the next run.
+        std::array<ExpandedList, 4> expanded;
+        if (folders) ExpandFolders(lists, expanded);
+        else
+            for (size_t s = 0; s < lists.size(); ++s) expanded[s].entries = std::move(lists[s]);
 
         SeededRandom seeded(options_.seed.value_or(0));
         SystemRandom system;
         RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
         for (const ListKind& kind : kLists) {
-            const std::vector<SelectionEntry>& list = lists[SectionOfCategory(kind.category)];
-            if (list.empty()) continue;
+            const ExpandedList& e = expanded[SectionOfCategory(kind.category)];
+            const std::vector<SelectionEntry>& list = e.entries;
+            if (list.empty() && e.folders.empty()) continue;
             std::vector<uint64_t> keys;
             for (const SelectionEntry& entry : list)
                 keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), StyleOf(kind, entry)));
             KeptDeck kept{kind, ReadDeckText(kind)};
             Deck deck(std::move(keys), ParseDeckText(kept.text), random);
+            for (const FolderEntryReport& folder : e.folders)
+                if (!folder.unanswered.empty()) deck.Hold(folder.first, folder.count);
             if (kind.category == CategoryWall) SetWallpaper(kept, list, deck);
             else SetBootScreen(kept, list, deck);
             log_.Write();
@@ -201,6 +220,47 @@ private:
         std::string text;
         bool failed = false;  // it could not be kept, which is logged once
     };
+
+    // Lists each folder entry's pictures, logs what each gave, and keeps the listings for the next run.
+    void ExpandFolders(SelectionLists& lists, std::array<ExpandedList, 4>& expanded) {
+        const std::string cachePath = programDir_ + std::string(kFolderCacheFile);
+        std::string text;
+        ReadWholeFile(cachePath, text);
+        FolderCache cache = FolderCache::Parse(text);
+        text = std::string();
+        SystemFolderSource source;
+        const auto unanswered = [&](const std::string& folder) -> std::string {
+            const std::string root = FolderRoot(WithTrailingBackslash(folder));
+            switch (probe_.Ask(root)) {
+            case FolderProbes::Answer::Present: return {};
+            case FolderProbes::Answer::Missing: return root + " is not there";
+            case FolderProbes::Answer::Silent: return root + " does not answer";
+            }
+            return {};
+        };
+        for (const ListKind& kind : kLists) {
+            const size_t section = SectionOfCategory(kind.category);
+            const FileMask usable = UsableNames(kind.category);
+            expanded[section] = ExpandFolderEntries(
+                lists[section], source, &cache, [&](std::string_view name) { return usable.Matches(name); }, unanswered);
+            lists[section] = {};
+            for (const FolderEntryReport& folder : expanded[section].folders)
+                log_.Line(std::string(kind.name) + ": " + FolderReportText(folder));
+        }
+        if (options_.dryRun || !cache.Changed()) return;
+        FileReplacement file(cachePath);
+        text = cache.Text();
+        DWORD written = 0;
+        if (!file.Create() || !::WriteFile(file.Handle(), text.data(), DWORD(text.size()), &written, nullptr) ||
+            written != text.size() || !file.Commit())
+            log_.Line("The folders' listings could not be kept in " + cachePath + ": error " +
+                      std::to_string(file.Error() ? file.Error() : ::GetLastError()));
+    }
+
+    // The names a list's folders offer it: the files of its category's first filter.
+    static FileMask UsableNames(int category) {
+        return FileMask(ParseFilterText(category == CategoryWall ? WallpaperFilter() : kBootScreenFilter).at(0).mask);
+    }
 
     static std::string StyleOf(const ListKind& kind, const SelectionEntry& entry) {
         return kind.category == CategoryWall ? entry.style : std::string();

@@ -27,6 +27,8 @@ std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown
 std::string FolderRoot(std::string_view path);
 
 inline constexpr std::string_view kRandomizerLogFile = "MXRandom.log";
+// The listings of the lists' folders, kept beside the log from one run to the next.
+inline constexpr std::string_view kFolderCacheFile = "MXRandom.cache";
 inline constexpr size_t kRandomizerLogLines = 300;
 
 // The log's new text: `existing` with `lines` appended, each ended by CR LF, cut to its last

@@ -1,0 +1,75 @@
+#include "randomizer/folder_expansion.h"
+
+#include "lists/folder_entries.h"
+#include "platform/text.h"
+
+namespace mx {
+
+namespace {
+
+void AppendFiles(std::vector<SelectionEntry>& entries, std::vector<std::string>&& paths, const std::string& style) {
+    for (std::string& path : paths) {
+        const size_t cut = path.rfind('\\');
+        entries.push_back({path.substr(cut + 1), path.substr(0, cut + 1), style});
+    }
+}
+
+std::string Plural(size_t n, const char* one, const char* many) { return std::to_string(n) + ' ' + (n == 1 ? one : many); }
+
+}  // namespace
+
+ExpandedList ExpandFolderEntries(const std::vector<SelectionEntry>& list, FolderSource& source, FolderCache* cache,
+                                 const std::function<bool(std::string_view name)>& usable,
+                                 const std::function<std::string(const std::string& folder)>& unanswered) {
+    ExpandedList expanded;
+    expanded.entries.reserve(list.size());
+    for (const SelectionEntry& entry : list) {
+        const FolderScope scope = FolderScopeOf(entry.fileName);
+        if (scope == FolderScope::None) {
+            expanded.entries.push_back(entry);
+            continue;
+        }
+        FolderEntryReport report;
+        report.entry = JoinPath(entry.directory, entry.fileName);
+        report.first = expanded.entries.size();
+        const bool withSubfolders = scope == FolderScope::WithSubfolders;
+        report.unanswered = unanswered(entry.directory);
+        std::vector<std::string> files;
+        if (!report.unanswered.empty()) {
+            if (cache) files = CachedFolderPictures(*cache, entry.directory, withSubfolders, usable);
+        } else {
+            report.pictures = ListFolderPictures(source, cache, entry.directory, withSubfolders, usable);
+            files = std::move(report.pictures.files);
+            report.pictures.files = {};
+        }
+        report.count = files.size();
+        AppendFiles(expanded.entries, std::move(files), entry.style);
+        expanded.folders.push_back(std::move(report));
+    }
+    return expanded;
+}
+
+std::string FolderReportText(const FolderEntryReport& report) {
+    using Outcome = FolderPictures::Outcome;
+    const FolderPictures& p = report.pictures;
+    std::string text = "folder " + report.entry;
+    if (!report.unanswered.empty())
+        return text + ": " + report.unanswered + "; " +
+               (report.count ? Plural(report.count, "picture", "pictures") + " last seen there sit out this run"
+                             : "none of its pictures is known");
+    switch (p.outcome) {
+    case Outcome::Missing: return text + " is not there";
+    case Outcome::NotAFolder: return text + " is a file, not a folder";
+    case Outcome::Unreadable: return text + " cannot be read: error " + std::to_string(p.error);
+    case Outcome::Listed: break;
+    }
+    text += " gave " + Plural(report.count, "picture", "pictures") + " from " + Plural(p.folders, "folder", "folders");
+    text += p.fromCache == p.folders ? (p.folders == 1 ? ", listing from the cache" : ", every listing from the cache")
+            : p.fromCache == 0       ? ", listed"
+                                     : ", " + Plural(p.fromCache, "listing", "listings") + " from the cache";
+    if (p.unreadable) text += "; " + Plural(p.unreadable, "subfolder", "subfolders") + " could not be read";
+    if (p.tooMany) text += "; stopped at " + std::to_string(kMaxFolders) + " folders";
+    return text;
+}
+
+}  // namespace mx
