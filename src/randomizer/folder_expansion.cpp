@@ -49,6 +49,27 @@ ExpandedList ExpandFolderEntries(const std::vector<SelectionEntry>& list, Folder
     return expanded;
 }
 
+std::vector<uint64_t> DeckKeys(const std::vector<SelectionEntry>& entries, bool withStyle) {
+    std::vector<uint64_t> keys;
+    keys.reserve(entries.size());
+    for (const SelectionEntry& entry : entries)
+        keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), withStyle ? entry.style : std::string()));
+    return keys;
+}
+
+std::vector<size_t> FolderDealOrder(const ExpandedList& list, size_t folder, bool withStyle, const DeckState& state) {
+    // Only the round after next is drawn at random, which the order of the dealing never depends on.
+    SeededRandom random(0);
+    Deck deck(DeckKeys(list.entries, withStyle), state, random);
+    for (const FolderEntryReport& other : list.folders)
+        if (!other.unanswered.empty()) deck.Hold(other.first, other.count);
+    const FolderEntryReport& report = list.folders.at(folder);
+    std::vector<size_t> order;
+    while (std::optional<size_t> next = deck.Next())
+        if (*next >= report.first && *next < report.first + report.count) order.push_back(*next);
+    return order;
+}
+
 std::string FolderReportText(const FolderEntryReport& report) {
     using Outcome = FolderPictures::Outcome;
     const FolderPictures& p = report.pictures;

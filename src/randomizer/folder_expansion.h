@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "lists/folder_listing.h"
+#include "randomizer/deck.h"
 #include "state/selection_file.h"
 
 namespace mx {
@@ -30,6 +31,14 @@ struct ExpandedList {
 ExpandedList ExpandFolderEntries(const std::vector<SelectionEntry>& list, FolderSource& source, FolderCache* cache,
                                  const std::function<bool(std::string_view name)>& usable,
                                  const std::function<std::string(const std::string& folder)>& unanswered);
+
+// What the deck knows each entry by: its path and, in the wallpaper list, its style.
+std::vector<uint64_t> DeckKeys(const std::vector<SelectionEntry>& entries, bool withStyle);
+
+// The pictures of one of the list's folder entries in the order the deck kept in `state` would deal
+// them from the next run on (the deck deals over the whole list; this is the part of it that falls in
+// the folder): positions in the expanded list.
+std::vector<size_t> FolderDealOrder(const ExpandedList& list, size_t folder, bool withStyle, const DeckState& state);
 
 // The log's line about a folder entry, after the list's name.
 std::string FolderReportText(const FolderEntryReport& report);

@@ -200,11 +200,8 @@ public:
             const ExpandedList& e = expanded[SectionOfCategory(kind.category)];
             const std::vector<SelectionEntry>& list = e.entries;
             if (list.empty() && e.folders.empty()) continue;
-            std::vector<uint64_t> keys;
-            for (const SelectionEntry& entry : list)
-                keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), StyleOf(kind, entry)));
             KeptDeck kept{kind, ReadDeckText(kind)};
-            Deck deck(std::move(keys), ParseDeckText(kept.text), random);
+            Deck deck(DeckKeys(list, kind.category == CategoryWall), ParseDeckText(kept.text), random);
             for (const FolderEntryReport& folder : e.folders)
                 if (!folder.unanswered.empty()) deck.Hold(folder.first, folder.count);
             if (kind.category == CategoryWall) SetWallpaper(kept, list, deck);
@@ -260,10 +257,6 @@ private:
     // The names a list's folders offer it: the files of its category's first filter.
     static FileMask UsableNames(int category) {
         return FileMask(ParseFilterText(category == CategoryWall ? WallpaperFilter() : kBootScreenFilter).at(0).mask);
-    }
-
-    static std::string StyleOf(const ListKind& kind, const SelectionEntry& entry) {
-        return kind.category == CategoryWall ? entry.style : std::string();
     }
 
     std::string ReadDeckText(const ListKind& kind) {
