@@ -7,10 +7,10 @@ namespace mx {
 
 namespace {
 
-void AppendFiles(std::vector<SelectionEntry>& entries, std::vector<std::string>&& paths, const std::string& style) {
-    for (std::string& path : paths) {
+void AppendFiles(SelectionList& entries, const std::vector<std::string>& paths, WallpaperStyle style) {
+    for (const std::string& path : paths) {
         const size_t cut = path.rfind('\\');
-        entries.push_back({path.substr(cut + 1), path.substr(0, cut + 1), style});
+        entries.Append(std::string_view(path).substr(0, cut + 1), std::string_view(path).substr(cut + 1), style);
     }
 }
 
@@ -18,49 +18,50 @@ std::string Plural(size_t n, const char* one, const char* many) { return std::to
 
 }  // namespace
 
-ExpandedList ExpandFolderEntries(const std::vector<SelectionEntry>& list, FolderSource& source, FolderCache* cache,
+ExpandedList ExpandFolderEntries(const SelectionList& list, FolderSource& source, FolderCache* cache,
                                  const std::function<bool(std::string_view name)>& usable,
                                  const std::function<std::string(const std::string& folder)>& unanswered) {
-    ExpandedList expanded;
-    expanded.entries.reserve(list.size());
-    for (const SelectionEntry& entry : list) {
-        const FolderScope scope = FolderScopeOf(entry.fileName);
+    ExpandedList expanded{SelectionList(list.WithStyle()), {}};
+    for (size_t i = 0; i < list.size(); ++i) {
+        const FolderScope scope = FolderScopeOf(list.FileName(i));
+        const std::string& directory = list.Directory(i);
         if (scope == FolderScope::None) {
-            expanded.entries.push_back(entry);
+            expanded.entries.Append(directory, list.FileName(i), list.Style(i));
             continue;
         }
         FolderEntryReport report;
-        report.entry = JoinPath(entry.directory, entry.fileName);
+        report.entry = JoinPath(directory, list.FileName(i));
         report.first = expanded.entries.size();
         const bool withSubfolders = scope == FolderScope::WithSubfolders;
-        report.unanswered = unanswered(entry.directory);
+        report.unanswered = unanswered(directory);
         std::vector<std::string> files;
         if (!report.unanswered.empty()) {
-            if (cache) files = CachedFolderPictures(*cache, entry.directory, withSubfolders, usable);
+            if (cache) files = CachedFolderPictures(*cache, directory, withSubfolders, usable);
         } else {
-            report.pictures = ListFolderPictures(source, cache, entry.directory, withSubfolders, usable);
+            report.pictures = ListFolderPictures(source, cache, directory, withSubfolders, usable);
             files = std::move(report.pictures.files);
             report.pictures.files = {};
         }
         report.count = files.size();
-        AppendFiles(expanded.entries, std::move(files), entry.style);
+        AppendFiles(expanded.entries, files, list.Style(i));
         expanded.folders.push_back(std::move(report));
     }
     return expanded;
 }
 
-std::vector<uint64_t> DeckKeys(const std::vector<SelectionEntry>& entries, bool withStyle) {
+std::vector<uint64_t> DeckKeys(const SelectionList& entries) {
     std::vector<uint64_t> keys;
     keys.reserve(entries.size());
-    for (const SelectionEntry& entry : entries)
-        keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), withStyle ? entry.style : std::string()));
+    for (size_t i = 0; i < entries.size(); ++i)
+        keys.push_back(EntryKey(JoinPath(entries.Directory(i), entries.FileName(i)),
+                                entries.WithStyle() ? StyleName(entries.Style(i)) : std::string_view()));
     return keys;
 }
 
-std::vector<size_t> FolderDealOrder(const ExpandedList& list, size_t folder, bool withStyle, const DeckState& state) {
+std::vector<size_t> FolderDealOrder(const ExpandedList& list, size_t folder, const DeckState& state) {
     // Only the round after next is drawn at random, which the order of the dealing never depends on.
     SeededRandom random(0);
-    Deck deck(DeckKeys(list.entries, withStyle), state, random);
+    Deck deck(DeckKeys(list.entries), state, random);
     for (const FolderEntryReport& other : list.folders)
         if (!other.unanswered.empty()) deck.Hold(other.first, other.count);
     const FolderEntryReport& report = list.folders.at(folder);

@@ -22,23 +22,23 @@ struct FolderEntryReport {
 };
 
 struct ExpandedList {
-    std::vector<SelectionEntry> entries;
+    SelectionList entries;
     std::vector<FolderEntryReport> folders;
 };
 
 // `usable` tells the names of the list's category; `unanswered` says why a folder's drive or share
 // cannot be read now, or nothing when it can.
-ExpandedList ExpandFolderEntries(const std::vector<SelectionEntry>& list, FolderSource& source, FolderCache* cache,
+ExpandedList ExpandFolderEntries(const SelectionList& list, FolderSource& source, FolderCache* cache,
                                  const std::function<bool(std::string_view name)>& usable,
                                  const std::function<std::string(const std::string& folder)>& unanswered);
 
-// What the deck knows each entry by: its path and, in the wallpaper list, its style.
-std::vector<uint64_t> DeckKeys(const std::vector<SelectionEntry>& entries, bool withStyle);
+// What the deck knows each entry by: its path and, in a list with styles, its style.
+std::vector<uint64_t> DeckKeys(const SelectionList& entries);
 
 // The pictures of one of the list's folder entries in the order the deck kept in `state` would deal
 // them from the next run on (the deck deals over the whole list; this is the part of it that falls in
 // the folder): positions in the expanded list.
-std::vector<size_t> FolderDealOrder(const ExpandedList& list, size_t folder, bool withStyle, const DeckState& state);
+std::vector<size_t> FolderDealOrder(const ExpandedList& list, size_t folder, const DeckState& state);
 
 // The log's line about a folder entry, after the list's name.
 std::string FolderReportText(const FolderEntryReport& report);

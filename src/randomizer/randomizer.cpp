@@ -31,8 +31,10 @@
 #include "randomizer/folder_expansion.h"
 #include "randomizer/folder_probes.h"
 #include "randomizer/randomizer_text.h"
+#include "randomizer/wallpaper_step.h"
 #include "state/selection_file.h"
 #include "state/settings_store.h"
+#include "state/settings_values.h"
 #include "system/boot_screens.h"
 #include "system/wallpaper.h"
 
@@ -198,10 +200,10 @@ public:
         RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
         for (const ListKind& kind : kLists) {
             const ExpandedList& e = expanded[SectionOfCategory(kind.category)];
-            const std::vector<SelectionEntry>& list = e.entries;
+            const SelectionList& list = e.entries;
             if (list.empty() && e.folders.empty()) continue;
             KeptDeck kept{kind, ReadDeckText(kind)};
-            Deck deck(DeckKeys(list, kind.category == CategoryWall), ParseDeckText(kept.text), random);
+            Deck deck(DeckKeys(list), ParseDeckText(kept.text), random);
             for (const FolderEntryReport& folder : e.folders)
                 if (!folder.unanswered.empty()) deck.Hold(folder.first, folder.count);
             if (kind.category == CategoryWall) SetWallpaper(kept, list, deck);
@@ -240,7 +242,7 @@ private:
             const FileMask usable = UsableNames(kind.category);
             expanded[section] = ExpandFolderEntries(
                 lists[section], source, &cache, [&](std::string_view name) { return usable.Matches(name); }, unanswered);
-            lists[section] = {};
+            lists[section] = SelectionList();
             for (const FolderEntryReport& folder : expanded[section].folders)
                 log_.Line(std::string(kind.name) + ": " + FolderReportText(folder));
         }
@@ -341,7 +343,7 @@ private:
         return status == kStatusOk && !picture.Empty() ? Loaded::Yes : Loaded::No;
     }
 
-    void SetBootScreen(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetBootScreen(KeptDeck& kept, const SelectionList& list, Deck& deck) {
         const ListKind& kind = kept.kind;
         const std::string target = BootScreenPathOf(env_.WindowsDirectory(), kind.category);
         if (target.empty()) {
@@ -384,57 +386,30 @@ private:
         NoneUsable(kept, deck);
     }
 
-    void SetWallpaper(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
+    // The wallpaper for every monitor of the system (or of --monitors or --screen), by the way the
+    // selector's settings keep.
+    void SetWallpaper(KeptDeck& kept, const SelectionList& list, Deck& deck) {
         const ListKind& kind = kept.kind;
-        const SIZE system = env_.ScreenSize();
-        const Size screen{options_.screenWidth.value_or(system.cx), options_.screenHeight.value_or(system.cy)};
-        while (std::optional<size_t> next = deck.Next()) {
-            const SelectionEntry& entry = list[*next];
-            const std::string path = JoinPath(entry.directory, entry.fileName);
-            if (std::find(kStyleNames.begin(), kStyleNames.end(), entry.style) == kStyleNames.end()) {
-                PassOver(kind, path, deck, "no style \"" + entry.style + "\"");
-                continue;
-            }
-            if (!Reachable(kind, path, deck)) continue;
-            DecodedPicture decoded;
-            const auto start = Clock::now();
-            if (Loaded loaded = Load(kept, path, deck,
-                                     RequestForStyle(entry.style, kind.category, screen).value_or(ShowRequest{}), decoded);
-                loaded != Loaded::Yes) {
-                if (loaded == Loaded::No) continue;
-                return;
-            }
-            const auto decodedAt = Clock::now();
-            std::string head = std::string(kind.name) + ": " + path + " as " + entry.style + " (" + Place(deck) +
-                               "): decoded " + std::to_string(Milliseconds(decodedAt - start)) + " ms";
-            if (options_.dryRun) {
-                log_.Line(head + "; would be set");
-                return;
-            }
-            Rendering rendering;
-            try {
-                // Only what the screen shows was decoded. Where the rendering is exactly those pixels
-                // it takes them; otherwise the decoded picture is let go before the file is written.
-                RenderStyle(std::move(decoded), entry.style, kind.category, screen, screen, DesktopColour(), rendering);
-                decoded = DecodedPicture();
-            } catch (const std::bad_alloc&) {
-                PassOver(kind, path, deck, "not enough memory to render it");
-                continue;
-            }
-            const auto rendered = Clock::now();
-            head += ", rendered " + std::to_string(Milliseconds(rendered - decodedAt)) + " ms";
-            if (!KeepDeck(kept, deck.StateShown(*next))) return;
-            try {
-                ApplyWallpaper(env_, rendering.picture, entry.style, programDir_);
-            } catch (const UserError& e) {
-                KeepDeck(kept, deck.State());  // it was not shown after all
-                log_.Line(head + "; not set, the wallpaper is left as it is: " + e.what());
-                return;
-            }
-            log_.Line(head + ", set " + std::to_string(Milliseconds(Clock::now() - rendered)) + " ms");
-            return;
-        }
-        NoneUsable(kept, deck);
+        MonitorLayout layout = options_.monitors ? *options_.monitors : env_.Monitors();
+        if (!options_.monitors && options_.screenWidth)
+            layout = MonitorLayout::One({*options_.screenWidth, *options_.screenHeight});
+        RegistryKey settings(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kSelectorSection,
+                             RegistryKey::Mode::Read);
+        const MonitorCover cover = MonitorCoverOf(ReadIntegerValue(settings.ReadString(kMonitorCoverValue), 0));
+        LayoutWallpaper wallpaper(std::move(layout), cover, !env_.WallpaperSpans(), DesktopColour());
+        const WallpaperRun run{
+            env_, list, deck, programDir_, options_.dryRun, kind.name,
+            [&](const std::string& line) { log_.Line(line); },
+            [&](const std::string& path) { return Reachable(kind, path, deck); },
+            [&](const std::string& path, const ShowRequest& request, DecodedPicture& picture) {
+                const Loaded loaded = Load(kept, path, deck, request, picture);
+                return loaded == Loaded::Yes ? EntryRead::Read
+                       : loaded == Loaded::No ? EntryRead::Unusable
+                                              : EntryRead::LeftToAnotherRun;
+            },
+            [&](const std::string& path, const std::string& why) { PassOver(kind, path, deck, why); },
+            [&](const DeckState& state) { return KeepDeck(kept, state); }};
+        if (SetWallpaperOnLayout(run, wallpaper) == WallpaperOutcome::NoneUsable) NoneUsable(kept, deck);
     }
 
     Environment& env_;

@@ -14,8 +14,9 @@ class Environment;
 // Receives each log line as it is made (the console, when the program was started from one).
 using LogEcho = std::function<void(const std::string& line)>;
 
-// Runs the randomizer with the program's arguments (--dry-run, --seed N, --screen WxH). Never
-// throws; returns the process's exit code, 0 unless the arguments held something it does not know.
+// Runs the randomizer with the program's arguments (--dry-run, --seed N, --screen WxH, --monitors
+// WxH+X+Y,...). Never throws; returns the process's exit code, 0 unless the arguments held something
+// it does not know.
 int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo = {});
 
 }  // namespace mx

@@ -41,6 +41,10 @@ RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args)
                 options.unknown.push_back(arg + " " + args[i + 1]);
             }
             ++i;
+        } else if (arg == "--monitors" && hasValue) {
+            options.monitors = ParseLayoutText(args[i + 1]);
+            if (!options.monitors) options.unknown.push_back(arg + " " + args[i + 1]);
+            ++i;
         } else {
             options.unknown.push_back(arg);
         }
@@ -60,11 +64,13 @@ std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown
              "MXRandom.exe sets the next picture of each list kept by Mosalux Selector (MXDATA.MXD beside it)",
              "as the start-up, waiting and shut-down screen and as the wallpaper. It runs at log-on.",
              "",
-             "  MXRandom.exe [--dry-run] [--seed N] [--screen WxH]",
+             "  MXRandom.exe [--dry-run] [--seed N] [--screen WxH] [--monitors WxH+X+Y,...]",
              "",
              "  --dry-run      says what the next run will set, and changes nothing",
              "  --seed N       makes the same choices for the same number N",
              "  --screen WxH   makes the wallpaper for a screen of W x H pixels",
+             "  --monitors WxH+X+Y,...",
+             "                 makes the wallpaper for these monitors, the primary first",
              "",
          })
         lines.push_back(line);

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "picture/monitor_layout.h"
+
 namespace mx {
 
 struct RandomizerOptions {
@@ -13,6 +15,8 @@ struct RandomizerOptions {
     std::optional<uint64_t> seed;        // --seed N: repeatable choices
     std::optional<int> screenWidth;      // --screen WxH: render for this screen size (for measurements)
     std::optional<int> screenHeight;
+    // --monitors WxH+X+Y,...: render for these monitors, the primary first (for tests and measurements)
+    std::optional<MonitorLayout> monitors;
     std::vector<std::string> unknown;    // arguments it does not know, with a bad value, or asking for help
 };
 
