@@ -27,8 +27,13 @@ inline std::string_view FolderEntryName(FolderScope scope) {
 
 // The name column's text for an entry: a folder is marked with a backslash before its stars ("\*",
 // "\**"), as the end of its path would read; a file shows its name.
-inline std::string EntryCaption(std::string_view fileName) {
-    return IsFolderEntry(fileName) ? "\\" + std::string(fileName) : std::string(fileName);
+inline std::string_view EntryCaption(std::string_view fileName) {
+    switch (FolderScopeOf(fileName)) {
+    case FolderScope::Folder: return "\\*";
+    case FolderScope::WithSubfolders: return "\\**";
+    case FolderScope::None: break;
+    }
+    return fileName;
 }
 
 }  // namespace mx

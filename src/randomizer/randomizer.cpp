@@ -44,7 +44,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-inline constexpr const char* kRandomizerSection = "Randomizer";
 // A folder that does not answer (a network share not yet connected at log-on) may hold up the whole
 // run by this much at most, however many entries lie in it; so many shares are asked at once at
 // first (a share the run waits for is asked at once).
@@ -57,13 +56,12 @@ inline constexpr const char* kTurnMutex = "Local\\Mosalux Randomizer";
 
 struct ListKind {
     int category;
-    const char* name;       // as the log names it
-    const char* deckValue;  // the value of the randomizer's section that keeps its deck
+    const char* name;  // as the log names it
 };
-constexpr ListKind kLists[] = {{CategoryStart, "Start-up screen", "Start"},
-                               {CategoryWait, "Waiting screen", "Wait"},
-                               {CategoryShut, "Shut-down screen", "Shut"},
-                               {CategoryWall, "Wallpaper", "Wallpaper"}};
+constexpr ListKind kLists[] = {{CategoryStart, "Start-up screen"},
+                               {CategoryWait, "Waiting screen"},
+                               {CategoryShut, "Shut-down screen"},
+                               {CategoryWall, "Wallpaper"}};
 
 long long Milliseconds(Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); }
 
@@ -239,7 +237,7 @@ private:
         };
         for (const ListKind& kind : kLists) {
             const size_t section = SectionOfCategory(kind.category);
-            const FileMask usable = UsableNames(kind.category);
+            const FileMask usable(UsableFilesMask(kind.category));
             expanded[section] = ExpandFolderEntries(
                 lists[section], source, &cache, [&](std::string_view name) { return usable.Matches(name); }, unanswered);
             lists[section] = SelectionList();
@@ -256,15 +254,10 @@ private:
                       std::to_string(file.Error() ? file.Error() : ::GetLastError()));
     }
 
-    // The names a list's folders offer it: the files of its category's first filter.
-    static FileMask UsableNames(int category) {
-        return FileMask(ParseFilterText(category == CategoryWall ? WallpaperFilter() : kBootScreenFilter).at(0).mask);
-    }
-
     std::string ReadDeckText(const ListKind& kind) {
-        RegistryKey key(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kRandomizerSection,
+        RegistryKey key(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + std::string(kDeckSection),
                         RegistryKey::Mode::Read);
-        return key.ReadString(kind.deckValue).value_or("");
+        return key.ReadString(std::string(DeckValueName(kind.category))).value_or("");
     }
 
     // Keeps the deck before the step that may break off (reading a picture, setting it), so that a
@@ -281,7 +274,7 @@ private:
         try {
             if (!store_) store_ = std::make_unique<SettingsStore>(env_);
             std::string text = DeckText(state);
-            store_->WriteString(kRandomizerSection, kept.kind.deckValue, text);
+            store_->WriteString(kDeckSection.data(), std::string(DeckValueName(kept.kind.category)), text);
             kept.text = std::move(text);
         } catch (const UserError& e) {
             if (!kept.failed) log_.Line(std::string(kept.kind.name) + ": the deck could not be kept: " + e.what());
