@@ -46,7 +46,10 @@ bool SystemFolderSource::List(const std::string& folder, std::vector<FolderItem>
     if (!find) {
         error = ::GetLastError();
         // An empty drive root has no entry at all, not even ".".
-        return error == ERROR_FILE_NOT_FOUND;
+        if (error != ERROR_FILE_NOT_FOUND) return false;
+        const DWORD attributes = ::GetFileAttributesA(WithoutTrailingBackslash(folder).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) error = ::GetLastError();
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
     do {
         const std::string_view name = data.cFileName;
