@@ -4,18 +4,20 @@
 // Best of RUNS (10) each: `cmd /c dir /s /b FOLDER > NUL` and `cmd /c rem` (its start-up) as child
 // processes; this program started again to list the folder (--list, a whole process as dir is) and
 // to do nothing (--idle, its start-up); and in this process a bare walk of the folders with the
-// system's calls alone, the first listing (no cache) and the listing with every folder unchanged
+// system's wide calls alone, the first listing (no cache) and the listing with every folder unchanged
 // (the cache read from its file and used).
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 #include "lists/file_masks.h"
 #include "lists/folder_listing_win.h"
 #include "picture/reader_util.h"
+#include "platform/code_page.h"
 #include "platform/handles.h"
 
 namespace {
@@ -53,17 +55,17 @@ double RunProcess(std::string commandLine) {
 }
 
 // The floor: the same folders walked with nothing but the system's calls, counting the files.
-size_t BareWalk(const std::string& folder) {
+size_t BareWalk(const std::wstring& folder) {
     size_t files = 0;
-    WIN32_FIND_DATAA data;
-    mx::FindHandle find(::FindFirstFileExA((folder + "\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+    WIN32_FIND_DATAW data;
+    mx::FindHandle find(::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                            nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) return 0;
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
-        else if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
-            files += BareWalk(folder + "\\" + data.cFileName);
-    } while (::FindNextFileA(find.get(), &data));
+        else if (std::wcscmp(data.cFileName, L".") != 0 && std::wcscmp(data.cFileName, L"..") != 0)
+            files += BareWalk(folder + L"\\" + data.cFileName);
+    } while (::FindNextFileW(find.get(), &data));
     return files;
 }
 
@@ -103,7 +105,7 @@ int main(int argc, char** argv) {
         idle = std::min(idle, RunProcess(std::string("\"") + self + "\" --idle"));
 
         double start = Now();
-        if (BareWalk(folder) < first.files.size()) return 1;
+        if (BareWalk(mx::Widen(folder)) < first.files.size()) return 1;
         bare = std::min(bare, Now() - start);
 
         start = Now();

@@ -225,7 +225,11 @@ LRESULT TFormSelect::OnNotify(const NMHDR& header) {
         return DrawCategoryButton(*reinterpret_cast<const NMCUSTOMDRAW*>(&header));
     if (IsSelectionList(header.idFrom)) {
         if (std::optional<LRESULT> result = ViewOf(header.hwndFrom).OnNotify(header)) return *result;
-        if (header.code == NM_CLICK) ViewSelected();
+        switch (header.code) {
+        case NM_CLICK: ViewSelected(); break;
+        case LVN_KEYDOWN: LstVKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey); break;
+        case NM_SETFOCUS: LstVEnter(header.hwndFrom); break;
+        }
     }
     return 0;
 }

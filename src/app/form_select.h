@@ -170,11 +170,18 @@ public:
     void Findfile1Click();
     void PopMSelectedPopup();
     void ChangeErrorReport();
+    // Keys in a list: Delete removes the selected entries, Ctrl+A selects them all.
+    void LstVKeyDown(WORD key);
+    // A list that gets the focus shows which row has it.
+    void LstVEnter(HWND list);
 
     // File browser (src/lists/browser.cpp).
     void CreateBrowser();
     void SetFilterText(std::string_view filter);
     void DirectoryListBox1Change();
+    // A character typed in the directory list (WM_CHAR): the folder whose name starts with what was
+    // typed is chosen. 0 starts a new name.
+    void DirectoryListBox1KeyPress(WPARAM character);
     void FilterComboBox1Change();
     void Refresh1Click();
     // Moves the browser to a directory; false (and nothing changed) when it cannot be opened, which
@@ -295,6 +302,9 @@ private:
     std::vector<std::string> filterMasks_;    // the mask of each description in the filter box
     std::vector<std::string> directoryRows_;  // the full path of each row of the directory list
     std::string driveDirs_[26];               // the directory last shown on each drive, A: to Z:
+    std::string typedName_;                   // the letters typed in the directory list so far
+    ULONGLONG typedAt_ = 0;                   // when the last of them was typed
+    wchar_t typedHalf_ = 0;                   // the first half of a character typed as two
 
     // Preview pane.
     void ShowPreviewImage(bool visible);

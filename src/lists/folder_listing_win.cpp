@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/code_page.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -27,7 +28,7 @@ std::string WithoutTrailingBackslash(const std::string& path) {
 
 bool SystemFolderSource::Stat(const std::string& path, FolderItem& item, uint32_t& error) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExA(WithoutTrailingBackslash(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (!::GetFileAttributesExW(Widen(WithoutTrailingBackslash(path)).c_str(), GetFileExInfoStandard, &data)) {
         error = ::GetLastError();
         return false;
     }
@@ -36,40 +37,42 @@ bool SystemFolderSource::Stat(const std::string& path, FolderItem& item, uint32_
     return true;
 }
 
+// Through the wide calls: a name of the longest kind, 255 characters of a script that takes three
+// bytes each in UTF-8, does not fit the 8-bit calls' 260 bytes.
 bool SystemFolderSource::List(const std::string& folder, std::vector<FolderItem>& items, uint32_t& error) {
-    const std::string pattern = WithTrailingBackslash(folder) + '*';
-    WIN32_FIND_DATAA data;
-    FindHandle find(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    const std::wstring pattern = Widen(WithTrailingBackslash(folder)) + L'*';
+    WIN32_FIND_DATAW data;
+    FindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH));
     // Systems before Windows 7 know neither.
-    if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER) find.reset(::FindFirstFileA(pattern.c_str(), &data));
+    if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER) find.reset(::FindFirstFileW(pattern.c_str(), &data));
     if (!find) {
         error = ::GetLastError();
         // An empty drive root has no entry at all, not even ".".
         if (error != ERROR_FILE_NOT_FOUND) return false;
-        const DWORD attributes = ::GetFileAttributesA(WithoutTrailingBackslash(folder).c_str());
+        const DWORD attributes = ::GetFileAttributesW(Widen(WithoutTrailingBackslash(folder)).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) error = ::GetLastError();
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
     do {
-        const std::string_view name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        items.push_back({std::string(name), data.dwFileAttributes, FileTimeValue(data.ftLastWriteTime)});
-    } while (::FindNextFileA(find.get(), &data));
+        const std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        items.push_back({Narrow(name), data.dwFileAttributes, FileTimeValue(data.ftLastWriteTime)});
+    } while (::FindNextFileW(find.get(), &data));
     error = ::GetLastError();
     return error == ERROR_NO_MORE_FILES;
 }
 
 bool SystemFolderSource::TracksFolderChanges(const std::string& folder) {
-    char root[MAX_PATH + 1];
-    if (!::GetVolumePathNameA(WithoutTrailingBackslash(folder).c_str(), root, sizeof root)) return false;
-    auto known = tracking_.find(UpperAscii(root));
+    wchar_t root[MAX_PATH + 1];
+    if (!::GetVolumePathNameW(Widen(WithoutTrailingBackslash(folder)).c_str(), root, MAX_PATH + 1)) return false;
+    const std::string key = UpperAscii(Narrow(root));
+    auto known = tracking_.find(key);
     if (known != tracking_.end()) return known->second;
-    char fileSystem[MAX_PATH + 1] = {};
-    const bool tracks = ::GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
-                                                sizeof fileSystem) &&
-                        (EqualsIgnoreCase(fileSystem, "NTFS") || EqualsIgnoreCase(fileSystem, "ReFS"));
-    tracking_[UpperAscii(root)] = tracks;
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    const bool tracks = ::GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1) &&
+                        (EqualsIgnoreCase(Narrow(fileSystem), "NTFS") || EqualsIgnoreCase(Narrow(fileSystem), "ReFS"));
+    tracking_[key] = tracks;
     return tracks;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Folders as the system lists them: one FindFirstFileEx pass per folder, with the basic information
-// level (no short names) and large fetches (many names per call).
+// level (no short names) and large fetches (many names per call). Names are the program's text.
 #include <map>
 #include <string>
 

@@ -20,6 +20,7 @@
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "picture/render.h"
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/file_reading.h"
 #include "platform/file_replacement.h"
@@ -81,7 +82,9 @@ public:
 // that breaks off (a crash, a kill) leaves the lines of what it did before.
 class RunLog {
 public:
-    RunLog(const LogEcho& echo, std::string path) : echo_(echo), path_(std::move(path)) {}
+    // The lines of an earlier version, in the system's 8-bit code page, are kept in UTF-8, as the log is.
+    RunLog(const LogEcho& echo, std::string path, UINT eightBitCodePage)
+        : echo_(echo), path_(std::move(path)), eightBitCodePage_(eightBitCodePage) {}
 
     void Line(const std::string& text) {
         SYSTEMTIME t{};
@@ -135,7 +138,10 @@ private:
                              !::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
             return;
         // Once cut, lines are only added at the end; only the last character there is read.
-        std::string text = AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines);
+        if (!cut_) MakeTextOfFile(old, eightBitCodePage_);
+        const std::string appended = AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines);
+        std::string converted;
+        const std::string_view text = Utf8Of(appended, converted);
         DWORD written = 0;
         if (::SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN) &&
             ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr) && written == text.size() &&
@@ -147,6 +153,7 @@ private:
 
     const LogEcho& echo_;
     const std::string path_;
+    const UINT eightBitCodePage_;
     std::vector<std::string> pending_;  // lines not yet in the file
     bool logged_ = false;
     bool cut_ = false;
@@ -175,6 +182,7 @@ public:
             return;
         }
         SelectionLists lists;
+        MakeTextOfFile(text, env_.EightBitCodePage());
         ParseSelectionFile(text, programDir_, lists);
         text = std::string();
         if (std::all_of(lists.begin(), lists.end(), [](const auto& list) { return list.empty(); })) {
@@ -448,7 +456,7 @@ int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, c
             for (const std::string& line : RandomizerUsage(options.unknown, logPath)) echo(line);
         return 2;
     }
-    RunLog log(echo, logPath);
+    RunLog log(echo, logPath, env.EightBitCodePage());
     {
         Turn turn(log);
         try {
