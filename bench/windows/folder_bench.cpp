@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     std::printf("| `dir` less its start-up | %.1f |\n", dir - rem);
     std::printf("| folder_bench --list (whole process) | %.1f |\n", ours);
     std::printf("| folder_bench --idle (its start-up) | %.1f |\n", idle);
-    std::printf("| a bare FindFirstFileExA walk of the folders, in this process | %.1f |\n", bare);
+    std::printf("| a bare FindFirstFileExW walk of the folders, in this process | %.1f |\n", bare);
     std::printf("| first listing, in this process | %.1f |\n", fresh);
     std::printf("| every folder unchanged: the cache read and used, in this process | %.1f |\n", cached);
     std::printf("\nwhole processes, ours / dir: %.2f\n", ours / dir);
