@@ -93,7 +93,7 @@ public:
     HWND DriveComboBox1 = nullptr, DirectoryListBox1 = nullptr, FileListBox1 = nullptr,
          FilterComboBox1 = nullptr;
     HWND pnlPreview = nullptr, PnlPreviewName = nullptr, ImgPreview = nullptr;
-    HWND BtnAdd = nullptr, btnRemove = nullptr;
+    HWND BtnAdd = nullptr, BtnAddFolder = nullptr, btnRemove = nullptr;
     HWND CBStyle = nullptr, chkbStartUpRun = nullptr;
     HWND Bevel1 = nullptr, Splitter1 = nullptr, Splitter4 = nullptr, PnlExtend = nullptr;
     HWND ListStart = nullptr, ListWait = nullptr, ListShut = nullptr, ListWall = nullptr;
@@ -164,6 +164,8 @@ public:
     // Adding, removing and selecting entries (src/lists/adding.cpp).
     void BtnAddClick();
     void AddChosenFile(int index);
+    // Adds the browser's directory as one entry, with its subfolders or without, as a question asks.
+    void BtnAddFolderClick();
     void btnRemoveClick();
     void btnAllFilesClick();
     void BtnInvFilesClick();
@@ -203,6 +205,9 @@ public:
     std::string SizeHint;    // "Size : <width> X <height>", the picture's tooltip; empty when none is shown
     void ViewChooseBox();
     void ViewSelected();
+    // "View" of the list's pop-up menu: the full-screen preview of the entry shown, or for a folder
+    // entry of the picture the randomizer's next deal would give from it.
+    void View1Click();
     void UpdateSizeHint();
     bool PreviewShown() const;
     // The window a command's message box belongs to: the full-screen preview while it is shown.
@@ -311,6 +316,10 @@ private:
     void ShowNoFileSelected();
     // Loads a file into the pane's picture unless the pane already holds it.
     void PreviewFile(const std::string& path);
+    // Shows a folder entry: no picture, the folder's path and how many pictures it holds now.
+    void PreviewFolder(const std::string& directory, std::string_view name);
+    // The name in lines of its own (a folder's), or on one line shortened in its middle (a file's).
+    void SetNamePanelLines(bool lines);
     void SetNamePanelRed(bool red);
     void DrawPreviewImage(const DRAWITEMSTRUCT& draw);
     HBRUSH NamePanelBrush(HDC dc);
@@ -320,6 +329,7 @@ private:
     WPARAM previewDecodeTag_ = 0;
     bool waitingForPreview_ = false;
     bool namePanelRed_ = false;
+    bool namePanelLines_ = false;
     BrushHandle redBrush_;
     std::unique_ptr<TFormPreview> ownPreview_;
 

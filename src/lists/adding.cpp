@@ -5,7 +5,11 @@
 
 #include "app/form_select.h"
 #include "app/resource.h"
+#include "lists/browser_filters.h"
 #include "lists/categories.h"
+#include "lists/file_masks.h"
+#include "lists/folder_entries.h"
+#include "lists/folder_listing_win.h"
 #include "lists/list_view.h"
 #include "picture/load_picture.h"
 #include "picture/reader_util.h"
@@ -44,6 +48,8 @@ std::string RefusalText(const std::string& path, unsigned status, const DecodedP
     return "Pixel Format Error " + path + ",\n\rInvallid Pixel depth.\n\rPixel depth is : " +
            std::string(PixelFormatName(picture.format)) + " bpp\n\rPixel depth must be 8 bpp.";
 }
+
+std::string Pictures(size_t count) { return std::to_string(count) + (count == 1 ? " picture" : " pictures"); }
 
 }  // namespace
 
@@ -116,6 +122,36 @@ void TFormSelect::AddChosenFile(int index) {
     AddEntry(ListForCategory(CurrentCategory), {name, FileListDirectory(), wallpaper ? WindowText(CBStyle) : ""});
     if (addingFiles_) addingFiles_->Unchoose(index);
     else ListBox_SetSel(FileListBox1, FALSE, index);
+    UnsavedChanges = true;
+}
+
+// The browser's directory becomes one entry of the current list; its pictures are found again at
+// each run of the randomizer. The question counts them now, with the subfolders and without.
+void TFormSelect::BtnAddFolderClick() {
+    const std::string folder = FileListDirectory();
+    if (folder.empty()) return;
+    const FileMask usable(UsableFilesMask(CurrentCategory));
+    HCURSOR cursor = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    SystemFolderSource source;
+    const FolderPictures counted =
+        ListFolderPictures(source, nullptr, folder, true, [&](std::string_view name) { return usable.Matches(name); });
+    ::SetCursor(cursor);
+    if (counted.outcome != FolderPictures::Outcome::Listed) {
+        env_.ShowMessage(hwnd_, BoxKind::Error, "The folder " + folder + " cannot be read.", MB_OK);
+        return;
+    }
+    const std::string question = "Add the folder " + folder + " to the list?\n\rYes: with its subfolders, " +
+                                 Pictures(counted.files.size()) + (counted.tooMany ? " and more" : "") +
+                                 ".\n\rNo: the folder alone, " + Pictures(counted.topFiles) + ".";
+    FolderScope scope = FolderScope::None;
+    switch (env_.ShowMessage(hwnd_, BoxKind::Confirmation, question, MB_YESNOCANCEL)) {
+    case IDYES: scope = FolderScope::WithSubfolders; break;
+    case IDNO: scope = FolderScope::Folder; break;
+    default: return;
+    }
+    ListEventsOff quiet(ListEventsEnabled);
+    AddEntry(ListForCategory(CurrentCategory), {std::string(FolderEntryName(scope)), folder,
+                                                CurrentCategory == CategoryWall ? WindowText(CBStyle) : ""});
     UnsavedChanges = true;
 }
 

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "lists/categories.h"
+#include "lists/folder_entries.h"
 #include "platform/code_page.h"
 #include "platform/handles.h"
 #include "platform/joined_thread.h"
@@ -254,7 +255,7 @@ std::string_view SelectionListView::CellText(int item, int column) const {
     if (probe_) return probe_;
     if (item < 0 || size_t(item) >= entries_->size()) return {};
     switch (column) {
-    case ColumnFilename: return entries_->FileName(size_t(item));
+    case ColumnFilename: return EntryCaption(entries_->FileName(size_t(item)));
     case ColumnPath: return entries_->Directory(size_t(item));
     case ColumnStyle: return entries_->WithStyle() ? StyleName(entries_->Style(size_t(item))) : std::string_view();
     }

@@ -4,13 +4,18 @@
 #include "randomizer/randomizer.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <new>
 
 #include "app/command_line.h"
+#include "lists/browser_filters.h"
 #include "lists/categories.h"
+#include "lists/file_masks.h"
+#include "lists/folder_entries.h"
+#include "lists/folder_listing_win.h"
 #include "picture/load_picture.h"
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
@@ -18,11 +23,13 @@
 #include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/file_reading.h"
+#include "platform/file_replacement.h"
 #include "platform/handles.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/user_error.h"
 #include "randomizer/deck.h"
+#include "randomizer/folder_expansion.h"
 #include "randomizer/folder_probes.h"
 #include "randomizer/randomizer_text.h"
 #include "randomizer/wallpaper_step.h"
@@ -38,7 +45,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-inline constexpr const char* kRandomizerSection = "Randomizer";
 // A folder that does not answer (a network share not yet connected at log-on) may hold up the whole
 // run by this much at most, however many entries lie in it; so many shares are asked at once at
 // first (a share the run waits for is asked at once).
@@ -51,13 +57,12 @@ inline constexpr const char* kTurnMutex = "Local\\Mosalux Randomizer";
 
 struct ListKind {
     int category;
-    const char* name;       // as the log names it
-    const char* deckValue;  // the value of the randomizer's section that keeps its deck
+    const char* name;  // as the log names it
 };
-constexpr ListKind kLists[] = {{CategoryStart, "Start-up screen", "Start"},
-                               {CategoryWait, "Waiting screen", "Wait"},
-                               {CategoryShut, "Shut-down screen", "Shut"},
-                               {CategoryWall, "Wallpaper", "Wallpaper"}};
+constexpr ListKind kLists[] = {{CategoryStart, "Start-up screen"},
+                               {CategoryWait, "Waiting screen"},
+                               {CategoryShut, "Shut-down screen"},
+                               {CategoryWall, "Wallpaper"}};
 
 long long Milliseconds(Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); }
 
@@ -184,20 +189,29 @@ public:
             log_.Line("The selection file lists no pictures: nothing to do");
             return;
         }
+        bool folders = false;
         for (const auto& list : lists)
-            for (const SelectionEntry& entry : list) probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
+            for (const SelectionEntry& entry : list) {
+                probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
+                folders = folders || IsFolderEntry(entry.fileName);
+            }
+        // Every folder is listed before any picture is dealt, and the listings kept for the next run.
+        std::array<ExpandedList, 4> expanded;
+        if (folders) ExpandFolders(lists, expanded);
+        else
+            for (size_t s = 0; s < lists.size(); ++s) expanded[s].entries = std::move(lists[s]);
 
         SeededRandom seeded(options_.seed.value_or(0));
         SystemRandom system;
         RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
         for (const ListKind& kind : kLists) {
-            const SelectionList& list = lists[SectionOfCategory(kind.category)];
-            if (list.empty()) continue;
-            std::vector<uint64_t> keys;
-            for (const SelectionEntry& entry : list)
-                keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), StyleOf(kind, entry)));
+            const ExpandedList& e = expanded[SectionOfCategory(kind.category)];
+            const SelectionList& list = e.entries;
+            if (list.empty() && e.folders.empty()) continue;
             KeptDeck kept{kind, ReadDeckText(kind)};
-            Deck deck(std::move(keys), ParseDeckText(kept.text), random);
+            Deck deck(DeckKeys(list), ParseDeckText(kept.text), random);
+            for (const FolderEntryReport& folder : e.folders)
+                if (!folder.unanswered.empty()) deck.Hold(folder.first, folder.count);
             if (kind.category == CategoryWall) SetWallpaper(kept, list, deck);
             else SetBootScreen(kept, list, deck);
             log_.Write();
@@ -212,14 +226,46 @@ private:
         bool failed = false;  // it could not be kept, which is logged once
     };
 
-    static std::string StyleOf(const ListKind& kind, const SelectionEntry& entry) {
-        return kind.category == CategoryWall ? entry.style : std::string();
+    // Lists each folder entry's pictures, logs what each gave, and keeps the listings for the next run.
+    void ExpandFolders(SelectionLists& lists, std::array<ExpandedList, 4>& expanded) {
+        const std::string cachePath = programDir_ + std::string(kFolderCacheFile);
+        std::string text;
+        ReadWholeFile(cachePath, text);
+        FolderCache cache = FolderCache::Parse(text);
+        text = std::string();
+        SystemFolderSource source;
+        const auto unanswered = [&](const std::string& folder) -> std::string {
+            const std::string root = FolderRoot(WithTrailingBackslash(folder));
+            switch (probe_.Ask(root)) {
+            case FolderProbes::Answer::Present: return {};
+            case FolderProbes::Answer::Missing: return root + " is not there";
+            case FolderProbes::Answer::Silent: return root + " does not answer";
+            }
+            return {};
+        };
+        for (const ListKind& kind : kLists) {
+            const size_t section = SectionOfCategory(kind.category);
+            const FileMask usable(UsableFilesMask(kind.category));
+            expanded[section] = ExpandFolderEntries(
+                lists[section], source, &cache, [&](std::string_view name) { return usable.Matches(name); }, unanswered);
+            lists[section] = SelectionList();
+            for (const FolderEntryReport& folder : expanded[section].folders)
+                log_.Line(std::string(kind.name) + ": " + FolderReportText(folder));
+        }
+        if (options_.dryRun || !cache.Changed()) return;
+        FileReplacement file(cachePath);
+        text = cache.Text();
+        DWORD written = 0;
+        if (!file.Create() || !::WriteFile(file.Handle(), text.data(), DWORD(text.size()), &written, nullptr) ||
+            written != text.size() || !file.Commit())
+            log_.Line("The folders' listings could not be kept in " + cachePath + ": error " +
+                      std::to_string(file.Error() ? file.Error() : ::GetLastError()));
     }
 
     std::string ReadDeckText(const ListKind& kind) {
-        RegistryKey key(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kRandomizerSection,
+        RegistryKey key(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + std::string(kDeckSection),
                         RegistryKey::Mode::Read);
-        return key.ReadString(kind.deckValue).value_or("");
+        return key.ReadString(std::string(DeckValueName(kind.category))).value_or("");
     }
 
     // Keeps the deck before the step that may break off (reading a picture, setting it), so that a
@@ -236,7 +282,7 @@ private:
         try {
             if (!store_) store_ = std::make_unique<SettingsStore>(env_);
             std::string text = DeckText(state);
-            store_->WriteString(kRandomizerSection, kept.kind.deckValue, text);
+            store_->WriteString(kDeckSection.data(), std::string(DeckValueName(kept.kind.category)), text);
             kept.text = std::move(text);
         } catch (const UserError& e) {
             if (!kept.failed) log_.Line(std::string(kept.kind.name) + ": the deck could not be kept: " + e.what());

@@ -30,7 +30,20 @@ std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown
 // for a network share; empty for anything else.
 std::string FolderRoot(std::string_view path);
 
+// Where each list's deck is kept: a value of this section of the settings, named for the list.
+inline constexpr std::string_view kDeckSection = "Randomizer";
+inline std::string_view DeckValueName(int category) {
+    switch (category) {
+    case 10: return "Start";
+    case 20: return "Wait";
+    case 30: return "Shut";
+    }
+    return "Wallpaper";
+}
+
 inline constexpr std::string_view kRandomizerLogFile = "MXRandom.log";
+// The listings of the lists' folders, kept beside the log from one run to the next.
+inline constexpr std::string_view kFolderCacheFile = "MXRandom.cache";
 inline constexpr size_t kRandomizerLogLines = 300;
 
 // The log's new text: `existing` with `lines` appended, each ended by CR LF, cut to its last

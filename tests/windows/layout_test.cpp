@@ -38,7 +38,8 @@ const Expected kExpected[] = {
     {&TFormSelect::ImgPreview, "ImgPreview", "Static", 0, 278, 70, 160, 100, "", Hidden},
     {&TFormSelect::Label5, "Label5", "Static", SS_LEFT, 4, 76, 0, 0, "Directory:", Shown},
     {&TFormSelect::DirectoryListBox1, "DirectoryListBox1", "ListBox", 0, 4, 92, 145, 133, nullptr, Shown},
-    {&TFormSelect::BtnAdd, "BtnAdd", "Button", BS_PUSHBUTTON, 276, 180, 165, 25, "Add Chosen Files", Shown},
+    {&TFormSelect::BtnAdd, "BtnAdd", "Button", BS_PUSHBUTTON, 276, 180, 98, 25, "Add Chosen Files", Shown},
+    {&TFormSelect::BtnAddFolder, "BtnAddFolder", "Button", BS_PUSHBUTTON, 378, 180, 63, 25, "Add Fol&der", Shown},
     {&TFormSelect::btnRemove, "btnRemove", "Button", BS_PUSHBUTTON, 276, 212, 165, 25, "Remove Selected Files",
      Shown},
     {&TFormSelect::Label6, "Label6", "Static", SS_LEFT, 4, 228, 0, 0, "Filters:", Shown},
@@ -237,7 +238,7 @@ TEST_F(Layout, TabVisitsTheFocusableControlsInOrder) {
     StartProgram();
     const HWND TFormSelect::*order[] = {
         &TFormSelect::DriveComboBox1, &TFormSelect::DirectoryListBox1, &TFormSelect::FileListBox1,
-        &TFormSelect::FilterComboBox1, &TFormSelect::BtnAdd, &TFormSelect::btnRemove,
+        &TFormSelect::FilterComboBox1, &TFormSelect::BtnAdd, &TFormSelect::BtnAddFolder, &TFormSelect::btnRemove,
         &TFormSelect::chkbStartUpRun, &TFormSelect::ListStart, &TFormSelect::ListWait,
         &TFormSelect::ListShut, &TFormSelect::ListWall, &TFormSelect::pnlPreview,
         &TFormSelect::CBStyle, &TFormSelect::PnlExtend, &TFormSelect::sbtnStart, &TFormSelect::sbtnWait,
@@ -314,7 +315,7 @@ TEST_F(Layout, MainMenuItemsShortcutsAndCheckMarks) {
 
 TEST_F(Layout, PopupMenusItemsInOrder) {
     StartProgram();
-    EXPECT_EQ(PopupItems(form->PopMFile), (std::vector<std::string>{"Add", "-", "Select All", "Invert Selection"}));
+    EXPECT_EQ(PopupItems(form->PopMFile), (std::vector<std::string>{"Add", "Add &Folder", "-", "Select All", "Invert Selection"}));
     EXPECT_EQ(PopupItems(form->PopMSelected),
               (std::vector<std::string>{"View", "Remove", "-", "Find file directory", "-", "Select All",
                                         "Invert Selection"}));
