@@ -22,19 +22,7 @@ inline size_t SectionOfCategory(int category) { return size_t(category / 10 - 1)
 // is taken to lie in `programDir`.
 void ParseSelectionFile(std::string_view text, std::string_view programDir, SelectionLists& lists);
 
-// Appends the whole file's text: four headers, each list's lines, CR LF after every line.
-class SelectionFileWriter {
-public:
-    void BeginSection(size_t section);
-    void AddEntry(std::string_view directory, std::string_view fileName, std::string_view style, bool withStyle);
-    const std::string& Text() const { return text_; }
-    void Reserve(size_t bytes) { text_.reserve(bytes); }
-    void Clear() { text_.clear(); }
-
-private:
-    std::string text_;
-};
-
+// The whole file's text: four headers, each list's lines, CR LF after every line.
 std::string FormatSelectionFile(const SelectionLists& lists);
 // The same text handed to `write` a part at a time, so that a large file is never held whole; false as
 // soon as a write fails, and nothing is written after it.

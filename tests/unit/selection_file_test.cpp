@@ -45,6 +45,36 @@ TEST(SelectionFileWriter, WritesEachSectionWithOneBlankLineBeforeTheNextHeader) 
               "[WALLPAPER]\r\nC:\\WINDOWS\\FOREST.BMP, Tiled\r\nC:\\PHOTOS\\SEA.JPG, Fit 2 Screen\r\n");
 }
 
+// A long list, and a line longer than a part, go out in parts that make the whole text; a write that
+// fails is the last.
+TEST(SelectionFileWriter, LongListsGoOutInPartsUntilAWriteFails) {
+    SelectionLists lists;
+    std::string expected = "[START]\r\n";
+    for (int i = 0; i < 20000; ++i) {
+        lists[0].Append("C:\\D" + std::to_string(i % 50), "P" + std::to_string(i) + ".SYS");
+        expected += "C:\\D" + std::to_string(i % 50) + "\\P" + std::to_string(i) + ".SYS\r\n";
+    }
+    const std::string longDirectory = "C:\\" + std::string(300000, 'd') + "\\";
+    lists[3].Append(longDirectory, "SEA.JPG", *StyleNamed("Tiled"));
+    expected += "\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\n" + longDirectory + "SEA.JPG, Tiled\r\n";
+    for (int failing : {-1, 0, 1}) {
+        SCOPED_TRACE(failing);
+        std::string text;
+        int writes = 0;
+        bool written = WriteSelectionFile(lists, [&](std::string_view part) {
+            text += part;
+            return writes++ != failing;
+        });
+        EXPECT_EQ(written, failing < 0);
+        if (failing < 0) {
+            EXPECT_EQ(text, expected);
+        } else {
+            EXPECT_EQ(writes, failing + 1);
+        }
+        EXPECT_EQ(expected.compare(0, text.size(), text), 0);
+    }
+}
+
 TEST(SelectionFile, SaveThenLoadGivesTheSameEntries) {
     SelectionLists lists;
     Fill(lists[0], {{"CLOUDS.SYS", "C:\\PICS", ""}, {"pic.bmp", "C:", ""}, {"ROOT.SYS", "C:\\", ""}});
