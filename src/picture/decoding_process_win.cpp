@@ -1,7 +1,5 @@
 #include "picture/decoding_process_win.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -13,6 +11,7 @@
 
 #include "picture/wic_reader_win.h"
 #include "platform/handles.h"
+#include "platform/late_bound.h"
 
 namespace mx {
 
@@ -273,8 +272,10 @@ ReadResult DecodeInOwnProcess(std::span<const uint8_t> bytes, Picture& target, H
 }
 
 std::optional<int> RunDecodingProcess() {
+    // Every start asks; only a command line that names the switch is split into its arguments.
+    if (!std::wcsstr(::GetCommandLineW(), kDecodeSwitch)) return std::nullopt;
     int count = 0;
-    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> args(::CommandLineToArgvW(::GetCommandLineW(), &count),
+    std::unique_ptr<wchar_t*, decltype(&::LocalFree)> args(late::CommandLineToArgvW(::GetCommandLineW(), &count),
                                                             &::LocalFree);
     if (!args || count < 2 || std::wcscmp(args.get()[1], kDecodeSwitch) != 0) return std::nullopt;
     return DecodeHanded(count, args.get());

@@ -5,6 +5,7 @@
 
 #include "picture/exif_orientation.h"
 #include "picture/orient.h"
+#include "platform/late_bound.h"
 
 namespace mx {
 
@@ -12,7 +13,7 @@ namespace {
 
 ComPtr<IWICImagingFactory> MakeFactory() {
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+    if (FAILED(late::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                   factory.put_void())))
         factory.reset();
     return factory;
@@ -43,7 +44,7 @@ int ReportedOrientation(IWICBitmapFrameDecode* frame, std::span<const uint8_t> b
             ::PropVariantInit(&value);
             int orientation = 0;
             if (SUCCEEDED(reader->GetMetadataByName(query, &value)) && value.vt == VT_UI2) orientation = value.uiVal;
-            ::PropVariantClear(&value);
+            late::PropVariantClear(&value);
             if (orientation != 0) return orientation;
         }
     }

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "platform/late_bound.h"
+
 namespace mx {
 
 template <class T>
@@ -38,14 +40,14 @@ private:
 class ComScope {
 public:
     explicit ComScope(DWORD model = COINIT_APARTMENTTHREADED) {
-        const HRESULT hr = ::CoInitializeEx(nullptr, model | COINIT_DISABLE_OLE1DDE);
+        const HRESULT hr = late::CoInitializeEx(nullptr, model | COINIT_DISABLE_OLE1DDE);
         owned_ = SUCCEEDED(hr);
         usable_ = owned_ || hr == RPC_E_CHANGED_MODE;
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     ~ComScope() {
-        if (owned_) ::CoUninitialize();
+        if (owned_) late::CoUninitialize();
     }
     bool Usable() const { return usable_; }
 
