@@ -156,10 +156,9 @@ bool KeyBefore(std::string_view a, std::string_view b) {
 // many times slower than making each caption's key once. A long list's keys are made on two threads,
 // half each. A list read from the file is usually in order already, since the file is written in it:
 // then nothing moves.
-void SortByCaption(SelectionList& list) {
+void SortByCaption(SelectionList& list, LCID locale) {
     const size_t n = list.size();
     if (n < 2) return;
-    const LCID locale = ::GetThreadLocale();
     constexpr size_t kKeysOnTwoThreads = 2048;
     const size_t half = n >= kKeysOnTwoThreads ? n / 2 : n;
     SortKeys second;
@@ -234,7 +233,7 @@ void SelectionListView::Detach() {
 void SelectionListView::EnsureSorted() {
     if (!unsorted_) return;
     unsorted_ = false;
-    SortByCaption(*entries_);
+    SortByCaption(*entries_, ::GetThreadLocale());
 }
 
 SelectionList& SelectionListView::Entries() {
@@ -364,6 +363,7 @@ LRESULT CALLBACK SelectionListView::InputProc(HWND hwnd, UINT msg, WPARAM wp, LP
     case WM_SHOWWINDOW: {
         auto* self = reinterpret_cast<SelectionListView*>(data);
         if (wp && self->unfitted_) self->FitToCaptions();
+        else if (wp) self->ShareWidth();
         break;
     }
     }
@@ -433,8 +433,8 @@ void SelectionListView::ShowSelection() {
     }
 }
 
-void SelectionListView::Reload() {
-    unsorted_ = true;
+void SelectionListView::Reload(bool inOrder) {
+    unsorted_ = !inOrder;
     {
         Flag pushing(pushing_);
         ListView_SetItemCountEx(hwnd_, int(entries_->size()), LVSICF_NOSCROLL);
@@ -626,10 +626,16 @@ void SelectionListView::MeasurePadding() {
 
 void SelectionListView::FitFilenameTo(int captionWidth) {
     wantedFilename_ = std::max(wantedFilename_, captionWidth + padding_[ColumnFilename]);
-    FitColumnsToWidth();
+    ShareWidth();
 }
 
 void SelectionListView::FitColumnsToWidth() {
+    // A hidden list's width is shared out as it is shown (WM_SHOWWINDOW): given its rows while hidden,
+    // it would fit its columns now, and again to the scroll bar that the rows bring.
+    if (hwnd_ && (::GetWindowLongPtrA(hwnd_, GWL_STYLE) & WS_VISIBLE)) ShareWidth();
+}
+
+void SelectionListView::ShareWidth() {
     if (!hwnd_ || ColumnCount(hwnd_) <= ColumnPath) return;
     const bool withStyle = ColumnCount(hwnd_) > ColumnStyle;
     // A column change can show or hide the scroll bars, which changes the client width: settle it.

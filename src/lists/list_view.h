@@ -27,8 +27,9 @@ bool IsSelected(HWND list, int item);
 // Where a caption belongs in a list kept in lstrcmpA's order: after every caption that lstrcmpA does
 // not order after it.
 size_t SortedPosition(const SelectionList& list, const std::string& caption);
-// Puts a list in lstrcmpA's order of its captions; entries with equal captions keep their order.
-void SortByCaption(SelectionList& list);
+// Puts a list in lstrcmpA's order of its captions, as a thread whose locale is `locale` compares them;
+// entries with equal captions keep their order.
+void SortByCaption(SelectionList& list, LCID locale);
 
 // One list view and the list it shows. The list view keeps which rows are selected and focused, as
 // the user clicks and types; the list follows it through the list view's reports, and the program's
@@ -53,11 +54,11 @@ public:
     // The list view's notifications to its parent; a result when they were about the list's rows.
     std::optional<LRESULT> OnNotify(const NMHDR& header);
 
-    // Shows the list anew after it was filled in any order, nothing selected, and fits the columns to its
-    // widest caption.
+    // Shows the list anew after it was filled in any order (or put in order already), nothing selected,
+    // and fits the columns to its widest caption.
     // It is put in order when its rows are first asked for, and its columns are fitted when it is first
     // shown, so that at start-up only the list in sight waits for its sorting and measuring.
-    void Reload();
+    void Reload(bool inOrder = false);
     void EnsureSorted();
     // Adds an entry at its sorted place; the selection, the focus and the rows in sight stay with
     // their entries. While a batch is open the entries wait, and go in together at Flush or at its end,
@@ -95,6 +96,8 @@ private:
     void AddColumns(const SelectionListView* like);
     void MeasurePadding();
     void FitToCaptions();
+    // FitColumnsToWidth, whether the list is shown or not.
+    void ShareWidth();
     // What "Filename", "Path" and "Style" get of the list's client width now.
     std::array<int, 3> ColumnShares(bool withStyle);
     void FitFilenameTo(int captionWidth);

@@ -1,5 +1,6 @@
 #include "state/selection_file_reading.h"
 
+#include "lists/list_view.h"
 #include "platform/code_page.h"
 #include "platform/file_reading.h"
 #include "state/selection_file.h"
@@ -15,9 +16,10 @@ bool SameFile(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DAT
 
 }  // namespace
 
-SelectionFileReading::SelectionFileReading(std::string path, std::string programDir, UINT eightBitCodePage)
+SelectionFileReading::SelectionFileReading(std::string path, std::string programDir, UINT eightBitCodePage,
+                                           size_t inOrder, LCID locale)
     : path_(std::move(path)), programDir_(std::move(programDir)), eightBitCodePage_(eightBitCodePage),
-      thread_([this] { Read(); }) {}
+      inOrder_(inOrder), locale_(locale), thread_([this] { Read(); }) {}
 
 // The file's size and time are taken before it is read: a change while it is read shows as a
 // difference afterwards.
@@ -28,6 +30,8 @@ void SelectionFileReading::Read() {
     if (read.openError || read.readError) return;
     MakeTextOfFile(text, eightBitCodePage_);
     ParseSelectionFile(text, programDir_, lists_);
+    text = std::string();
+    if (inOrder_ < lists_.size()) SortByCaption(lists_[inOrder_], locale_);
     whole_ = true;
 }
 

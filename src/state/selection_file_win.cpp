@@ -8,14 +8,21 @@
 #include "platform/file_reading.h"
 #include "platform/file_replacement.h"
 #include "state/selection_file_reading.h"
+#include "state/settings_store.h"
+#include "state/settings_values.h"
 
 namespace mx {
 
 void TFormSelect::StartReadingSelectionFile() {
     // An uninstall run loads nothing.
-    if (!IsUninstallRequest(env_.Arguments()))
-        fileReading_ = std::make_unique<SelectionFileReading>(ProgramDir + std::string(kDataFileName), ProgramDir,
-                                                              env_.EightBitCodePage());
+    if (IsUninstallRequest(env_.Arguments())) return;
+    // The list the window shows first, that of the category the settings name, is sorted there too.
+    RegistryKey settings(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kSelectorSection,
+                         RegistryKey::Mode::Read);
+    const int category = CategoryFromText(settings.ReadString("Selected Screen Button").value_or(""));
+    fileReading_ = std::make_unique<SelectionFileReading>(ProgramDir + std::string(kDataFileName), ProgramDir,
+                                                          env_.EightBitCodePage(), SectionOfCategory(category),
+                                                          ::GetThreadLocale());
 }
 
 void TFormSelect::LoadSelectionFile() {
@@ -23,8 +30,9 @@ void TFormSelect::LoadSelectionFile() {
     const std::string path = ProgramDir + DataFileName;
     // What the thread read stands for the file when the lists are still empty, as they are at start.
     std::optional<SelectionLists> early = fileReading_ ? fileReading_->Take() : std::nullopt;
-    fileReading_.reset();
     if (!std::all_of(Lists.begin(), Lists.end(), [](const SelectionList& l) { return l.empty(); })) early.reset();
+    const size_t inOrder = early ? fileReading_->InOrder() : Lists.size();
+    fileReading_.reset();
     std::string text;
     const FileRead read = early ? FileRead{} : ReadWholeFile(path, text);
     // A file that is there but cannot be read is said so, and kept from being replaced unseen by
@@ -45,7 +53,7 @@ void TFormSelect::LoadSelectionFile() {
         ParseSelectionFile(text, ProgramDir, Lists);
         text = std::string();
     }
-    for (SelectionListView& view : listViews_) view.Reload();
+    for (size_t i = 0; i < Lists.size(); ++i) listViews_[i].Reload(i == inOrder);
     RefreshCount();
 }
 

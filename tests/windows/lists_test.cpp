@@ -136,12 +136,14 @@ TEST_F(Lists, SortedWithTheSystemsComparison) {
 }
 
 // Once, and in a list long enough for its sort keys to be made on two threads, where entries of one
-// caption keep the file's order (their directories count up).
+// caption keep the file's order (their directories count up); the list sorted as the file is read,
+// when its category is the one the window opens with, and when its rows are first asked for.
 TEST_F(Lists, LoadedListsFollowLstrcmpForAwkwardNames) {
     const char* names[] = {"a-b.bmp", "ab.bmp", "a'b.bmp", "A.bmp", "a.bmp", "_x.bmp", "10.bmp", "2.bmp", "1.bmp",
                            "co-op.sys", "coop.sys", "Z.bmp", "z.bmp", "~t.bmp", "a b.bmp", "\xe9t\xe9.bmp", "ete.bmp"};
-    for (int copies : {1, 150}) {
-        SCOPED_TRACE(copies);
+    for (auto [copies, category] : {std::pair{1, "10"}, {150, "10"}, {150, "30"}}) {
+        SCOPED_TRACE(std::to_string(copies) + " in category " + category);
+        Sandbox::SetValue("Software\\Kelbrant\\Mosalux\\Mosalux Selector", "Selected Screen Button", category);
         std::string text = "[SHUT]\r\n";
         for (int k = 0; k < copies; ++k)
             for (const char* n : names) text += "C:\\" + std::to_string(10000 + k) + "\\" + n + "\r\n";
