@@ -93,8 +93,8 @@ size_t SortedPosition(const SelectionList& list, const std::string& caption) {
 namespace {
 
 // The sort keys of captions first to last - 1, one after another in `keys`, the start of each in
-// `starts` (one more at the end). One call a caption: a buffer with room to spare is handed to the
-// system, which fills it and says how much it used; only a key that does not fit is asked for again.
+// `starts` (one more at the end). One call a caption, into room on the stack that fits any usual key;
+// only a longer key is asked for again.
 struct SortKeys {
     std::string keys;
     std::vector<uint32_t> starts;
@@ -102,30 +102,28 @@ struct SortKeys {
 };
 
 SortKeys MakeSortKeys(const SelectionList& list, size_t first, size_t last, LCID locale) {
-    constexpr size_t kRoom = 1024;
     SortKeys made;
     made.starts.reserve(last - first + 1);
-    made.keys.resize(64 * (last - first) + kRoom);
-    size_t used = 0;
+    // Room that is never written is never touched: this much costs no memory beyond the keys made.
+    made.keys.reserve(64 * (last - first));
+    char room[1024];
+    std::string longer;
     for (size_t i = first; i < last; ++i) {
         std::string_view name = list.FileName(i);
-        made.starts.push_back(uint32_t(used));
-        if (made.keys.size() - used < kRoom) made.keys.resize(2 * made.keys.size());
-        int length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), made.keys.data() + used,
-                                    int(made.keys.size() - used));
-        if (length <= 0) {
-            // Longer than the room left; a caption the system cannot map has an empty key.
-            length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), nullptr, 0);
-            if (length > 0) {
-                made.keys.resize(std::max(2 * made.keys.size(), used + size_t(length) + kRoom));
-                length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), made.keys.data() + used,
-                                        length);
-            }
+        made.starts.push_back(uint32_t(made.keys.size()));
+        int length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), room, int(sizeof room));
+        if (length > 0) {
+            made.keys.append(room, size_t(length));
+            continue;
         }
-        used += size_t(std::max(length, 0));
+        // Longer than the room; a caption the system cannot map has an empty key.
+        length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), nullptr, 0);
+        if (length <= 0) continue;
+        longer.resize(size_t(length));
+        length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), longer.data(), length);
+        made.keys.append(longer, 0, size_t(std::max(length, 0)));
     }
-    made.starts.push_back(uint32_t(used));
-    made.keys.resize(used);
+    made.starts.push_back(uint32_t(made.keys.size()));
     return made;
 }
 
@@ -166,9 +164,8 @@ void SortByCaption(SelectionList& list, LCID locale) {
     if (half < n) helper.emplace([&] { second = MakeSortKeys(list, half, n, locale); });
     const SortKeys first = MakeSortKeys(list, 0, half, locale);
     if (helper) helper->Join();
-    std::vector<std::string_view> keys(n);
-    for (size_t i = 0; i < n; ++i) keys[i] = i < half ? first.Key(i) : second.Key(i - half);
-    auto before = [&](uint32_t a, uint32_t b) { return KeyBefore(keys[a], keys[b]); };
+    auto key = [&](uint32_t i) { return i < half ? first.Key(i) : second.Key(i - half); };
+    auto before = [&](uint32_t a, uint32_t b) { return KeyBefore(key(a), key(b)); };
     std::vector<uint32_t> order(n);
     std::iota(order.begin(), order.end(), 0u);
     if (std::is_sorted(order.begin(), order.end(), before)) return;
