@@ -164,18 +164,29 @@ TEST(LayoutWallpaper, TiledFromThePrimaryWhatLiesLeftOrAboveWrapsRound) {
     }
 }
 
-// One picture decoded once for several monitors asks for the largest of what they show, and the
-// part decoded for the larger monitor renders the smaller one as the whole picture would.
+// One picture decoded once for several monitors asks for the largest of what they show (Fill on
+// monitors of several shapes: the whole picture covering each), and the part decoded for the larger
+// monitor renders the smaller one as the whole picture would.
 TEST(LayoutWallpaper, OneDecodeServesTheLargestRequest) {
     const MonitorLayout two = Layout("1920x1080+0+0,1080x1920+1920+0");
+    const MonitorLayout alike = Layout("1920x1080+0+0,3840x2160+1920+0");
     using Kind = ShowRequest::Kind;
-    struct Case { MonitorCover cover; const char* style; std::vector<size_t> screens; ShowRequest request; } cases[] = {
-        {MonitorCover::Same, "Centred", {0, 1}, {Kind::Centred, {1920, 1920}}},
-        {MonitorCover::Same, "Fill", {0, 1}, {Kind::Filled, {1920, 1920}}},
-        {MonitorCover::Each, "Stretched", {1}, {Kind::Scaled, {1080, 1920}}},
-        {MonitorCover::Across, "Tiled", {0}, {Kind::TopLeft, {3000, 1920}}},
+    struct Case {
+        const MonitorLayout& layout;
+        MonitorCover cover;
+        const char* style;
+        std::vector<size_t> screens;
+        ShowRequest request;
+    } cases[] = {
+        {two, MonitorCover::Same, "Centred", {0, 1}, {Kind::Centred, {1920, 1920}}},
+        {two, MonitorCover::Same, "Fill", {0, 1}, {Kind::Covering, {1920, 1920}}},
+        {alike, MonitorCover::Same, "Fill", {0, 1}, {Kind::Filled, {3840, 2160}}},
+        {two, MonitorCover::Each, "Stretched", {1}, {Kind::Scaled, {1080, 1920}}},
+        {two, MonitorCover::Each, "Fill", {1}, {Kind::Filled, {1080, 1920}}},
+        {two, MonitorCover::Across, "Tiled", {0}, {Kind::TopLeft, {3000, 1920}}},
     };
-    for (const Case& c : cases) EXPECT_EQ(LayoutWallpaper(two, c.cover, false, 0).RequestFor(c.style, c.screens), c.request);
+    for (const Case& c : cases)
+        EXPECT_EQ(LayoutWallpaper(c.layout, c.cover, false, 0).RequestFor(c.style, c.screens), c.request);
     EXPECT_FALSE(LayoutWallpaper(two, MonitorCover::Same, false, 0).RequestFor("centred", {0, 1}));
 
     const Picture photo = SamplePicture(300, 200, 24);
@@ -192,6 +203,22 @@ TEST(LayoutWallpaper, OneDecodeServesTheLargestRequest) {
     EXPECT_FALSE(shared.Complete());
     shared.Render(std::move(part), "Centred", {0, 1});
     EXPECT_TRUE(FileShowsTheScreens(shared, {photo, photo}, "Centred"));
+
+    // Fill on monitors of one shape: the part under the larger, at its own size as a decoder gives it
+    // when it is enlarged, renders both.
+    const Picture wide = SamplePicture(40, 20, 24);
+    LayoutWallpaper filled(Layout("64x48+0+0,32x24+64+0"), MonitorCover::Same, false, kDesktop);
+    DecodedPicture middle;
+    middle.width = 40;
+    middle.height = 20;
+    middle.request = *filled.RequestFor("Fill", {0, 1});
+    middle.region = PartShown(middle.request, {40, 20}).region;
+    middle.anyRequest = false;
+    ASSERT_EQ(middle.region, (Rect{6, 0, 28, 20}));
+    middle.picture = Picture::MakeTrueColour(28, 20, false);
+    for (int y = 0; y < 20; ++y) std::memcpy(middle.picture.Row(y), wide.Row(y) + 3 * 6, 3 * 28);
+    filled.Render(std::move(middle), "Fill", {0, 1});
+    EXPECT_TRUE(FileShowsTheScreens(filled, {wide, wide}, "Fill"));
 }
 
 }  // namespace
