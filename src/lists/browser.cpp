@@ -64,6 +64,11 @@ LRESULT CALLBACK FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_
 
 }  // namespace
 
+std::string TFormSelect::FileListName(int index) const {
+    if (index >= 0 && size_t(index) < fileListNames_.size()) return fileListNames_[size_t(index)];
+    return ListBoxText(FileListBox1, index);
+}
+
 void TFormSelect::CreateBrowser() {
     ::SetWindowSubclass(FileListBox1, FileListClicks, 0, reinterpret_cast<DWORD_PTR>(this));
     char drives[27 * 4 + 1] = "";
@@ -139,7 +144,8 @@ bool TFormSelect::BrowseTo(const std::string& path, bool rereadSameDirectory, Br
     FillListBox(DirectoryListBox1, rows);
     ListBox_SetCurSel(DirectoryListBox1, currentRow);
 
-    FillListBox(FileListBox1, MatchingNamesSorted(std::move(contents.files), fileListMask_));
+    fileListNames_ = MatchingNamesSorted(std::move(contents.files), fileListMask_);
+    FillListBox(FileListBox1, fileListNames_);
     if (report == BrowseReport::Nothing) return true;
     ViewChooseBox();
     DirectoryListBox1Change();
@@ -159,7 +165,8 @@ void TFormSelect::ReadFileList() {
     DWORD error = 0;
     // A directory that has gone since it was shown leaves the list empty.
     if (fileListDir_.empty() || !ReadDirectory(fileListDir_, contents, error)) contents = {};
-    FillListBox(FileListBox1, MatchingNamesSorted(std::move(contents.files), fileListMask_));
+    fileListNames_ = MatchingNamesSorted(std::move(contents.files), fileListMask_);
+    FillListBox(FileListBox1, fileListNames_);
     ViewChooseBox();
 }
 

@@ -183,7 +183,7 @@ public:
         SystemRandom system;
         RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
         for (const ListKind& kind : kLists) {
-            const std::vector<SelectionEntry>& list = lists[SectionOfCategory(kind.category)];
+            const SelectionList& list = lists[SectionOfCategory(kind.category)];
             if (list.empty()) continue;
             std::vector<uint64_t> keys;
             for (const SelectionEntry& entry : list)
@@ -290,7 +290,7 @@ private:
         return status == kStatusOk && !picture.Empty() ? Loaded::Yes : Loaded::No;
     }
 
-    void SetBootScreen(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetBootScreen(KeptDeck& kept, const SelectionList& list, Deck& deck) {
         const ListKind& kind = kept.kind;
         const std::string target = BootScreenPathOf(env_.WindowsDirectory(), kind.category);
         if (target.empty()) {
@@ -335,7 +335,7 @@ private:
 
     // The wallpaper for every monitor of the system (or of --monitors or --screen), by the way the
     // selector's settings keep.
-    void SetWallpaper(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetWallpaper(KeptDeck& kept, const SelectionList& list, Deck& deck) {
         const ListKind& kind = kept.kind;
         MonitorLayout layout = options_.monitors ? *options_.monitors : env_.Monitors();
         if (!options_.monitors && options_.screenWidth)
