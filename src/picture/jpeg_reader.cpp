@@ -73,7 +73,9 @@ void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool inverted) {
     }
 }
 
-// The smallest reduction of the transform whose picture still covers the size shown, or 1.
+// The smallest reduction of the transform whose picture still covers the size shown, or 1. The
+// library's other scales (3/8, 6/8 and the like) are left out: it has no SIMD code for their
+// transforms, and they cost more than the next larger of these (6/8 about 1.4 times the whole decode).
 int ScaleDenominator(Size full, Size shown) {
     for (int d : {8, 4, 2})
         if ((full.width + d - 1) / d >= shown.width && (full.height + d - 1) / d >= shown.height) return d;
