@@ -23,6 +23,8 @@
 #include "randomizer/deck.h"
 #include "randomizer/folder_probes.h"
 #include "randomizer/randomizer_text.h"
+#include "randomizer/resident.h"
+#include "randomizer/resident_link.h"
 #include "state/selection_file.h"
 #include "state/settings_store.h"
 #include "system/boot_screens.h"
@@ -43,6 +45,8 @@ inline constexpr size_t kFolderProbeThreads = 8;
 // turns; one that waits longer than this for its turn goes ahead anyway.
 inline constexpr DWORD kTurnWaitMs = 60000;
 inline constexpr const char* kTurnMutex = "Local\\Mosalux Randomizer";
+// --exit, the installer's, gives the randomizer this long to end by itself.
+inline constexpr DWORD kEndWaitMs = 30000;
 
 struct ListKind {
     int category;
@@ -118,7 +122,8 @@ public:
     Randomizer(Environment& env, const RandomizerOptions& options, RunLog& log)
         : env_(env), options_(options), log_(log), programDir_(ProgramDirOf(env.ModuleFileName())) {}
 
-    void Run() {
+    // Deals every list, or only the wallpaper's.
+    void Run(bool wallpaperOnly) {
         if (options_.dryRun) log_.Line("Dry run: nothing is changed");
 
         std::vector<uint8_t> bytes;
@@ -131,6 +136,10 @@ public:
         ParseSelectionFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), programDir_,
                            lists);
         bytes = {};
+        if (wallpaperOnly && lists[SectionOfCategory(CategoryWall)].empty()) {
+            log_.Line("The wallpaper list is empty: nothing to do");
+            return;
+        }
         if (std::all_of(lists.begin(), lists.end(), [](const auto& list) { return list.empty(); })) {
             log_.Line("The selection file lists no pictures: nothing to do");
             return;
@@ -143,7 +152,7 @@ public:
         RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
         for (const ListKind& kind : kLists) {
             const std::vector<SelectionEntry>& list = lists[SectionOfCategory(kind.category)];
-            if (list.empty()) continue;
+            if (list.empty() || (wallpaperOnly && kind.category != CategoryWall)) continue;
             std::vector<uint64_t> keys;
             for (const SelectionEntry& entry : list)
                 keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), StyleOf(kind, entry)));
@@ -300,11 +309,18 @@ private:
                 return;
             }
             deck.Shown(*next);
+            shown_ = {entry};
             log_.Line(head + ", set " + std::to_string(Milliseconds(Clock::now() - rendered)) + " ms");
             return;
         }
         NoneUsable(kind, deck);
     }
+
+public:
+    // The wallpaper's entries this run set.
+    std::vector<SelectionEntry> shown_;
+
+private:
 
     Environment& env_;
     const RandomizerOptions& options_;
@@ -337,33 +353,63 @@ private:
     bool held_ = false;
 };
 
+std::string LogPath(Environment& env) { return ProgramDirOf(env.ModuleFileName()) + std::string(kRandomizerLogFile); }
+
 }  // namespace
 
-int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo) {
-    RandomizerOptions options = ParseRandomizerArguments(arguments);
-    const std::string programDir = ProgramDirOf(env.ModuleFileName());
-    const std::string logPath = programDir + std::string(kRandomizerLogFile);
-    if (!options.unknown.empty()) {
-        // Asked for help, or given something it does not know: it says how it is used, and does nothing.
-        if (echo)
-            for (const std::string& line : RandomizerUsage(options.unknown, logPath)) echo(line);
-        return 2;
-    }
+ChangeOutcome RunChange(Environment& env, const RandomizerOptions& options, ChangeTrigger trigger, const LogEcho& echo,
+                        int intervalMinutes) {
+    ChangeOutcome outcome;
     RunLog log(echo);
     {
         Turn turn(log);
+        log.Line(ChangeHeading(trigger, intervalMinutes));
         try {
-            Randomizer(env, options, log).Run();
+            Randomizer randomizer(env, options, log);
+            randomizer.Run(trigger != ChangeTrigger::LogOn);
+            outcome.wallpaper = std::move(randomizer.shown_);
         } catch (const std::exception& e) {
             log.Line(std::string("Stopped: ") + e.what());
         } catch (...) {
             log.Line("Stopped by an unknown error");
         }
         try {
-            log.Save(logPath);
+            log.Save(LogPath(env));
         } catch (...) {
         }
     }
+    return outcome;
+}
+
+void AddToLog(Environment& env, const std::vector<std::string>& lines, const LogEcho& echo) {
+    try {
+        RunLog log(echo);
+        for (const std::string& line : lines) log.Line(line);
+        log.Save(LogPath(env));
+    } catch (...) {
+    }
+}
+
+int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo) {
+    RandomizerOptions options = ParseRandomizerArguments(arguments);
+    if (!options.unknown.empty()) {
+        // Asked for help, or given something it does not know: it says how it is used, and does nothing.
+        if (echo)
+            for (const std::string& line : RandomizerUsage(options.unknown, LogPath(env))) echo(line);
+        return 2;
+    }
+    if (options.exit) return EndResident(kEndWaitMs) ? 0 : 1;
+    // A dry run changes nothing, so it never needs the randomizer that stays running.
+    if (!options.dryRun) {
+        if (ResidentRuns()) {
+            if (options.resident) return 0;
+            if (HandToResident(options.next ? ResidentRequest::Next : ResidentRequest::LogOn, kHandOverWaitMs)) return 0;
+            // One that does not answer is busy or stuck: this start makes its change itself.
+        } else if (options.resident || (!options.next && ReadChangeSettings(env).KeepsRunning())) {
+            return RunResident(env, options, !options.resident, echo);
+        }
+    }
+    RunChange(env, options, options.next ? ChangeTrigger::Next : ChangeTrigger::LogOn, echo);
     return 0;
 }
 

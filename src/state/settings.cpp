@@ -43,6 +43,7 @@ void TFormSelect::LoadSettings() {
     SetMenuChecked(IDM_RUNRANDOMIZER, registered);
 
     SetMenuChecked(IDM_REPORTERRORS, store.ReadBool(kSelectorSection, "Report Add Errors", true));
+    ShowChangeSettings();
 
     // A directory the settings do not hold, or hold as text no directory can have, is the program's
     // own, on every start; closing then keeps that one.
