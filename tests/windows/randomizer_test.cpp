@@ -125,6 +125,9 @@ protected:
     std::vector<std::string> Run(std::vector<std::string> args) {
         std::vector<std::string> lines;
         RunRandomizer(env, args, [&](const std::string& line) { lines.push_back(line); });
+        // A run's first line says what made it: here the log-on.
+        EXPECT_EQ(lines.empty() ? "" : lines[0].substr(20), "Change at log-on");
+        if (!lines.empty()) lines.erase(lines.begin());
         return lines;
     }
     std::string Screen(int category) const { return sandbox->ReadFile(BootScreenPathOf(sandbox->windowsDir, category)); }
