@@ -84,7 +84,9 @@ Section "Uninstall"
   Delete "$INSTDIR\MXDATA.MXD"
   Delete "$INSTDIR\@MX!BACK.BMP"
   ; What writes broken off left behind: the temporary files of the lists and of the wallpaper, and
-  ; the single names that earlier versions used for them.
+  ; the names that earlier versions used for them.
+  Delete "$INSTDIR\~MXD??????"
+  Delete "$INSTDIR\~@MX!B??????"
   Delete "$INSTDIR\~MXDATA.MXD.*.tmp"
   Delete "$INSTDIR\~@MX!BACK.BMP.*.tmp"
   Delete "$INSTDIR\~MXDATA.MXD"

@@ -70,6 +70,7 @@ public:
     std::string VersionText;
     std::string ProgramDir;
     std::string DataFileName;
+    bool DataFileUnread = false;  // the selection file was there at start but could not be read
     bool ListEventsEnabled = false;
     bool UnsavedChanges = false;
     bool Uninstalled = false;

@@ -57,6 +57,10 @@ bool Environment::StartProgram(const std::string& path, const std::string& argum
     return true;
 }
 
+Environment::FolderQuestion Environment::AskFolder() {
+    return [](const std::string& folder) { return ::GetFileAttributesA(folder.c_str()); };
+}
+
 std::string SystemEnvironment::ModuleFileName() {
     std::string name(MAX_PATH, '\0');
     for (;;) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ public:
     // Starts a program with arguments and does not wait for it; false, with the system's error code
     // in `error`, when it cannot be started. The tests record it.
     virtual bool StartProgram(const std::string& path, const std::string& arguments, DWORD& error);
+
+    // Asks for a folder's attributes as GetFileAttributesA does. It may wait as long as a network
+    // share takes to answer, on threads that outlive whoever asked, so it owns all it uses; the tests
+    // give shares that never answer.
+    using FolderQuestion = std::function<DWORD(const std::string& folder)>;
+    virtual FolderQuestion AskFolder();
 };
 
 // The real machine.

@@ -4,6 +4,9 @@
 // step. So nothing an earlier run left behind (a folder or a read-only file of that name) can block
 // a write, and two writers at once never share a temporary file. What earlier writes of the same
 // file left when they were killed is removed first, unless another process still holds it open.
+// A temporary name is no longer than the file's own name (for names of seven characters or more),
+// so that it can be made wherever the file itself can: in a directory whose path is near the
+// system's limit of 260 characters too.
 #include <windows.h>
 
 #include <cstdio>
@@ -30,8 +33,10 @@ public:
     bool Commit();
     DWORD Error() const { return error_; }
 
-    // The pattern of the temporary names of `target`'s writes, for a directory search.
-    static std::string TemporaryPattern(const std::string& target);
+    // Whether `name` (without a directory) is the name of a temporary file of a write of the file
+    // named `targetName`, of this version ("~MXD" and six letters or digits for "MXDATA.MXD") or of
+    // earlier ones ("~MXDATA.MXD.1c-0.tmp").
+    static bool IsTemporaryName(const std::string& name, const std::string& targetName);
     // Removes the temporary files that writes of `target` left and no process holds open.
     static void RemoveLeftovers(const std::string& target);
 

@@ -333,14 +333,18 @@ void Deck::QueueRound() {
     queued_ = true;
 }
 
-void Deck::Shown(size_t index) { last_ = entries_.at(index); }
-
 DeckState Deck::State() const {
     std::vector<uint64_t> dealt;
     dealt.reserve(dealtCount_);
     for (size_t d = 0; d < distinct_.size(); ++d)
         if (dealt_[d]) dealt.push_back(entries_[distinct_[d]]);
     return {round_, next_, last_, DealtSet(dealt, round_, distinct_.size())};
+}
+
+DeckState Deck::StateShown(size_t index) const {
+    DeckState state = State();
+    state.last = entries_.at(index);
+    return state;
 }
 
 // The new round's order was decided when the one before began; the one after it is decided now.

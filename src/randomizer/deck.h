@@ -86,8 +86,6 @@ public:
     // has been tried in this run. An entry that cannot be used is simply passed over: the next call
     // gives the next one, starting a new round when this one runs out.
     std::optional<size_t> Next();
-    // The entry last dealt was shown: a new round does not begin with it.
-    void Shown(size_t index);
 
     // The place of the entry last dealt in its round, from 1, and the round's length.
     size_t Place() const { return dealtCount_; }
@@ -95,6 +93,8 @@ public:
 
     // What to keep: the entries dealt that are still on the list.
     DeckState State() const;
+    // What to keep once the entry at `index` is shown: a new round does not begin with it.
+    DeckState StateShown(size_t index) const;
 
 private:
     void NewRound();

@@ -16,6 +16,7 @@
 #include "picture/reader_util.h"
 #include "picture/render.h"
 #include "platform/environment.h"
+#include "platform/file_reading.h"
 #include "platform/handles.h"
 #include "platform/registry.h"
 #include "platform/text.h"
@@ -38,7 +39,8 @@ using Clock = std::chrono::steady_clock;
 
 inline constexpr const char* kRandomizerSection = "Randomizer";
 // A folder that does not answer (a network share not yet connected at log-on) may hold up the whole
-// run by this much at most, however many entries lie in it; so many folders are asked at once.
+// run by this much at most, however many entries lie in it; so many shares are asked at once at
+// first (a share the run waits for is asked at once).
 inline constexpr DWORD kFolderWaitMs = 2000;
 inline constexpr size_t kFolderProbeThreads = 8;
 // Runs started together (a user logging on twice, or a run started by hand during log-on) take
@@ -71,10 +73,12 @@ public:
     }
 };
 
-// The run's lines: time-stamped, echoed as they come, and added to the log file at the end.
+// The run's lines: time-stamped and echoed as they are made, and added to the log file before each
+// step that may break off (reading a picture, setting it) and once each screen is done, so that a run
+// that breaks off (a crash, a kill) leaves the lines of what it did before.
 class RunLog {
 public:
-    explicit RunLog(const LogEcho& echo) : echo_(echo) {}
+    RunLog(const LogEcho& echo, std::string path) : echo_(echo), path_(std::move(path)) {}
 
     void Line(const std::string& text) {
         SYSTEMTIME t{};
@@ -82,39 +86,69 @@ public:
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", t.wYear, t.wMonth, t.wDay, t.wHour,
                       t.wMinute, t.wSecond);
-        lines_.push_back(stamp + text);
-        if (echo_) echo_(lines_.back());
+        pending_.push_back(stamp + text);
+        logged_ = true;
+        if (echo_) echo_(pending_.back());
     }
 
-    // A log that cannot be written (a read-only program directory) is simply not kept. The file is
-    // held whole while its end is rewritten, so that the lines of a run writing at the same moment
-    // are added after, not lost.
-    void Save(const std::string& path) const {
-        if (lines_.empty()) return;
-        FileHandle file;
-        for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-            file.reset(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file && ::GetLastError() != ERROR_SHARING_VIOLATION) return;
-            if (!file) ::Sleep(50);
-        }
-        LARGE_INTEGER size{};
-        if (!file || !::GetFileSizeEx(file.get(), &size)) return;
-        // A log far longer than the program ever makes is not its own: it starts again.
-        std::string old(size.QuadPart > (16 << 20) ? 0 : size_t(size.QuadPart), '\0');
-        DWORD got = 0;
-        if (!old.empty() && (!::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
-            return;
-        std::string text = AppendToLog(old, lines_, kRandomizerLogLines);
-        DWORD written = 0;
-        if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
-            ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr))
-            ::SetEndOfFile(file.get());
+    // Adds the lines made since to the file.
+    void Write() {
+        if (!pending_.empty()) Store();
+    }
+
+    // The log is cut to its last lines at the first write of a run and at its end.
+    void Finish() {
+        if (!logged_) return;
+        cut_ = false;
+        Store();
     }
 
 private:
+    // A log that cannot be written (a read-only program directory) is simply not kept. The file is
+    // held whole while lines are added, so that the lines of a run writing at the same moment come
+    // before or after, never amid them; one held by another program is waited for 5 s in all in a
+    // run, and the lines it kept from being written go with the next write that can be made.
+    void Store() {
+        if (unwritable_) return;
+        FileHandle file;
+        for (;;) {
+            file.reset(::CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file) break;
+            if (::GetLastError() != ERROR_SHARING_VIOLATION) unwritable_ = true;
+            if (unwritable_ || waitsLeft_ == 0) return;
+            --waitsLeft_;
+            ::Sleep(50);
+        }
+        LARGE_INTEGER size{};
+        if (!::GetFileSizeEx(file.get(), &size)) return;
+        // A log far longer than the program ever makes is not its own: it starts again.
+        const size_t kept = size.QuadPart > (16 << 20) ? 0 : size_t(size.QuadPart);
+        std::string old(cut_ ? std::min<size_t>(kept, 1) : kept, '\0');
+        LARGE_INTEGER from{};
+        from.QuadPart = cut_ ? LONGLONG(kept) - LONGLONG(old.size()) : 0;
+        DWORD got = 0;
+        if (!old.empty() && (!::SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN) ||
+                             !::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
+            return;
+        // Once cut, lines are only added at the end; only the last character there is read.
+        std::string text = AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines);
+        DWORD written = 0;
+        if (::SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN) &&
+            ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr) && written == text.size() &&
+            ::SetEndOfFile(file.get())) {
+            pending_.clear();
+            cut_ = true;
+        }
+    }
+
     const LogEcho& echo_;
-    std::vector<std::string> lines_;
+    const std::string path_;
+    std::vector<std::string> pending_;  // lines not yet in the file
+    bool logged_ = false;
+    bool cut_ = false;
+    bool unwritable_ = false;
+    int waitsLeft_ = 100;
 };
 
 class Randomizer {
@@ -126,16 +160,21 @@ public:
     void Run(bool wallpaperOnly) {
         if (options_.dryRun) log_.Line("Dry run: nothing is changed");
 
-        std::vector<uint8_t> bytes;
+        std::string text;
         const std::string dataFile = programDir_ + std::string(kDataFileName);
-        if (ReadFileBytes(dataFile, bytes) != kStatusOk) {
+        const FileRead read = ReadWholeFile(dataFile, text);
+        if (read.Missing()) {
             log_.Line("No selection file " + dataFile + ": nothing to do");
             return;
         }
+        if (read.openError || read.readError) {
+            log_.Line("Selection file " + dataFile + (read.openError ? " cannot be opened: error " : " cannot be read: error ") +
+                      std::to_string(read.openError ? read.openError : read.readError) + "; nothing to do");
+            return;
+        }
         SelectionLists lists;
-        ParseSelectionFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), programDir_,
-                           lists);
-        bytes = {};
+        ParseSelectionFile(text, programDir_, lists);
+        text = std::string();
         if (wallpaperOnly && lists[SectionOfCategory(CategoryWall)].empty()) {
             log_.Line("The wallpaper list is empty: nothing to do");
             return;
@@ -144,8 +183,10 @@ public:
             log_.Line("The selection file lists no pictures: nothing to do");
             return;
         }
-        for (const auto& list : lists)
-            for (const SelectionEntry& entry : list) probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
+        for (const ListKind& kind : kLists)
+            if (!wallpaperOnly || kind.category == CategoryWall)
+                for (const SelectionEntry& entry : lists[SectionOfCategory(kind.category)])
+                    probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
 
         SeededRandom seeded(options_.seed.value_or(0));
         SystemRandom system;
@@ -156,31 +197,53 @@ public:
             std::vector<uint64_t> keys;
             for (const SelectionEntry& entry : list)
                 keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), StyleOf(kind, entry)));
-            Deck deck(std::move(keys), ReadDeck(kind), random);
-            if (kind.category == CategoryWall) SetWallpaper(kind, list, deck);
-            else SetBootScreen(kind, list, deck);
-            if (!options_.dryRun) KeepDeck(kind, deck.State());
+            KeptDeck kept{kind, ReadDeckText(kind)};
+            Deck deck(std::move(keys), ParseDeckText(kept.text), random);
+            if (kind.category == CategoryWall) SetWallpaper(kept, list, deck);
+            else SetBootScreen(kept, list, deck);
+            log_.Write();
         }
     }
 
 private:
+    // A list's deck as this run last read or kept it.
+    struct KeptDeck {
+        const ListKind& kind;
+        std::string text;
+        bool failed = false;  // it could not be kept, which is logged once
+    };
+
     static std::string StyleOf(const ListKind& kind, const SelectionEntry& entry) {
         return kind.category == CategoryWall ? entry.style : std::string();
     }
 
-    DeckState ReadDeck(const ListKind& kind) {
+    std::string ReadDeckText(const ListKind& kind) {
         RegistryKey key(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kRandomizerSection,
                         RegistryKey::Mode::Read);
-        return ParseDeckText(key.ReadString(kind.deckValue).value_or(""));
+        return key.ReadString(kind.deckValue).value_or("");
     }
 
-    void KeepDeck(const ListKind& kind, const DeckState& state) {
+    // Keeps the deck before the step that may break off (reading a picture, setting it), so that a
+    // crash or a kill there never deals the same entry again. False when another run has kept the
+    // list's deck since this one read it (this one waited past its turn, or was stopped): the list
+    // is then left to that newer run, and this one sets nothing of it. Nothing is kept in a dry run.
+    bool KeepDeck(KeptDeck& kept, const DeckState& state) {
+        log_.Write();
+        if (options_.dryRun) return true;
+        if (ReadDeckText(kept.kind) != kept.text) {
+            log_.Line(std::string(kept.kind.name) + ": another run has dealt from this list meanwhile; left to it");
+            return false;
+        }
         try {
             if (!store_) store_ = std::make_unique<SettingsStore>(env_);
-            store_->WriteString(kRandomizerSection, kind.deckValue, DeckText(state));
+            std::string text = DeckText(state);
+            store_->WriteString(kRandomizerSection, kept.kind.deckValue, text);
+            kept.text = std::move(text);
         } catch (const UserError& e) {
-            log_.Line(std::string(kind.name) + ": the deck could not be kept: " + e.what());
+            if (!kept.failed) log_.Line(std::string(kept.kind.name) + ": the deck could not be kept: " + e.what());
+            kept.failed = true;
         }
+        return true;
     }
 
     std::string Place(const Deck& deck) const {
@@ -191,8 +254,9 @@ private:
         log_.Line(std::string(kind.name) + ": passed over " + path + " (" + Place(deck) + "): " + why);
     }
 
-    void NoneUsable(const ListKind& kind, const Deck& deck) {
-        log_.Line(std::string(kind.name) + ": no entry can be used (" + std::to_string(deck.RoundSize()) +
+    void NoneUsable(KeptDeck& kept, const Deck& deck) {
+        if (!KeepDeck(kept, deck.State())) return;
+        log_.Line(std::string(kept.kind.name) + ": no entry can be used (" + std::to_string(deck.RoundSize()) +
                   " tried); left as it is");
     }
 
@@ -207,16 +271,24 @@ private:
         return false;
     }
 
+    enum class Loaded { Yes, No, LeftToAnotherRun };
+
     // Reads the entry as its category does, as much of it as the request shows; says why it cannot be
-    // used in the log.
-    bool Load(const ListKind& kind, const std::string& path, const Deck& deck, const ShowRequest& request,
-              DecodedPicture& picture) {
+    // used in the log. The deal is kept first, unless the file is not there to read.
+    Loaded Load(KeptDeck& kept, const std::string& path, const Deck& deck, const ShowRequest& request,
+                DecodedPicture& picture) {
+        const ListKind& kind = kept.kind;
+        if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            PassOver(kind, path, deck, "cannot be opened");
+            return Loaded::No;
+        }
+        if (!KeepDeck(kept, deck.State())) return Loaded::LeftToAnotherRun;
         unsigned status = kStatusFailed;
         try {
             status = LoadPictureFile(path, kind.category, request, picture);
         } catch (const std::bad_alloc&) {
             PassOver(kind, path, deck, "not enough memory to read it");
-            return false;
+            return Loaded::No;
         }
         if (status == kStatusCannotOpen) PassOver(kind, path, deck, "cannot be opened");
         else if (status != kStatusOk)
@@ -224,10 +296,11 @@ private:
         else if (picture.Empty())
             PassOver(kind, path, deck,
                      picture.systemDecoderFailed ? "the system's decoder failed" : "not a picture the program can read");
-        return status == kStatusOk && !picture.Empty();
+        return status == kStatusOk && !picture.Empty() ? Loaded::Yes : Loaded::No;
     }
 
-    void SetBootScreen(const ListKind& kind, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetBootScreen(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
+        const ListKind& kind = kept.kind;
         const std::string target = BootScreenPathOf(env_.WindowsDirectory(), kind.category);
         if (target.empty()) {
             log_.Line(std::string(kind.name) + ": the Windows directory is unknown; left as it is");
@@ -239,7 +312,10 @@ private:
             if (!Reachable(kind, path, deck)) continue;
             DecodedPicture picture;
             const auto start = Clock::now();
-            if (!Load(kind, path, deck, ShowRequest{}, picture)) continue;
+            if (Loaded loaded = Load(kept, path, deck, ShowRequest{}, picture); loaded != Loaded::Yes) {
+                if (loaded == Loaded::No) continue;
+                return;
+            }
             const auto decoded = Clock::now();
             if (!MeetsBootScreenConstraints(picture.picture)) {
                 PassOver(kind, path, deck,
@@ -252,21 +328,22 @@ private:
                                      std::to_string(Milliseconds(decoded - start)) + " ms";
             if (options_.dryRun) {
                 log_.Line(head + "; would be copied over " + target);
-                deck.Shown(*next);
                 return;
             }
+            if (!KeepDeck(kept, deck.StateShown(*next))) return;
             if (!InstallBootScreen(path, target)) {
+                KeepDeck(kept, deck.State());  // it was not shown after all
                 log_.Line(head + "; could not be copied over " + target + ", which is left as it is");
                 return;
             }
-            deck.Shown(*next);
             log_.Line(head + ", set " + std::to_string(Milliseconds(Clock::now() - decoded)) + " ms");
             return;
         }
-        NoneUsable(kind, deck);
+        NoneUsable(kept, deck);
     }
 
-    void SetWallpaper(const ListKind& kind, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetWallpaper(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
+        const ListKind& kind = kept.kind;
         const SIZE system = env_.ScreenSize();
         const Size screen{options_.screenWidth.value_or(system.cx), options_.screenHeight.value_or(system.cy)};
         while (std::optional<size_t> next = deck.Next()) {
@@ -279,15 +356,17 @@ private:
             if (!Reachable(kind, path, deck)) continue;
             DecodedPicture decoded;
             const auto start = Clock::now();
-            if (!Load(kind, path, deck, RequestForStyle(entry.style, kind.category, screen).value_or(ShowRequest{}),
-                      decoded))
-                continue;
+            if (Loaded loaded = Load(kept, path, deck,
+                                     RequestForStyle(entry.style, kind.category, screen).value_or(ShowRequest{}), decoded);
+                loaded != Loaded::Yes) {
+                if (loaded == Loaded::No) continue;
+                return;
+            }
             const auto decodedAt = Clock::now();
             std::string head = std::string(kind.name) + ": " + path + " as " + entry.style + " (" + Place(deck) +
                                "): decoded " + std::to_string(Milliseconds(decodedAt - start)) + " ms";
             if (options_.dryRun) {
                 log_.Line(head + "; would be set");
-                deck.Shown(*next);
                 return;
             }
             Rendering rendering;
@@ -302,32 +381,33 @@ private:
             }
             const auto rendered = Clock::now();
             head += ", rendered " + std::to_string(Milliseconds(rendered - decodedAt)) + " ms";
+            if (!KeepDeck(kept, deck.StateShown(*next))) return;
             try {
                 ApplyWallpaper(env_, rendering.picture, entry.style, programDir_);
             } catch (const UserError& e) {
+                KeepDeck(kept, deck.State());  // it was not shown after all
                 log_.Line(head + "; not set, the wallpaper is left as it is: " + e.what());
                 return;
             }
-            deck.Shown(*next);
             shown_ = {entry};
             log_.Line(head + ", set " + std::to_string(Milliseconds(Clock::now() - rendered)) + " ms");
             return;
         }
-        NoneUsable(kind, deck);
+        NoneUsable(kept, deck);
     }
 
 public:
     // The wallpaper's entries this run set.
-    std::vector<SelectionEntry> shown_;
+    const std::vector<SelectionEntry>& Shown() const { return shown_; }
 
 private:
-
     Environment& env_;
     const RandomizerOptions& options_;
     RunLog& log_;
     std::string programDir_;
-    FolderProbes probe_{kFolderWaitMs, kFolderProbeThreads};
+    FolderProbes probe_{kFolderWaitMs, kFolderProbeThreads, env_.AskFolder()};
     std::unique_ptr<SettingsStore> store_;
+    std::vector<SelectionEntry> shown_;
 };
 
 // This run's turn: held from the first look at the lists to the last line of the log.
@@ -360,21 +440,21 @@ std::string LogPath(Environment& env) { return ProgramDirOf(env.ModuleFileName()
 ChangeOutcome RunChange(Environment& env, const RandomizerOptions& options, ChangeTrigger trigger, const LogEcho& echo,
                         int intervalMinutes) {
     ChangeOutcome outcome;
-    RunLog log(echo);
+    RunLog log(echo, LogPath(env));
     {
         Turn turn(log);
         log.Line(ChangeHeading(trigger, intervalMinutes));
         try {
             Randomizer randomizer(env, options, log);
             randomizer.Run(trigger != ChangeTrigger::LogOn);
-            outcome.wallpaper = std::move(randomizer.shown_);
+            outcome.wallpaper = randomizer.Shown();
         } catch (const std::exception& e) {
             log.Line(std::string("Stopped: ") + e.what());
         } catch (...) {
             log.Line("Stopped by an unknown error");
         }
         try {
-            log.Save(LogPath(env));
+            log.Finish();
         } catch (...) {
         }
     }
@@ -383,9 +463,9 @@ ChangeOutcome RunChange(Environment& env, const RandomizerOptions& options, Chan
 
 void AddToLog(Environment& env, const std::vector<std::string>& lines, const LogEcho& echo) {
     try {
-        RunLog log(echo);
+        RunLog log(echo, LogPath(env));
         for (const std::string& line : lines) log.Line(line);
-        log.Save(LogPath(env));
+        log.Finish();
     } catch (...) {
     }
 }

@@ -1,39 +1,28 @@
 // Loading the four lists from MXDATA.MXD at start-up, saving them, and the save prompt at exit.
 #include "app/form_select.h"
 #include "lists/list_view.h"
+#include "platform/file_reading.h"
 #include "platform/file_replacement.h"
-#include "platform/handles.h"
 
 namespace mx {
 
-namespace {
-
-// The whole file, or nothing when it cannot be opened. `readFailed` tells of a read that broke off.
-bool ReadWholeFile(const std::string& path, std::string& text, bool& readFailed) {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return false;
-    readFailed = false;
-    char buffer[64 * 1024];
-    for (;;) {
-        DWORD got = 0;
-        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
-            readFailed = true;
-            return true;
-        }
-        if (got == 0) return true;
-        text.append(buffer, got);
-    }
-}
-
-}  // namespace
-
 void TFormSelect::LoadSelectionFile() {
     DataFileName = kDataFileName;
+    const std::string path = ProgramDir + DataFileName;
     std::string text;
-    bool readFailed = false;
-    if (ReadWholeFile(ProgramDir + DataFileName, text, readFailed)) {
-        if (readFailed) env_.ShowMessage(hwnd_, BoxKind::Error, "Error Reading file", MB_OK);
+    const FileRead read = ReadWholeFile(path, text);
+    // A file that is there but cannot be read is said so, and kept from being replaced unseen by
+    // lists that did not all come from it.
+    if (const DWORD error = read.Missing() ? 0 : read.openError ? read.openError : read.readError) {
+        DataFileUnread = true;
+        env_.ShowMessage(hwnd_, BoxKind::Error,
+                         (read.openError ? "Error " + std::to_string(error) + " opening file" : "Error Reading file") +
+                             "\n\r" + path + ": " + SystemErrorText(error) +
+                             "\n\r\n\rThe lists are shown as far as they could be read, and Save will ask before "
+                             "it replaces the file.",
+                         MB_OK);
+    }
+    if (!read.openError) {
         SelectionLists lists;
         ParseSelectionFile(text, ProgramDir, lists);
         text = std::string();
@@ -53,6 +42,11 @@ void TFormSelect::WriteListEntries(SelectionFileWriter& writer, HWND list, bool 
 // The new text goes to a temporary file beside the selection file, which then takes its place in
 // one step: a failure at any point leaves the previous file as it was.
 void TFormSelect::SaveToFile() {
+    if (DataFileUnread && env_.ShowMessage(hwnd_, BoxKind::Confirmation,
+                                           "The selection file could not be read at start-up:\n\r" + ProgramDir +
+                                               DataFileName + "\n\r\n\rReplace it with the lists shown here?",
+                                           MB_YESNO | MB_DEFBUTTON2) != IDYES)
+        return;
     SelectionFileWriter writer;
     HWND views[] = {ListStart, ListWait, ListShut, ListWall};
     for (size_t s = 0; s < 4; ++s) {
@@ -71,6 +65,7 @@ void TFormSelect::SaveToFile() {
     // could not be put in its place.
     if (!file.Commit()) return ReportCreateError(file.Error());
     UnsavedChanges = false;
+    DataFileUnread = false;
 }
 
 void TFormSelect::ReportCreateError(DWORD code) {

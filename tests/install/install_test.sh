@@ -78,7 +78,7 @@ check "entry still there" reg_has "$entry"
 
 echo "== uninstall, answered Yes: nothing of ours is left but Software\\Kelbrant"
 # What a write killed half-way leaves goes too.
-touch "$dir/~MXDATA.MXD.1c-0.tmp" "$dir/~@MX!BACK.BMP.1c-1.tmp"
+touch "$dir/~MXDATA.MXD.1c-0.tmp" "$dir/~@MX!BACK.BMP.1c-1.tmp" "$dir/~MXD0f3a9k" "$dir/~@MX!Bq81c2v"
 wine "$answer" Warning=yes Information=ok & wine "$dir/Uninstall.exe" /S; wait; settle
 check "install folder gone" test ! -e "$dir"
 check "shortcut gone" test ! -e "$start_menu/Mosalux Selector.lnk"

@@ -20,16 +20,14 @@ uint64_t LogOn(const std::vector<uint64_t>& list, const std::set<uint64_t>& unus
                std::vector<Dealt>& dealt) {
     SeededRandom random(seed);
     Deck deck(list, ParseDeckText(kept), random);
-    uint64_t shown = 0;
     while (std::optional<size_t> next = deck.Next()) {
         dealt.push_back({list[*next], deck.Place()});
         if (unusable.count(list[*next])) continue;
-        deck.Shown(*next);
-        shown = list[*next];
-        break;
+        kept = DeckText(deck.StateShown(*next));
+        return list[*next];
     }
     kept = DeckText(deck.State());
-    return shown;
+    return 0;
 }
 
 // 1,000 log-ons per case, each with its own seed and the deck kept between them as text.

@@ -1,6 +1,7 @@
 // The randomizer run in-process in a sandbox: its program directory, Windows directory and registry
 // are the sandbox's, and the set-wallpaper call is recorded.
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <thread>
 
@@ -244,8 +245,11 @@ TEST_F(Randomizer, RunsThatChangeNothing) {
         std::vector<std::string> args;
         bool deckKept;
         const char* says = nullptr;
+        bool held = false;  // the selection file is held open by another program
+        const char* logs = nullptr;
     } cases[] = {
-        {"no selection file", std::nullopt, {}, {}, false},
+        {"no selection file", std::nullopt, {}, {}, false, nullptr, false, "No selection file"},
+        {"held selection file", std::nullopt, usable, {}, false, nullptr, true, "MXDATA.MXD cannot be opened: error 32"},
         {"empty selection file", "", {}, {}, false},
         {"headers only", "[START]\r\n[WAIT]\r\n[SHUT]\r\n[WALLPAPER]\r\n", {}, {}, false},
         {"garbage", std::string("\x01[START\r\n\xff\xfe\0\r\n]]\x1a[WAIT]\r\nx", 24), {}, {}, false},
@@ -266,9 +270,14 @@ TEST_F(Randomizer, RunsThatChangeNothing) {
         if (c.file) sandbox->WriteFile(sandbox->programDir + "MXDATA.MXD", *c.file);
         else if (c.lists.empty()) ::DeleteFileA((sandbox->programDir + "MXDATA.MXD").c_str());
         PutOriginalScreens();
+        HANDLE held = c.held ? ::CreateFileA((sandbox->programDir + "MXDATA.MXD").c_str(), GENERIC_READ, 0, nullptr,
+                                             OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
         std::vector<std::string> before = Machine(), lines;
         const int code = RunRandomizer(env, c.args, [&](const std::string& line) { lines.push_back(line); });
-        EXPECT_FALSE(lines.empty());
+        if (held != INVALID_HANDLE_VALUE) ::CloseHandle(held);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines.back().find(c.logs ? c.logs : ""), std::string::npos) << lines.back();
         EXPECT_EQ(Machine(), before);
         EXPECT_EQ(Sandbox::KeyExists(kSettings), c.deckKept);
         if (!c.says) continue;
@@ -337,6 +346,88 @@ TEST_F(Randomizer, TwoRunsAtOnceBothSetTheirPicturesAndBothAreLogged) {
     size_t set = 0;
     for (size_t at = 0; (at = log.find("Wallpaper: ", at)) != std::string::npos; ++at) ++set;
     EXPECT_EQ(set, 10u) << log;
+}
+
+// The randomizer's environment with a step of the run to break into.
+struct HookedEnvironment : TestEnvironment {
+    explicit HookedEnvironment(const TestEnvironment& base) : TestEnvironment(base) {}
+    std::function<void()> onScreenSize, onWallpaper;
+    SIZE ScreenSize() override {
+        if (auto hook = std::exchange(onScreenSize, nullptr)) hook();
+        return TestEnvironment::ScreenSize();
+    }
+    bool SetDesktopWallpaper(const std::string& path) override {
+        if (onWallpaper) onWallpaper();
+        return TestEnvironment::SetDesktopWallpaper(path);
+    }
+};
+
+// When the picture is set, the deal is kept and the lines before are in the log: a run that breaks
+// off there (here an error; a crash or a kill alike) never deals the same entry again.
+TEST_F(Randomizer, TheDealIsKeptAndTheLogWrittenBeforeThePictureIsSet) {
+    WriteLists({{kValid1}, {}, {}, {{"w1.bmp", Bitmap(40, 30, 24, 1), true}, {"w2.bmp", Bitmap(40, 30, 24, 2), true}}});
+    const std::vector<std::string> first = Chosen(Run({"--dry-run"}));
+    ASSERT_EQ(first.size(), 2u);
+    HookedEnvironment hooked(env);
+    std::string logThen;
+    hooked.onWallpaper = [&] {
+        logThen = sandbox->ReadFile(sandbox->programDir + "MXRandom.log");
+        throw std::runtime_error("broken off");
+    };
+    RunRandomizer(hooked, {});
+    EXPECT_NE(logThen.find(first[0]), std::string::npos) << logThen;
+    EXPECT_NE(sandbox->ReadFile(sandbox->programDir + "MXRandom.log").find("Stopped: broken off"), std::string::npos);
+    const std::vector<std::string> next = Chosen(Run({"--dry-run"}));
+    ASSERT_EQ(next.size(), 2u);
+    EXPECT_NE(next[1], first[1]);
+}
+
+// A run stopped past its turn while two newer runs set the wallpaper leaves their choice and deck.
+TEST_F(Randomizer, ARunOvertakenByNewerRunsLeavesTheirWallpaperAndDeck) {
+    std::vector<Entry> walls;
+    for (uint8_t i = 1; i <= 3; ++i) walls.push_back({"w" + std::to_string(i) + ".bmp", Bitmap(40, 30, 24, i), true});
+    WriteLists({{}, {}, {}, walls});
+    HookedEnvironment stale(env);
+    std::string wallpaper, deck;
+    stale.onScreenSize = [&] {
+        Run({});
+        Run({});
+        wallpaper = sandbox->ReadFile(sandbox->programDir + "@MX!BACK.BMP");
+        deck = Sandbox::Value(std::string(kSettings) + "\\Randomizer", "Wallpaper").value_or("");
+    };
+    std::vector<std::string> lines;
+    RunRandomizer(stale, {}, [&](const std::string& line) { lines.push_back(line); });
+    EXPECT_TRUE(stale.wallpapers.empty());
+    EXPECT_EQ(sandbox->ReadFile(sandbox->programDir + "@MX!BACK.BMP"), wallpaper);
+    EXPECT_EQ(Sandbox::Value(std::string(kSettings) + "\\Randomizer", "Wallpaper"), deck);
+    ASSERT_EQ(lines.size(), 2u);  // the log-on's line, and
+    EXPECT_NE(lines[1].find("Wallpaper: another run has dealt from this list meanwhile"), std::string::npos) << lines[1];
+}
+
+// Twenty shares that never answer, listed before a share that does and a picture on a local drive,
+// cost the run its one wait at most: the share is asked in time, and the local picture is set.
+TEST_F(Randomizer, SilentSharesNeverKeepOtherRootsFromBeingAsked) {
+    auto release = std::shared_ptr<void>(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
+    env.folderQuestion = [release](const std::string& folder) -> DWORD {
+        if (folder == "\\\\live\\share\\") return FILE_ATTRIBUTE_DIRECTORY;
+        if (folder.rfind("\\\\silent", 0) != 0) return ::GetFileAttributesA(folder.c_str());
+        ::WaitForSingleObject(release.get(), 60000);
+        return INVALID_FILE_ATTRIBUTES;
+    };
+    std::vector<Entry> shares;
+    for (int i = 0; i < 20; ++i) shares.push_back({"\\\\silent" + std::to_string(i) + "\\share\\a.bmp", std::nullopt, false});
+    shares.push_back({"\\\\live\\share\\a.bmp", std::nullopt, false});
+    WriteLists({shares, {kValid1}, {}, {}});
+    const ULONGLONG start = ::GetTickCount64();
+    std::string log;
+    for (const std::string& line : Run({})) log += line + "\n";
+    const ULONGLONG took = ::GetTickCount64() - start;
+    ::SetEvent(release.get());
+    EXPECT_EQ(Screen(20), kBoot1);
+    EXPECT_NE(log.find("\\\\silent19\\share\\ does not answer"), std::string::npos) << log;
+    EXPECT_NE(log.find("\\\\live\\share\\a.bmp (place"), std::string::npos) << log;
+    EXPECT_EQ(log.find("\\\\live\\share\\ does not answer"), std::string::npos) << log;
+    EXPECT_LT(took, 8000u) << "each share waited for in turn";
 }
 
 // The selector's start-up switch names the randomizer beside it; that command line, started as the

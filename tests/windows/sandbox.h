@@ -69,6 +69,7 @@ public:
     std::vector<IconCall> icons;          // every call for the notification area
     std::vector<StartCall> started;       // every program started
     DWORD failStarts = 0;                 // not 0: no program starts, with this system error
+    FolderQuestion folderQuestion;        // when set, asked about folders instead of the system
 
     // The next box must be of this kind and text; it is answered with `answer`.
     void ExpectBox(BoxKind kind, const std::string& text, int answer = IDOK);
@@ -99,6 +100,7 @@ public:
         error = failStarts;
         return failStarts == 0;
     }
+    FolderQuestion AskFolder() override { return folderQuestion ? folderQuestion : Environment::AskFolder(); }
 
 private:
     struct Scripted {

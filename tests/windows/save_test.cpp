@@ -2,6 +2,7 @@
 
 #include "app/resource.h"
 #include "lists/list_view.h"
+#include "platform/file_reading.h"
 #include "platform/user_error.h"
 #include "sandbox.h"
 #include "system/wallpaper.h"
@@ -94,6 +95,7 @@ TEST_F(Saving, StrayTemporaryFilesNeverBlockASaveOrTheWallpaper) {
                           {"~MXDATA.MXD.1c-0.tmp", Leftover, false}, {"~@MX!BACK.BMP.1c-0.tmp", Leftover, false},
                           {"~MXDATA.MXD.1c-1.tmp", HeldOpen, true},  {"~@MX!BACK.BMP.1c-1.tmp", HeldOpen, true},
                           {"~MXDATA.MXD.1c-2.tmp", Folder, true},
+                          {"~MXD0a1b2c", Leftover, false},          {"~@MX!B0a1b2c", HeldOpen, true},
                           {"MXDATA.MXD", Folder, true, "Error 5 creating file"},
                           {"@MX!BACK.BMP", Folder, true, nullptr, true}};
     StartProgram();
@@ -128,6 +130,45 @@ TEST_F(Saving, StrayTemporaryFilesNeverBlockASaveOrTheWallpaper) {
         else ::DeleteFileA(path.c_str());
     }
     EXPECT_TRUE(env.AllBoxesShown());
+}
+
+// The file is there at start-up but held by another program: the lists are never replaced unseen.
+TEST_F(Saving, AFileThatCannotBeOpenedIsReportedAndSaveAsksBeforeReplacingIt) {
+    sandbox->WriteFile(DataFile(), kOnDisk);
+    HANDLE held = ::CreateFileA(DataFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    env.ExpectBox(BoxKind::Error, "Error 32 opening file\n\r" + DataFile() + ": " + SystemErrorText(32) +
+                                      "\n\r\n\rThe lists are shown as far as they could be read, and Save will ask "
+                                      "before it replaces the file.");
+    StartProgram();
+    ::CloseHandle(held);
+    EXPECT_EQ(ItemCount(form->ListWall), 0);
+    const std::string question =
+        "The selection file could not be read at start-up:\n\r" + DataFile() + "\n\r\n\rReplace it with the lists shown here?";
+    form->UnsavedChanges = true;
+    env.ExpectBox(BoxKind::Confirmation, question, IDNO);
+    Menu(IDM_SAVE);
+    EXPECT_EQ(env.boxes.back().buttons, UINT(MB_YESNO | MB_DEFBUTTON2));
+    EXPECT_EQ(sandbox->ReadFile(DataFile()), kOnDisk);
+    EXPECT_TRUE(form->UnsavedChanges);
+    env.ExpectBox(BoxKind::Confirmation, question, IDYES);
+    Menu(IDM_SAVE);
+    EXPECT_EQ(sandbox->ReadFile(DataFile()), "[START]\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\n");
+    Menu(IDM_SAVE);  // the file now holds the lists shown: no more question
+    EXPECT_TRUE(env.AllBoxesShown());
+}
+
+// Near the system's path limit, the lists and the wallpaper are still written, through temporary
+// files that fit wherever the files themselves fit.
+TEST_F(Saving, AProgramDirectoryNearThePathLimitStillTakesTheListsAndTheWallpaper) {
+    std::string dir = sandbox->root;  // as long as the wallpaper's path may make it, in folders of 100
+    for (size_t left; (left = kMaxWallpaperPath - kWallpaperFile.size() - dir.size()) > 0;)
+        ASSERT_TRUE(::CreateDirectoryA((dir += std::string(left > 102 ? 100 : left - 1, 'd') + "\\").c_str(), nullptr));
+    env.moduleFileName = dir + "MXSelect.exe";
+    StartProgram();
+    form->UnsavedChanges = true;
+    Menu(IDM_SAVE);
+    EXPECT_FALSE(form->UnsavedChanges);
+    EXPECT_NO_THROW(ApplyWallpaper(env, Picture::Make32(4, 4), "Centred", dir));
 }
 
 TEST_F(Saving, AFileThatCannotBeCreatedIsReportedWithItsErrorCode) {

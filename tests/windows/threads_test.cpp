@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/detached_thread.h"
+#include "platform/environment.h"
 #include "randomizer/folder_probes.h"
 
 namespace mx::test {
@@ -52,7 +53,7 @@ TEST(FolderProbes, ThousandsOfRootsUnderLoadAnswerOnceEachAndOutliveTheRun) {
     Load load;
     for (int run = 0; run < 20; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
-        FolderProbes probes(2000, 8);
+        FolderProbes probes(2000, 8, SystemEnvironment().AskFolder());
         for (int i = 0; i < 3000; ++i) probes.Start("\\\\absent" + std::to_string(i % 1500) + "\\share\\");
         EXPECT_EQ(probes.Ask(present), FolderProbes::Answer::Present);
         // Half the runs ask every root; the others end while most are still being asked.
