@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/command_line.h"
+#include "platform/file_reading.h"
 #include "platform/registry.h"
 #include "platform/user_error.h"
 #include "platform/window.h"
@@ -282,9 +283,7 @@ void ResidentRandomizer::OpenSelector() {
     const std::string path = programDir_ + kSelectorFile;
     DWORD error = 0;
     if (!env_.StartProgram(path, "", error))
-        env_.ShowMessage(hwnd_, BoxKind::Error,
-                         "Mosalux Selector cannot be started from " + path + ".\n\r\n\rSystem error " +
-                             std::to_string(error) + ".",
+        env_.ShowMessage(hwnd_, BoxKind::Error, "Mosalux Selector cannot be started:\n\r" + path + ": " + SystemErrorText(error),
                          MB_OK);
 }
 

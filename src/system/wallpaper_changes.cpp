@@ -3,6 +3,7 @@
 // started, told or ended at once.
 #include "app/form_select.h"
 #include "app/resource.h"
+#include "platform/file_reading.h"
 #include "platform/user_error.h"
 #include "randomizer/resident_link.h"
 #include "state/change_settings.h"
@@ -22,8 +23,7 @@ void StartRandomizer(Environment& env, const std::string& programDir, const std:
     const std::string path = programDir + std::string(kRandomizerFile);
     DWORD error = 0;
     if (!env.StartProgram(path, arguments, error))
-        throw UserError("The randomizer cannot be started: " + path + "\n\r\n\rSystem error " +
-                        std::to_string(error) + ".");
+        throw UserError("The randomizer cannot be started:\n\r" + path + ": " + SystemErrorText(error));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "app/resource.h"
 #include "picture/bmp_writer.h"
+#include "platform/file_reading.h"
 #include "randomizer/resident.h"
 #include "randomizer/resident_resource.h"
 #include "sandbox.h"
@@ -179,8 +180,8 @@ TEST_F(Resident, TheIconsMenuAndEachOfItsCommands) {
     ASSERT_EQ(env.started.size(), 1u);
     EXPECT_EQ(env.started[0].path, sandbox->programDir + "MXSelect.exe");
     env.failStarts = ERROR_FILE_NOT_FOUND;
-    env.ExpectBox(BoxKind::Error,
-                  "Mosalux Selector cannot be started from " + sandbox->programDir + "MXSelect.exe.\n\r\n\rSystem error 2.");
+    env.ExpectBox(BoxKind::Error, "Mosalux Selector cannot be started:\n\r" + sandbox->programDir + "MXSelect.exe: " +
+                                      SystemErrorText(ERROR_FILE_NOT_FOUND));
     Command(IDM_RES_OPEN);
 
     Command(IDM_RES_LOGON);  // still kept running by the unlock tick
@@ -340,7 +341,8 @@ TEST_F(ResidentFromSelector, TheOptionsMenuKeepsTheSettingsAndStartsOrTellsTheRa
     Menu(IDM_CHANGE_DAY);
     EXPECT_EQ(env.started.size(), 3u);
     env.failStarts = ERROR_FILE_NOT_FOUND;
-    env.ExpectBox(BoxKind::Error, "The randomizer cannot be started: " + randomizer + "\n\r\n\rSystem error 2.");
+    env.ExpectBox(BoxKind::Error,
+                  "The randomizer cannot be started:\n\r" + randomizer + ": " + SystemErrorText(ERROR_FILE_NOT_FOUND));
     Menu(IDM_NEXTWALLPAPER);
 }
 
