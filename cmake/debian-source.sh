@@ -42,10 +42,16 @@ fi
 version=$(dpkg-query -W -f='${source:Version}' "$bin" 2>/dev/null || true)
 work=$(mktemp -d "$dest/.unpack.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# The installed version first, then every version the indexes offer, newest first: a security
+# archive may list a version whose files it no longer (or not yet) serves.
+offered=$(apt-cache "${opts[@]}" showsrc "$src" 2>/dev/null | sed -n 's/^Version: //p' | sort -Vru)
 (
   cd "$work"
-  apt-get "${opts[@]}" source -qq ${version:+"$src=$version"} >&2 ||
-    apt-get "${opts[@]}" source -qq "$src" >&2
+  for v in $version $offered; do
+    apt-get "${opts[@]}" source -qq "$src=$v" >&2 && exit 0
+    rm -rf ./*
+  done
+  exit 1
 )
 unpacked=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
 [ -n "$unpacked" ] || { echo "apt-get source $src unpacked nothing" >&2; exit 1; }

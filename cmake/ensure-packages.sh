@@ -1,7 +1,7 @@
 # Sourced by ./run and ./test: installs the Debian packages the project needs when any is missing.
 MX_PACKAGES="cmake ninja-build g++ g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth googletest \
 libbenchmark-dev libstb-dev imagemagick x11-utils nasm dpkg-dev libjpeg62-turbo-dev libgif-dev libjpeg-turbo-progs \
-libwebp-dev webp libimage-exiftool-perl nsis zip"
+libwebp-dev webp libpng-dev zlib1g-dev libimage-exiftool-perl nsis zip xserver-xephyr"
 mx_ensure_packages() {
   local missing=() p
   for p in $MX_PACKAGES "$@"; do

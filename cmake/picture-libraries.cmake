@@ -1,10 +1,11 @@
-# The wallpaper decoder's JPEG, GIF and WebP libraries, as targets mx_jpeg, mx_gif and mx_webp. The
-# native tree links Debian's own (libjpeg62-turbo-dev, libgif-dev, libwebp-dev); the Windows tree
-# builds the same versions from Debian's source packages, with Debian's patches, static, with the
-# tree's own compiler.
+# The wallpaper decoder's JPEG, GIF, WebP and PNG libraries, as targets mx_jpeg, mx_gif, mx_webp and
+# mx_png (libpng with zlib). The native tree links Debian's own (libjpeg62-turbo-dev, libgif-dev,
+# libwebp-dev, libpng-dev, zlib1g-dev); the Windows tree builds the same versions from Debian's source
+# packages, with Debian's patches, static, with the tree's own compiler.
 add_library(mx_jpeg INTERFACE)
 add_library(mx_gif INTERFACE)
 add_library(mx_webp INTERFACE)
+add_library(mx_png INTERFACE)
 
 if(MX_TARGET STREQUAL "native")
   find_package(JPEG REQUIRED)
@@ -19,6 +20,8 @@ if(MX_TARGET STREQUAL "native")
   endif()
   target_include_directories(mx_webp SYSTEM INTERFACE ${MX_WEBP_INCLUDE})
   target_link_libraries(mx_webp INTERFACE ${MX_WEBPDEMUX_LIBRARY} ${MX_WEBP_LIBRARY})
+  find_package(PNG REQUIRED)
+  target_link_libraries(mx_png INTERFACE PNG::PNG)
   return()
 endif()
 
@@ -26,8 +29,11 @@ endif()
 set(MX_JPEG_SOURCE "" CACHE PATH "libjpeg-turbo's sources (default: Debian's, unpacked into build/sources)")
 set(MX_GIF_SOURCE "" CACHE PATH "giflib's sources (default: Debian's, unpacked into build/sources)")
 set(MX_WEBP_SOURCE "" CACHE PATH "libwebp's sources (default: Debian's, unpacked into build/sources)")
+set(MX_PNG_SOURCE "" CACHE PATH "libpng's sources (default: Debian's, unpacked into build/sources)")
+set(MX_ZLIB_SOURCE "" CACHE PATH "zlib's sources (default: Debian's, unpacked into build/sources)")
 set(MX_SOURCES_DIR ${PROJECT_SOURCE_DIR}/build/sources)
-foreach(lib JPEG:libjpeg-turbo:libjpeg62-turbo-dev GIF:giflib:libgif-dev WEBP:libwebp:libwebp-dev)
+foreach(lib JPEG:libjpeg-turbo:libjpeg62-turbo-dev GIF:giflib:libgif-dev WEBP:libwebp:libwebp-dev
+            PNG:libpng1.6:libpng-dev ZLIB:zlib:zlib1g-dev)
   string(REPLACE ":" ";" parts ${lib})
   list(GET parts 0 var)
   list(GET parts 1 source)
@@ -124,3 +130,26 @@ foreach(lib WEBP WEBPDEMUX)
   add_dependencies(mx_${lib}_static libwebp)
 endforeach()
 target_link_libraries(mx_webp INTERFACE mx_WEBPDEMUX_static mx_WEBP_static)
+
+# zlib and libpng are a few C files each (their makefiles' lists, without zlib's gz* file functions),
+# compiled here. libpng takes its default configuration (scripts/pnglibconf.h.prebuilt, which
+# Debian's build generates alike) and its SSE2 filter code, which Debian's amd64 build has as well.
+add_library(mx_zlib_static STATIC)
+foreach(f adler32.c compress.c crc32.c deflate.c infback.c inffast.c inflate.c inftrees.c trees.c uncompr.c zutil.c)
+  target_sources(mx_zlib_static PRIVATE ${MX_ZLIB_SOURCE}/${f})
+endforeach()
+target_include_directories(mx_zlib_static SYSTEM PUBLIC ${MX_ZLIB_SOURCE})
+target_compile_options(mx_zlib_static PRIVATE $<IF:$<C_COMPILER_ID:MSVC>,/w,-w>)
+
+set(MX_PNG_CONFIG ${CMAKE_BINARY_DIR}/libpng)
+configure_file(${MX_PNG_SOURCE}/scripts/pnglibconf.h.prebuilt ${MX_PNG_CONFIG}/pnglibconf.h COPYONLY)
+add_library(mx_png_static STATIC)
+foreach(f png.c pngerror.c pngget.c pngmem.c pngpread.c pngread.c pngrio.c pngrtran.c pngrutil.c pngset.c
+          pngtrans.c pngwio.c pngwrite.c pngwtran.c pngwutil.c intel/intel_init.c intel/filter_sse2_intrinsics.c)
+  target_sources(mx_png_static PRIVATE ${MX_PNG_SOURCE}/${f})
+endforeach()
+target_include_directories(mx_png_static SYSTEM PUBLIC ${MX_PNG_SOURCE} ${MX_PNG_CONFIG})
+target_compile_definitions(mx_png_static PRIVATE PNG_INTEL_SSE_OPT=1)
+target_compile_options(mx_png_static PRIVATE $<IF:$<C_COMPILER_ID:MSVC>,/w,-w>)
+target_link_libraries(mx_png_static PUBLIC mx_zlib_static)
+target_link_libraries(mx_png INTERFACE mx_png_static)

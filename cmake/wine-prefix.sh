@@ -2,6 +2,7 @@
 # Makes (once) and starts the Wine prefix named by $WINEPREFIX.
 #   wine-prefix.sh test   headless: the null graphics driver, a persistent wineserver, and the drive T:
 #                         that the window tests use for their scratch drive roots
+#   wine-prefix.sh monitors  as test, but with Wine's X11 driver, for the X display in $DISPLAY
 #   wine-prefix.sh run    the prefix of ./run, as Wine makes it
 set -euo pipefail
 mode=${1:-run}
@@ -17,8 +18,8 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
-  if [ "$mode" = test ]; then
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  if [ "$mode" != run ]; then
+    [ "$mode" = monitors ] || wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     crash_after_backtrace
     # The desktop process started so far has no graphics driver; the tests' one starts afresh.
     wineserver -k 2>/dev/null || true
@@ -31,7 +32,7 @@ if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/sserife.fon" ]; then
   mkdir -p "$fonts"
   ln -sf /usr/share/wine/fonts/* "$fonts/"
 fi
-if [ "$mode" = test ]; then
+if [ "$mode" != run ]; then
   # The tests' scratch drive; made before the prefix's services start, which read the drives once.
   mkdir -p "$WINEPREFIX/drive_t"
   ln -sfn ../drive_t "$WINEPREFIX/dosdevices/t:"

@@ -23,6 +23,7 @@ public:
     }
     bool SetDesktopWallpaper(const std::string&) override { return true; }
     SIZE ScreenSize() override { return SIZE{1024, 768}; }
+    MonitorLayout Monitors() override { return MonitorLayout::One({1024, 768}); }
 
 private:
     std::string dir_;

@@ -214,6 +214,10 @@ void TFormSelect::OnCommand(int id, int code, HWND control) {
         ChangeWallpaperEvery(id);
         return;
     }
+    if (id >= IDM_MONITORSSAME && id <= IDM_MONITORSACROSS && !control) {
+        ChangeMonitorCover(id);
+        return;
+    }
     if (OnBrowserCommand(id, code)) return;
     for (const CommandRoute& route : kCommandRoutes) {
         bool fromMenu = control == nullptr;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lists/file_masks.h"
+#include "picture/layout_wallpaper.h"
 #include "picture/picture.h"
 #include "picture/shown_picture.h"
 #include "platform/environment.h"
@@ -207,6 +208,15 @@ public:
     // Applying pictures to the system (src/system).
     void SetascurrentScreen1Click();
     void Setascurrentwallpaper1Click();
+    // How the wallpaper covers several monitors: the Options menu's three ways, kept in the settings.
+    MonitorCover WallpaperMonitors = MonitorCover::Same;
+    void ChangeMonitorCover(int menuId);
+    // Makes the pane's picture the wallpaper of every monitor by the chosen way: `shown` is what the
+    // full-screen preview shows, rendered for monitor `monitor`, or null from the main window, which
+    // is on that monitor. In "A Picture for Each Monitor" only that monitor's part changes.
+    void SetWallpaperOnMonitors(const Rendering* shown, size_t monitor);
+    // The monitor the main window is on, of the system's layout.
+    size_t MainWindowMonitor(const MonitorLayout& layout) const;
     void OriginalScreens1Click();
     void Uninstall2Click();
     // The sender is the check box or, for the menu item, null.

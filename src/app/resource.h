@@ -19,6 +19,10 @@
 #define IDM_PREVIEWSELECTED 214
 #define IDM_PREVIEWBOTH 215
 #define IDM_REFRESH 216
+// The three ways a wallpaper covers several monitors, in the order of MonitorCover.
+#define IDM_MONITORSSAME 217
+#define IDM_MONITORSEACH 218
+#define IDM_MONITORSACROSS 219
 #define IDM_ORIGINALSCREENS 220
 #define IDM_UNINSTALL 221
 #define IDM_HELP 230
@@ -71,3 +75,4 @@
 #define IDM_PREV_SETSCREEN 339
 #define IDM_PREV_SETWALLPAPER 340
 #define IDM_PREV_RETURNUNCHANGED 341
+#define IDM_PREV_FILL 342

@@ -1,5 +1,5 @@
 #pragma once
-// The four kinds of picture the program manages and the five wallpaper styles.
+// The four kinds of picture the program manages and the six wallpaper styles.
 #include <array>
 #include <string_view>
 
@@ -19,8 +19,8 @@ inline bool IsScreenCategory(int code) {
 inline bool IsBootScreenCategory(int code) { return IsScreenCategory(code) && code != CategoryWall; }
 
 // The style box's items, in the box's order.
-inline constexpr std::array<std::string_view, 5> kStyleNames = {
-    "Centred", "Stretched", "Tiled", "Fit 2 Screen", "Mirror"};
+inline constexpr std::array<std::string_view, 6> kStyleNames = {
+    "Centred", "Stretched", "Tiled", "Fit 2 Screen", "Mirror", "Fill"};
 inline constexpr std::string_view kDefaultStyle = "Centred";
 
 }  // namespace mx

@@ -1,6 +1,7 @@
 #include "picture/bmp_writer.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -142,40 +143,98 @@ bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string
 }
 
 bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* stream, uint32_t background) {
+    const bool empty = picture.Empty() || !HasPixels(picture);
+    const Size size = empty ? Size{} : Size{picture.width, picture.height};
+    PixelReader reader(picture);
+    return WriteBmpRows(size, bitsPerPixel, stream, [&](int y, uint8_t* row) {
+        reader.Convert(y, size.width, row);
+        if (picture.alpha) BlendRow(row, size.width, background);
+    });
+}
+
+bool WriteBmpRows(Size size, int bitsPerPixel, std::FILE* stream, const BmpRowSource& rows) {
     File file(stream);
     if (!file) return false;
     if (bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
-    const bool empty = picture.Empty() || !HasPixels(picture);
-    const int width = empty ? 0 : picture.width;
-    const int height = empty ? 0 : picture.height;
+    const int width = std::max(size.width, 0), height = width > 0 ? std::max(size.height, 0) : 0;
     const size_t stride = Picture::StrideFor(width, bitsPerPixel);
     const size_t imageSize = stride * size_t(height);
     if (imageSize > 0xFFFFFFFFu - 66) return false;
     static constexpr uint32_t kMasks565[3] = {0xF800, 0x07E0, 0x001F};
-    std::vector<uint8_t> headers = Headers(width, height, bitsPerPixel, imageSize,
+    std::vector<uint8_t> headers = Headers(height > 0 ? width : 0, height, bitsPerPixel, imageSize,
                                            bitsPerPixel == 16 ? kMasks565 : nullptr, 0);
     bool written = WriteAll(file.get(), headers.data(), headers.size());
     if (height > 0) {
-        // Rows go out bottom-up, converted in blocks of about 256 KiB. Each row is converted at 32 bits
-        // per pixel, then packed to the file's depth within the same space.
+        // Rows go out bottom-up, made in blocks of about 256 KiB. Each row is made at 32 bits per
+        // pixel, then packed to the file's depth within the same space.
         const size_t wide = size_t(width) * 4;
         const int block = int(std::clamp<size_t>((size_t(256) << 10) / wide, 1, size_t(height)));
         std::vector<uint8_t> buffer(stride * size_t(block) + wide);
-        PixelReader reader(picture);
         for (int done = 0; done < height && written;) {
-            int rows = std::min(block, height - done);
-            for (int k = 0; k < rows; ++k) {
+            int count = std::min(block, height - done);
+            for (int k = 0; k < count; ++k) {
                 uint8_t* row = buffer.data() + size_t(k) * stride;
-                reader.Convert(height - 1 - (done + k), width, row);
-                if (picture.alpha) BlendRow(row, width, background);
+                rows(height - 1 - (done + k), row);
                 PackRow(row, width, bitsPerPixel);
                 std::fill(row + (size_t(width) * size_t(bitsPerPixel) / 8), row + stride, uint8_t(0));
             }
-            written = WriteAll(file.get(), buffer.data(), stride * size_t(rows));
-            done += rows;
+            written = WriteAll(file.get(), buffer.data(), stride * size_t(count));
+            done += count;
         }
     }
     return Finish(std::move(file)) && written;
+}
+
+bool WrittenBmpRows::Open(const std::string& path, Size size) {
+    file_.reset(std::fopen(path.c_str(), "rb"));
+    uint8_t h[kFileHeaderSize + kInfoHeaderSize + 12] = {};
+    if (!file_ || size.width <= 0 || size.height <= 0 || std::fread(h, 1, sizeof h, file_.get()) < 54) {
+        file_.reset();
+        return false;
+    }
+    auto u16 = [&](int at) { return uint32_t(h[at]) | uint32_t(h[at + 1]) << 8; };
+    auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
+    bits_ = int(u16(28));
+    const uint32_t compression = u32(30), offset = u32(10);
+    const bool plain = compression == kBiRgb && (bits_ == 24 || bits_ == 32) && offset == 54;
+    const bool masks565 = compression == kBiBitfields && bits_ == 16 && offset == 66 && u32(54) == 0xF800 &&
+                          u32(58) == 0x07E0 && u32(62) == 0x001F;
+    // Offsets are a long's, which on Windows holds 2 GiB.
+    const size_t stride = Picture::StrideFor(size.width, bits_);
+    const uint64_t end = uint64_t(offset) + uint64_t(stride) * uint64_t(size.height);
+    if (end > uint64_t(LONG_MAX) || h[0] != 'B' || h[1] != 'M' || u32(14) != kInfoHeaderSize || int32_t(u32(18)) != size.width ||
+        int32_t(u32(22)) != size.height || u16(26) != 1 || !(plain || masks565) ||
+        std::fseek(file_.get(), 0, SEEK_END) != 0 || std::ftell(file_.get()) < long(end)) {
+        file_.reset();
+        return false;
+    }
+    size_ = size;
+    offset_ = long(offset);
+    buffer_.resize(stride);
+    return true;
+}
+
+bool WrittenBmpRows::Row(int y, uint8_t* row) {
+    if (!file_ || y < 0 || y >= size_.height) return false;
+    const long at = offset_ + long(buffer_.size()) * long(size_.height - 1 - y);
+    if (std::fseek(file_.get(), at, SEEK_SET) != 0 ||
+        std::fread(buffer_.data(), 1, buffer_.size(), file_.get()) != buffer_.size())
+        return false;
+    const uint8_t* in = buffer_.data();
+    for (int x = 0; x < size_.width; ++x) {
+        uint8_t* out = row + 4 * size_t(x);
+        if (bits_ == 16) {
+            const uint32_t v = uint32_t(in[2 * x]) | uint32_t(in[2 * x + 1]) << 8;
+            const uint32_t r = v >> 11, g = (v >> 5) & 63, b = v & 31;
+            out[0] = uint8_t(b << 3 | b >> 2);
+            out[1] = uint8_t(g << 2 | g >> 4);
+            out[2] = uint8_t(r << 3 | r >> 2);
+        } else {
+            std::memcpy(out, in + size_t(x) * size_t(bits_ / 8), 3);
+        }
+        out[3] = 0;
+    }
+    return true;
 }
 
 }  // namespace mx

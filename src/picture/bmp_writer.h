@@ -3,6 +3,8 @@
 // bottom-up rows), as the converted wallpaper is saved.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,5 +31,34 @@ bool WriteBmp(const Picture& picture, const std::string& path);
 bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, const std::string& path, uint32_t background);
 // The same into a file opened for writing, which it closes (also when it returns false).
 bool WriteBmpAtDepth(const Picture& picture, int bitsPerPixel, std::FILE* file, uint32_t background);
+
+// Gives row y (0 the top) of a picture being written as `width` 32-bit pixels (blue, green, red,
+// unused). Rows are asked for from the bottom up, each once, as the file holds them.
+using BmpRowSource = std::function<void(int y, uint8_t* row)>;
+
+// Writes a picture of the size at a true-colour depth as WriteBmpAtDepth does, its rows made one
+// block at a time by `rows`, so that the picture itself never needs to be held whole. Closes the file.
+bool WriteBmpRows(Size size, int bitsPerPixel, std::FILE* file, const BmpRowSource& rows);
+
+// Reads back, row by row, a file that WriteBmpRows wrote at 16, 24 or 32 bits per pixel, so that
+// parts of it can be written again into its successor without the whole picture in memory.
+class WrittenBmpRows {
+public:
+    // Opens the file; false when it is not such a file of exactly the size.
+    bool Open(const std::string& path, Size size);
+    // Row y (0 the top) as 32-bit pixels; false when it cannot be read.
+    bool Row(int y, uint8_t* row);
+    void Close() { file_.reset(); }
+
+private:
+    struct Closer {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, Closer> file_;
+    Size size_;
+    int bits_ = 0;
+    long offset_ = 0;
+    std::vector<uint8_t> buffer_;
+};
 
 }  // namespace mx

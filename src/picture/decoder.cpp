@@ -12,6 +12,7 @@
 #include "picture/jpeg_reader.h"
 #include "picture/orient.h"
 #include "picture/pcx_reader.h"
+#include "picture/png_reader.h"
 #include "picture/reader_util.h"
 #include "picture/system_decoder.h"
 #include "picture/webp_reader.h"
@@ -20,14 +21,9 @@ namespace mx {
 
 namespace {
 
-bool LooksLikePng(std::span<const uint8_t> d) {
-    return d.size() >= 4 && d[0] == 0x89 && d[1] == 'P' && d[2] == 'N' && d[3] == 'G';
-}
-
-// The most pixels a file of each kind stb_image reads can describe per byte of its own: deflate's
-// best ratio in PNG, and Targa runs of 128 pixels in two bytes. stb_image fills out truncated data
-// with zeros, so without this a few bytes could make it decode an enormous picture.
-uint64_t MostPixelsPerByte(std::span<const uint8_t> d) { return LooksLikePng(d) ? 16384 : 128; }
+// A Targa run of 128 pixels takes two bytes. stb_image fills out truncated data with zeros, so
+// without this a few bytes could make it decode an enormous picture.
+constexpr uint64_t kMostTargaPixelsPerByte = 128;
 
 ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
     if (d.size() > size_t(INT_MAX)) return ReadResult::Malformed;
@@ -38,31 +34,22 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
     // stb_image works in buffers of up to four bytes a pixel, so its pictures are held to the limit
     // at that depth before it allocates any.
     if (!PictureSizeAllowed(width, height, 32)) return ReadResult::TooLarge;
-    if (uint64_t(width) * uint64_t(height) / MostPixelsPerByte(d) > d.size()) return ReadResult::Malformed;
+    if (uint64_t(width) * uint64_t(height) / kMostTargaPixelsPerByte > d.size()) return ReadResult::Refused;
     struct Free {
         void operator()(stbi_uc* p) const { stbi_image_free(p); }
     };
-    // A PNG's transparency (an alpha channel, or a transparent colour or palette entry) is kept when
-    // any pixel is not opaque; Targa's fourth channel is too often left unset to be trusted.
-    const int wanted = LooksLikePng(d) ? 4 : 3;
-    std::unique_ptr<stbi_uc, Free> rgb(stbi_load_from_memory(data, length, &width, &height, &channels, wanted));
+    // Targa's fourth channel is too often left unset to be trusted.
+    std::unique_ptr<stbi_uc, Free> rgb(stbi_load_from_memory(data, length, &width, &height, &channels, 3));
     if (!rgb) return ReadResult::Malformed;
     if (!PictureSizeAllowed(width, height, 32)) return ReadResult::TooLarge;
-    bool transparent = false;
-    if (wanted == 4) {
-        const stbi_uc* p = rgb.get();
-        for (size_t i = 0, n = size_t(width) * size_t(height); i < n && !transparent; ++i) transparent = p[4 * i + 3] != 255;
-    }
-    Picture pic = Picture::MakeTrueColour(width, height, transparent);
-    const int out = pic.bitsPerPixel / 8;
+    Picture pic = Picture::MakeTrueColour(width, height, false);
     const stbi_uc* src = rgb.get();
     for (int y = 0; y < height; ++y) {
         uint8_t* row = pic.Row(y);
-        for (int x = 0; x < width; ++x, src += wanted, row += out) {
+        for (int x = 0; x < width; ++x, src += 3, row += 3) {
             row[0] = src[2];
             row[1] = src[1];
             row[2] = src[0];
-            if (transparent) row[3] = src[3];
         }
     }
     target = std::move(pic);
@@ -94,6 +81,8 @@ unsigned Decode(std::span<const uint8_t> bytes, const ShowRequest& request, Deco
         result = ReadBmp(bytes, pic);
     else if (LooksLikePcx(bytes))
         result = ReadPcx(bytes, pic);
+    else if (LooksLikePng(bytes))
+        result = ReadPng(bytes, pic);
     else
         result = ReadWithStb(bytes, pic);
     // A file that none of the readers above takes goes to the system's decoders, which give it

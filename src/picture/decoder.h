@@ -1,8 +1,8 @@
 #pragma once
 // The wallpaper decoder: any picture file the wallpaper category offers, recognised by its content
 // and never by its name. Windows bitmaps and PCX go to our own readers, JPEG to libjpeg-turbo, WebP
-// to libwebp, GIF to giflib, PNG and Targa to stb_image, anything else to the system's decoders where
-// the program runs on Windows. Pictures come out upright by their EXIF orientation. A file none of
+// to libwebp, GIF to giflib, PNG to libpng, Targa to stb_image, anything else to the system's
+// decoders where the program runs on Windows. Pictures come out upright by their EXIF orientation. A file none of
 // them decodes gives no picture, which is not a failure.
 //
 // The caller says what it is going to show of the (upright) picture; a reader that can decodes only

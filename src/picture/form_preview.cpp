@@ -24,8 +24,8 @@ struct StyleItem {
     UINT id;
     int position;  // in the style box
 };
-constexpr StyleItem kStyleItems[] = {{IDM_PREV_CENTRED, 0}, {IDM_PREV_STRETCHED, 1}, {IDM_PREV_TILED, 2},
-                                     {IDM_PREV_FIT2SCREEN, 3}, {IDM_PREV_MIRROR, 4}};
+constexpr StyleItem kStyleItems[] = {{IDM_PREV_CENTRED, 0},    {IDM_PREV_STRETCHED, 1}, {IDM_PREV_TILED, 2},
+                                     {IDM_PREV_FIT2SCREEN, 3}, {IDM_PREV_MIRROR, 4},    {IDM_PREV_FILL, 5}};
 
 }  // namespace
 
@@ -52,8 +52,21 @@ bool TFormPreview::Create(HWND owner) {
 }
 
 void TFormPreview::Show() {
+    const MonitorLayout layout = main_.Env().Monitors();
+    monitor_ = main_.MainWindowMonitor(layout);
+    // The system maximises a window on the monitor it lies on, so it is put there first (a hidden
+    // maximised window keeps its state and is maximised again where it now lies).
+    const Rect m = layout.monitors[monitor_];
+    ::SetWindowPos(hwnd_, nullptr, m.left + (m.width - 320) / 2, m.top + (m.height - 200) / 2, 320, 200,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
     ::SetForegroundWindow(hwnd_);
+}
+
+Size TFormPreview::MonitorSize() const {
+    const MonitorLayout layout = main_.Env().Monitors();
+    const Rect m = layout.monitors[monitor_ < layout.monitors.size() ? monitor_ : 0];
+    return {m.width, m.height};
 }
 
 LRESULT TFormPreview::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
@@ -68,12 +81,12 @@ LRESULT TFormPreview::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (LOWORD(wp) != WA_INACTIVE) FormActivate();
         return 0;
     case WM_GETMINMAXINFO: {
-        // Maximised, the borderless window covers the whole screen.
+        // Maximised, the borderless window covers its whole monitor. The system takes these as the
+        // primary monitor's and moves and sizes them to the monitor the window is on.
         auto& info = *reinterpret_cast<MINMAXINFO*>(lp);
         SIZE screen = main_.Env().ScreenSize();
         info.ptMaxPosition = POINT{0, 0};
         info.ptMaxSize = POINT{screen.cx, screen.cy};
-        info.ptMaxTrackSize = info.ptMaxSize;
         return 0;
     }
     case WM_SIZE: PlaceImage(); return 0;
@@ -122,8 +135,7 @@ void TFormPreview::FormActivate() {
 void TFormPreview::RenderPreview() {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    const SIZE screenSize = main_.Env().ScreenSize();
-    const Size screen{screenSize.cx, screenSize.cy};
+    const Size screen = MonitorSize();
     const std::string style = WindowText(main_.CBStyle);
     const int category = main_.CurrentCategory;
     RenderReport report{false, category == CategoryWall};  // a style text that names no style
@@ -205,9 +217,13 @@ void TFormPreview::Fileinfo1Click() { main_.SizeClick(); }
 // The checks are made on the main window's picture, never on the enlarged rendering.
 void TFormPreview::SetascurrentScreen1Click() { main_.SetascurrentScreen1Click(); }
 
-// Takes what the window shows now: the rendering of its last activation or style change.
+// Takes what the window shows now: the rendering of its last activation or style change, which
+// with several monitors is that of the window's own.
 void TFormPreview::SetascurrentWallpaper1Click() {
-    ApplyWallpaper(main_.Env(), rendering_.picture, WindowText(main_.CBStyle), main_.ProgramDir);
+    if (main_.Env().Monitors().Single())
+        ApplyWallpaper(main_.Env(), rendering_.picture, WindowText(main_.CBStyle), main_.ProgramDir);
+    else
+        main_.SetWallpaperOnMonitors(&rendering_, monitor_);
 }
 
 }  // namespace mx

@@ -22,7 +22,8 @@ public:
     bool Create(HWND owner);
     HWND Handle() const { return hwnd_; }
 
-    // Shows the window and returns at once; the main window stays usable behind it.
+    // Shows the window on the main window's monitor, at that monitor's size, and returns at once;
+    // the main window stays usable behind it.
     void Show();
     // Runs every time the window becomes active: maximise, menu items, rendering, check marks.
     void FormActivate();
@@ -42,6 +43,9 @@ public:
     const Rendering& Image() const { return rendering_; }
     // Lets go of the picture decoded for the window's own size, once the window is hidden.
     void ReleaseSource();
+    // The monitor of the system's layout the window shows on, and that monitor's size.
+    size_t Monitor() const { return monitor_; }
+    Size MonitorSize() const;
 
 private:
     template <class T>
@@ -63,6 +67,7 @@ private:
     bool showScaled_ = false;    // scaled_ is what the image shows (the area is not P's own size)
     DecodedPicture source_;      // the pane's file decoded for the window, when the pane's picture is not it
     std::string sourcePath_;
+    size_t monitor_ = 0;
 };
 
 }  // namespace mx

@@ -97,7 +97,7 @@ ReadResult ReadGif(std::span<const uint8_t> bytes, Picture& target) {
     }
     if (pic.width <= 0 || pic.height <= 0) return ReadResult::Malformed;
     if (!PictureSizeAllowed(pic.width, pic.height, 24)) return ReadResult::TooLarge;
-    if (uint64_t(pic.width) * uint64_t(pic.height) / kMostPixelsPerByte > bytes.size()) return ReadResult::Malformed;
+    if (uint64_t(pic.width) * uint64_t(pic.height) / kMostPixelsPerByte > bytes.size()) return ReadResult::Refused;
 
     std::array<uint32_t, 256> colours{};
     const ColorMapObject* table = frame.ColorMap ? frame.ColorMap : gif->SColorMap;

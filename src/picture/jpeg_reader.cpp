@@ -18,15 +18,28 @@ struct Close {
 };
 
 // Room for libjpeg's own buffers: a progressive file keeps every coefficient of the picture, two
-// bytes each, which for four full-size components of the largest picture allowed is 1.4 GiB.
+// bytes each, which for four full-size components of the largest picture allowed is 1.4 GiB. They
+// are allocated from the frame header, before any scan, so a file gets no more than its bytes can
+// fill: a Huffman-coded scan spends at least a bit on each 8 x 8 block of each component, whose 64
+// coefficients take 128 bytes, so 1 KiB per byte of the file, beyond a start for small files.
+// Arithmetic coding can say more in a bit (a plain colour takes a few bytes), and such files
+// get no more room than Huffman-coded ones.
 constexpr size_t kMaxDecoderMemory = 3 * kMaxPictureBytes;
+constexpr size_t kDecoderMemoryStart = size_t(64) << 20;
+constexpr size_t kDecoderMemoryPerByte = 1024;
+size_t DecoderMemoryFor(size_t fileBytes) {
+    return fileBytes >= (kMaxDecoderMemory - kDecoderMemoryStart) / kDecoderMemoryPerByte
+               ? kMaxDecoderMemory
+               : kDecoderMemoryStart + fileBytes * kDecoderMemoryPerByte;
+}
 // Every scan of a multi-scan file is a pass over the picture. Twelve scans of the largest picture
 // allowed pass; a file of thousands of scans is refused.
 constexpr double kMaxScanPixels = 2147483648.0;
 // A complete Huffman-coded scan holds at least one bit for each 8 x 8 block. Beyond twice that
 // density the file cannot hold the picture it claims, and a few bytes would make the decoder fill
-// an enormous picture with grey. Arithmetic coding has no such floor (a plain colour takes a few
-// bytes), so those files are held only to the size limits.
+// an enormous picture with grey. Arithmetic coding has no such floor: a plain colour takes a few
+// bytes whatever its size, since the coder's convention fills the end of a scan with zero bits, so
+// a few bytes are a valid picture of any size and such files are held to the size limits.
 constexpr uint64_t kMostHuffmanPixelsPerByte = 1024;
 
 // The storage for the picture, with room for `room` bytes: the target's, when it is of about the
@@ -168,7 +181,8 @@ bool LooksLikeJpeg(std::span<const uint8_t> d) { return d.size() >= 2 && d[0] ==
 ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target,
                     int orientation) {
     if (!LooksLikeJpeg(bytes)) return ReadResult::Malformed;
-    std::unique_ptr<MxJpeg, Close> jpeg(mx_jpeg_open(bytes.data(), bytes.size(), kMaxDecoderMemory, kMaxScanPixels));
+    std::unique_ptr<MxJpeg, Close> jpeg(
+        mx_jpeg_open(bytes.data(), bytes.size(), DecoderMemoryFor(bytes.size()), kMaxScanPixels));
     MxJpegHeader header{};
     if (!jpeg || !mx_jpeg_read_header(jpeg.get(), &header)) return ReadResult::Malformed;
     if (header.width <= 0 || header.height <= 0) return ReadResult::Malformed;

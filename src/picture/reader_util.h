@@ -17,9 +17,12 @@ inline constexpr unsigned kStatusCannotOpen = 10;
 inline constexpr unsigned kStatusFailed = 100;
 
 // How a reader ended. The wallpaper decoder treats a malformed file as "no picture" but still
-// refuses an oversized one, so the two failures are kept apart until the status is made. Only the
-// system's decoders fail by crashing or hanging (DecoderFailed), which is no picture too.
-enum class ReadResult { Ok, Malformed, TooLarge, DecoderFailed };
+// refuses an oversized one, so the two failures are kept apart until the status is made. Refused is
+// a malformed file that claims far more than its bytes can hold (a few bytes asking for an enormous
+// picture, image data that inflate past the picture): no picture either, and the system's decoders
+// are not asked to try it, since they would do the work the reader refused. Only the system's
+// decoders fail by crashing or hanging (DecoderFailed), which is no picture too.
+enum class ReadResult { Ok, Malformed, TooLarge, Refused, DecoderFailed };
 
 inline unsigned StatusOf(ReadResult result) { return result == ReadResult::Ok ? kStatusOk : kStatusFailed; }
 

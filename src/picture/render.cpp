@@ -46,31 +46,36 @@ bool Exactly(const DecodedPicture& s, const Rect& part, Size size) {
 }
 
 // Draws `part` of the whole picture (in its own pixels) into the rectangle `to` of the 32-bit `out`,
-// scaled by nearest pixel. Destination column x shows picture column part.left + x * part.width /
-// to.width, rounded down, taken from the source at its own scale: a source reduced to the size it is
-// drawn at is copied as it is, an unreduced one is sampled as the whole picture would be.
+// scaled by nearest pixel, clipped to `out`. Destination column x shows picture column part.left +
+// x * part.width / to.width, rounded down, taken from the source at its own scale: a source reduced
+// to the size it is drawn at is copied as it is, an unreduced one is sampled as the whole picture
+// would be.
 void DrawPart(const DecodedPicture& s, const Rect& part, const Rect& to, Picture& out) {
     const Picture& p = s.picture;
     const Rect& r = s.region;
     if (!HasPixels(p) || r.width <= 0 || r.height <= 0 || to.width <= 0 || to.height <= 0) return;
+    const int firstX = std::max(0, -to.left), endX = std::min(to.width, out.width - to.left);
+    const int firstY = std::max(0, -to.top), endY = std::min(to.height, out.height - to.top);
+    if (firstX >= endX || firstY >= endY) return;
     auto map = [](int d, int partStart, int partSize, int toSize, int regionStart, int regionSize, int held) {
         const int64_t scaled = (int64_t(partStart - regionStart) * toSize + int64_t(d) * partSize) * held;
         return int(std::clamp<int64_t>(scaled / (int64_t(regionSize) * toSize), 0, held - 1));
     };
-    std::vector<int> columns(size_t(to.width));
-    for (int x = 0; x < to.width; ++x)
-        columns[size_t(x)] = map(x, part.left, part.width, to.width, r.left, r.width, p.width);
+    const int count = endX - firstX;
+    std::vector<int> columns(static_cast<size_t>(count));
+    for (int x = 0; x < count; ++x)
+        columns[size_t(x)] = map(firstX + x, part.left, part.width, to.width, r.left, r.width, p.width);
     // Columns taken one for one from the row's start are converted as a whole row.
-    bool wholeRows = to.width == p.width;
-    for (int x = 0; wholeRows && x < to.width; ++x) wholeRows = columns[size_t(x)] == x;
+    bool wholeRows = count == p.width;
+    for (int x = 0; wholeRows && x < count; ++x) wholeRows = columns[size_t(x)] == x;
     PixelReader reader(p);
     int previous = -1;
-    for (int y = 0; y < to.height; ++y) {
+    for (int y = firstY; y < endY; ++y) {
         const int sy = map(y, part.top, part.height, to.height, r.top, r.height, p.height);
-        uint8_t* row = out.Row(to.top + y) + 4 * size_t(to.left);
-        if (sy == previous) std::memcpy(row, row - out.Stride(), 4 * size_t(to.width));
-        else if (wholeRows) reader.Convert(sy, to.width, row);
-        else reader.Sample(sy, columns.data(), to.width, row);
+        uint8_t* row = out.Row(to.top + y) + 4 * size_t(to.left + firstX);
+        if (sy == previous) std::memcpy(row, row - out.Stride(), 4 * size_t(count));
+        else if (wholeRows) reader.Convert(sy, count, row);
+        else reader.Sample(sy, columns.data(), count, row);
         previous = sy;
     }
 }
@@ -103,6 +108,26 @@ bool AddBandsInPlace(Picture& p, const Rect& fitted, Size screen, uint32_t backg
     }
     p.width = screen.width;
     p.height = screen.height;
+    return true;
+}
+
+// Cuts the picture down to `keep`, a rectangle inside it, in its own storage: rows are moved from
+// the first one down, each to a place at or before its own. False, and the picture untouched, for a
+// picture of fewer than 8 bits per pixel, which rows cannot be cut from at any column.
+bool CropInPlace(Picture& p, const Rect& keep) {
+    const int bytes = p.bitsPerPixel / 8;
+    if (bytes == 0 || !HasPixels(p) || !Rect{0, 0, p.width, p.height}.Contains(keep) || keep.width <= 0 ||
+        keep.height <= 0)
+        return false;
+    const size_t stride = Picture::StrideFor(keep.width, p.bitsPerPixel), used = size_t(keep.width) * size_t(bytes);
+    for (int y = 0; y < keep.height; ++y) {
+        uint8_t* row = p.pixels.data() + size_t(y) * stride;
+        std::memmove(row, p.Row(keep.top + y) + size_t(keep.left) * size_t(bytes), used);
+        std::memset(row + used, 0, stride - used);
+    }
+    p.width = keep.width;
+    p.height = keep.height;
+    p.pixels.resize(stride * size_t(keep.height));
     return true;
 }
 
@@ -169,6 +194,22 @@ RenderReport Render(const DecodedPicture& s, DecodedPicture* owned, std::string_
             Canvas(out.picture, screen);
             FillAround(out.picture, fitted, background);
             DrawPart(s, whole, fitted, out.picture);
+        } else {
+            out.picture = Picture{};
+        }
+        out.area = WholeClient(client);
+        out.scaled = true;
+    } else if (style == "Fill") {
+        // The picture covers the screen, its overflow cut off evenly on both sides. A picture decoded
+        // at exactly the size that covers the screen is cut down where it lies.
+        const Rect filled = FilledArea(s.Full(), screen);
+        const Rect shown{-filled.left, -filled.top, screen.width, screen.height};
+        if (owned && s.region == whole && s.picture.width == filled.width && s.picture.height == filled.height &&
+            CropInPlace(owned->picture, shown)) {
+            out.picture = std::move(owned->picture);
+        } else if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {
+            Canvas(out.picture, screen);
+            DrawPart(s, whole, filled, out.picture);
         } else {
             out.picture = Picture{};
         }

@@ -1,5 +1,5 @@
 #pragma once
-// Drawing a picture the way the desktop shows it as a wallpaper in one of the five styles, or, for
+// Drawing a picture the way the desktop shows it as a wallpaper in one of the six styles, or, for
 // the boot-screen categories, stretched over the whole preview window. The result is what the preview
 // window's image control holds, and what the wallpaper command writes as the wallpaper file.
 #include <cstdint>
@@ -41,7 +41,7 @@ struct RenderReport {
 // further than that still renders, enlarged.
 //
 // Boot-screen categories stretch a copy of the picture over the whole client area whatever the
-// style. For wallpapers the style text must equal one of the five names exactly, and P is what the
+// style. For wallpapers the style text must equal one of the six names exactly, and P is what the
 // desktop shows on the screen, so that the wallpaper file is it:
 // - "Centred": the part of the picture a screen-sized area centred on it shows (all of it when it
 //   fits, the centred crop otherwise), unscaled, placed where the picture centred on the window puts
@@ -49,8 +49,9 @@ struct RenderReport {
 // - "Stretched": the picture scaled to the screen's size;
 // - "Fit 2 Screen": a screen-sized picture of the background with the picture scaled into its
 //   FittedArea;
-// - "Tiled" and "Mirror": a screen-sized picture covered with tiles of the picture at its own size.
-// "Stretched" and "Fit 2 Screen" are shown scaled to the whole client area, which is the screen when
+// - "Tiled" and "Mirror": a screen-sized picture covered with tiles of the picture at its own size;
+// - "Fill": the picture scaled to its FilledArea, of which the screen shows the middle.
+// "Stretched", "Fit 2 Screen" and "Fill" are shown scaled to the whole client area, which is the screen when
 // the window is maximised. An empty source renders an empty P, so that only the desktop colour shows.
 RenderReport RenderStyle(const DecodedPicture& source, std::string_view style, int category, Size screen, Size client,
                          uint32_t background, Rendering& out);

@@ -125,16 +125,24 @@ PixelReader::PixelReader(const Picture& picture) : picture_(picture) {
     }
 }
 
-void PixelReader::Convert(int y, int count, uint8_t* out) const {
+void PixelReader::ConvertFrom(int y, int first, int count, uint8_t* out) const {
     if (kind_ == Kind::Unknown) {
         std::memset(out, 0, size_t(count) * 4);
         return;
     }
-    const uint8_t* row = picture_.Row(y);
+    // Pictures of a byte or more per pixel start at the first pixel's byte; the others are sampled.
+    const int bytes = picture_.bitsPerPixel / 8;
+    if (first > 0 && (bytes == 0 || kind_ == Kind::Generic)) {
+        std::vector<int> columns(static_cast<size_t>(count));
+        for (int x = 0; x < count; ++x) columns[size_t(x)] = first + x;
+        Sample(y, columns.data(), count, out);
+        return;
+    }
+    const uint8_t* row = picture_.Row(y) + size_t(first) * size_t(bytes);
     switch (kind_) {
     case Kind::Rgb24: {
         // Two pixels per 8-byte load while the load stays inside the row's storage.
-        const size_t stride = picture_.Stride();
+        const size_t stride = picture_.Stride() - size_t(first) * 3;
         int x = 0;
 #ifdef MX_SSSE3_DISPATCH
         if (HasSsse3()) x = Convert24Ssse3(row, stride, count, out);

@@ -24,7 +24,9 @@ public:
     explicit PixelReader(const Picture& picture);
 
     // Writes pixels 0 to count - 1 of row y to out (4 * count bytes).
-    void Convert(int y, int count, uint8_t* out) const;
+    void Convert(int y, int count, uint8_t* out) const { ConvertFrom(y, 0, count, out); }
+    // Writes pixels first to first + count - 1 of row y to out (4 * count bytes).
+    void ConvertFrom(int y, int first, int count, uint8_t* out) const;
     // Writes pixels (columns[k], y), k < count, to out (4 * count bytes).
     void Sample(int y, const int* columns, int count, uint8_t* out) const;
 

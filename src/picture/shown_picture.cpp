@@ -40,6 +40,16 @@ Rect FittedArea(Size picture, Size screen) {
     return {(screen.width - fitted.width) / 2, (screen.height - fitted.height) / 2, fitted.width, fitted.height};
 }
 
+Rect FilledArea(Size picture, Size screen) {
+    Size filled;
+    if (picture.width > 0 && picture.height > 0 && screen.width > 0 && screen.height > 0) {
+        const long double w = picture.width, h = picture.height, W = screen.width, H = screen.height;
+        if (w / h > W / H) filled = {std::max(ToInt(RoundHalfEven(w * (H / h))), screen.width), screen.height};
+        else filled = {screen.width, std::max(ToInt(RoundHalfEven(h * (W / w))), screen.height)};
+    }
+    return {(screen.width - filled.width) / 2, (screen.height - filled.height) / 2, filled.width, filled.height};
+}
+
 ShownPart PartShown(const ShowRequest& request, Size full) {
     if (full.width <= 0 || full.height <= 0) return {};
     const Rect all{0, 0, full.width, full.height};
@@ -51,6 +61,10 @@ ShownPart PartShown(const ShowRequest& request, Size full) {
         // A sliver fitted to less than a pixel is still decoded one pixel high or wide.
         const Rect fitted = FittedArea(full, area);
         return {all, {std::max(fitted.width, 1), std::max(fitted.height, 1)}};
+    }
+    case ShowRequest::Kind::Filled: {
+        const Rect filled = FilledArea(full, area);
+        return {all, {filled.width, filled.height}};
     }
     case ShowRequest::Kind::Centred: {
         Rect region;
@@ -83,6 +97,7 @@ std::optional<ShowRequest> RequestForStyle(std::string_view style, int category,
     if (style == "Stretched") return ShowRequest{Kind::Scaled, screen};
     if (style == "Fit 2 Screen") return ShowRequest{Kind::Fitted, screen};
     if (style == "Tiled" || style == "Mirror") return ShowRequest{Kind::TopLeft, screen};
+    if (style == "Fill") return ShowRequest{Kind::Filled, screen};
     return std::nullopt;
 }
 

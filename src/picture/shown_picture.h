@@ -16,6 +16,7 @@ struct ShowRequest {
         Fitted,   // the whole picture scaled to fit `area` with its proportions (Fit 2 Screen)
         Centred,  // at its own size, centred on `area`: the part inside the area
         TopLeft,  // at its own size from the area's top-left corner: the part inside the area
+        Filled,   // the whole picture scaled to cover `area` with its proportions, centred (Fill)
     };
     Kind kind = Kind::Whole;
     Size area;
@@ -24,7 +25,8 @@ struct ShowRequest {
 
 // What a request shows of a picture of `full` size: `region`, in the picture's own pixels, shown at
 // `shown` pixels. A decoder delivers the region at any size from the smaller of `shown` and the
-// region's own up to the region's own. An area without pixels asks for the whole picture.
+// region's own up to the region's own. An area without pixels asks for the whole picture. Fill shows
+// the whole picture at the size that covers the area, of which the area cuts out the middle.
 struct ShownPart {
     Rect region;
     Size shown;
@@ -35,6 +37,12 @@ ShownPart PartShown(const ShowRequest& request, Size full);
 // picture is relatively longer fills the screen (equal ratios counting as taller), the other is
 // rounded half to even; left and top are integer halves truncated toward zero.
 Rect FittedArea(Size picture, Size screen);
+
+// Fill: the rectangle the whole picture covers, centred on the screen and at least as large: the side
+// along which the picture is relatively shorter fills the screen (equal ratios counting as taller,
+// so the picture fills the screen exactly), the other is rounded half to even and reaches beyond
+// the screen on both sides; left and top are integer halves truncated toward zero.
+Rect FilledArea(Size picture, Size screen);
 
 // x rounded to the nearest integer, halves to the even neighbour (2.5 gives 2, 3.5 gives 4),
 // whatever the floating-point rounding mode.

@@ -1,5 +1,5 @@
-// The one compilation of the stb_image decoder, limited to the formats the wallpaper decoder hands
-// it, reading from memory only, and refusing pictures wider or taller than the program takes.
+// The one compilation of the stb_image decoder, limited to the format the wallpaper decoder hands it
+// (Targa), reading from memory only, and refusing pictures wider or taller than the program takes.
 #include <cstdlib>
 
 #include "picture/picture.h"
@@ -10,7 +10,6 @@
 #define STBI_FREE(pointer) std::free(pointer)
 
 #define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
 #define STBI_ONLY_TGA
 #define STBI_NO_STDIO
 #define STBI_NO_LINEAR

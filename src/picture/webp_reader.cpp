@@ -1,5 +1,6 @@
 #include "picture/webp_reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -13,6 +14,12 @@ namespace {
 struct DemuxDelete {
     void operator()(WebPDemuxer* demux) const { WebPDemuxDelete(demux); }
 };
+
+// A lossy frame spends at least 3.4 bits on each 16 x 16 macroblock (its prediction modes, coded
+// with fixed probabilities), so a file holds at most about 600 of its pixels per byte; beyond 1024
+// it cannot hold the picture it claims. A lossless one has no such floor (a plain colour takes a few
+// bytes), and an animation's canvas around its first frame is described by nothing but its header.
+constexpr uint64_t kMostPixelsPerByte = 1024;
 
 struct Frame {
     const uint8_t* data;
@@ -36,6 +43,21 @@ bool DecodeInto(const Frame& frame, Picture& pic) {
     const VP8StatusCode status = WebPDecode(frame.data, frame.size, &config);
     WebPFreeDecBuffer(&config.output);
     return status == VP8_STATUS_OK && config.output.width == frame.width && config.output.height == frame.height;
+}
+
+// Whether libwebp decodes the whole frame, into a small picture of its own: the frame's data are
+// proven before the picture's storage is made. libwebp still sets aside its own rows for a lossless
+// frame, but touches only those it decodes.
+bool DecodesWhole(const Frame& frame) {
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config)) return false;
+    config.options.use_scaling = 1;
+    config.options.scaled_width = std::max(1, frame.width / 64);
+    config.options.scaled_height = std::max(1, frame.height / 64);
+    config.output.colorspace = MODE_BGRA;
+    const VP8StatusCode status = WebPDecode(frame.data, frame.size, &config);
+    WebPFreeDecBuffer(&config.output);
+    return status == VP8_STATUS_OK;
 }
 
 }  // namespace
@@ -72,6 +94,14 @@ ReadResult ReadWebp(std::span<const uint8_t> bytes, Picture& target) {
             return ReadResult::Malformed;
         if (frame.width != features.width || frame.height != features.height) frame.alpha = true;
     }
+
+    // A picture beyond what the file's bytes could describe is believed only when its data prove it.
+    WebPBitstreamFeatures coding;
+    if (WebPGetFeatures(frame.data, frame.size, &coding) != VP8_STATUS_OK) return ReadResult::Malformed;
+    const uint64_t most = kMostPixelsPerByte * bytes.size();
+    const uint64_t framePixels = uint64_t(frame.width) * uint64_t(frame.height);
+    if (uint64_t(features.width) * uint64_t(features.height) > std::max(framePixels, most)) return ReadResult::Refused;
+    if (framePixels > most && (coding.format != 2 || !DecodesWhole(frame))) return ReadResult::Refused;
 
     Picture pic = Picture::MakeTrueColour(features.width, features.height, frame.alpha);
     if (!DecodeInto(frame, pic)) return ReadResult::Malformed;

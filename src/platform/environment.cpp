@@ -57,6 +57,43 @@ bool Environment::StartProgram(const std::string& path, const std::string& argum
     return true;
 }
 
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoA(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        const Rect rect{int(r.left), int(r.top), int(r.right - r.left), int(r.bottom - r.top)};
+        auto& monitors = reinterpret_cast<MonitorLayout*>(data)->monitors;
+        if (rect.width > 0 && rect.height > 0)
+            monitors.insert(info.dwFlags & MONITORINFOF_PRIMARY ? monitors.begin() : monitors.end(), rect);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+MonitorLayout Environment::Monitors() {
+    MonitorLayout layout;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&layout));
+    if (layout.monitors.empty()) {
+        const SIZE screen = ScreenSize();
+        layout = MonitorLayout::One({int(screen.cx), int(screen.cy)});
+    }
+    return layout;
+}
+
+bool Environment::WallpaperSpans() {
+    OSVERSIONINFOEXA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    version.dwMajorVersion = 6;
+    version.dwMinorVersion = 2;
+    const DWORDLONG mask = ::VerSetConditionMask(::VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL),
+                                                 VER_MINORVERSION, VER_GREATER_EQUAL);
+    return ::VerifyVersionInfoA(&version, VER_MAJORVERSION | VER_MINORVERSION, mask);
+}
+
 Environment::FolderQuestion Environment::AskFolder() {
     return [](const std::string& folder) { return ::GetFileAttributesA(folder.c_str()); };
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "picture/monitor_layout.h"
+
 namespace mx {
 
 class PopupMenu;
@@ -40,6 +42,12 @@ public:
     virtual SIZE ScreenSize() = 0;
     // Bits per pixel of the display's own colour format.
     virtual int DisplayBitsPerPixel() = 0;
+    // The monitors as the system has them, in physical pixels, the primary first; one monitor of
+    // the screen's size when the system names none.
+    virtual MonitorLayout Monitors();
+    // Whether the system spans one wallpaper file over all monitors (Windows 8 and later); earlier
+    // systems tile it from the primary monitor's top-left corner.
+    virtual bool WallpaperSpans();
 
     // Writes all bytes to an open file; the tests replace it to make a write fail.
     virtual bool WriteToFile(HANDLE file, const void* data, DWORD size);

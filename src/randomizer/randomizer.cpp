@@ -26,8 +26,10 @@
 #include "randomizer/randomizer_text.h"
 #include "randomizer/resident.h"
 #include "randomizer/resident_link.h"
+#include "randomizer/wallpaper_step.h"
 #include "state/selection_file.h"
 #include "state/settings_store.h"
+#include "state/settings_values.h"
 #include "system/boot_screens.h"
 #include "system/wallpaper.h"
 
@@ -150,6 +152,21 @@ private:
     bool unwritable_ = false;
     int waitsLeft_ = 100;
 };
+
+// The monitors the wallpaper is made for: the system's, or those of --monitors or --screen.
+MonitorLayout RunLayout(Environment& env, const RandomizerOptions& options) {
+    if (options.monitors) return *options.monitors;
+    if (options.screenWidth) return MonitorLayout::One({*options.screenWidth, *options.screenHeight});
+    return env.Monitors();
+}
+
+// The wallpaper of a layout, by the way the selector's settings keep.
+LayoutWallpaper WallpaperFor(Environment& env, MonitorLayout layout) {
+    RegistryKey settings(env, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kSelectorSection,
+                         RegistryKey::Mode::Read);
+    const MonitorCover cover = MonitorCoverOf(ReadIntegerValue(settings.ReadString(kMonitorCoverValue), 0));
+    return LayoutWallpaper(std::move(layout), cover, !env.WallpaperSpans(), DesktopColour());
+}
 
 class Randomizer {
 public:
@@ -342,63 +359,33 @@ private:
         NoneUsable(kept, deck);
     }
 
+    // The wallpaper for every monitor of the system (or of --monitors or --screen), by the way the
+    // selector's settings keep.
     void SetWallpaper(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
         const ListKind& kind = kept.kind;
-        const SIZE system = env_.ScreenSize();
-        const Size screen{options_.screenWidth.value_or(system.cx), options_.screenHeight.value_or(system.cy)};
-        while (std::optional<size_t> next = deck.Next()) {
-            const SelectionEntry& entry = list[*next];
-            const std::string path = JoinPath(entry.directory, entry.fileName);
-            if (std::find(kStyleNames.begin(), kStyleNames.end(), entry.style) == kStyleNames.end()) {
-                PassOver(kind, path, deck, "no style \"" + entry.style + "\"");
-                continue;
-            }
-            if (!Reachable(kind, path, deck)) continue;
-            DecodedPicture decoded;
-            const auto start = Clock::now();
-            if (Loaded loaded = Load(kept, path, deck,
-                                     RequestForStyle(entry.style, kind.category, screen).value_or(ShowRequest{}), decoded);
-                loaded != Loaded::Yes) {
-                if (loaded == Loaded::No) continue;
-                return;
-            }
-            const auto decodedAt = Clock::now();
-            std::string head = std::string(kind.name) + ": " + path + " as " + entry.style + " (" + Place(deck) +
-                               "): decoded " + std::to_string(Milliseconds(decodedAt - start)) + " ms";
-            if (options_.dryRun) {
-                log_.Line(head + "; would be set");
-                return;
-            }
-            Rendering rendering;
-            try {
-                // Only what the screen shows was decoded. Where the rendering is exactly those pixels
-                // it takes them; otherwise the decoded picture is let go before the file is written.
-                RenderStyle(std::move(decoded), entry.style, kind.category, screen, screen, DesktopColour(), rendering);
-                decoded = DecodedPicture();
-            } catch (const std::bad_alloc&) {
-                PassOver(kind, path, deck, "not enough memory to render it");
-                continue;
-            }
-            const auto rendered = Clock::now();
-            head += ", rendered " + std::to_string(Milliseconds(rendered - decodedAt)) + " ms";
-            if (!KeepDeck(kept, deck.StateShown(*next))) return;
-            try {
-                ApplyWallpaper(env_, rendering.picture, entry.style, programDir_);
-            } catch (const UserError& e) {
-                KeepDeck(kept, deck.State());  // it was not shown after all
-                log_.Line(head + "; not set, the wallpaper is left as it is: " + e.what());
-                return;
-            }
-            shown_ = {entry};
-            log_.Line(head + ", set " + std::to_string(Milliseconds(Clock::now() - rendered)) + " ms");
-            return;
-        }
-        NoneUsable(kept, deck);
+        layout_ = RunLayout(env_, options_);
+        LayoutWallpaper wallpaper = WallpaperFor(env_, layout_);
+        const WallpaperRun run{
+            env_, list, deck, programDir_, options_.dryRun, kind.name,
+            [&](const std::string& line) { log_.Line(line); },
+            [&](const std::string& path) { return Reachable(kind, path, deck); },
+            [&](const std::string& path, const ShowRequest& request, DecodedPicture& picture) {
+                const Loaded loaded = Load(kept, path, deck, request, picture);
+                return loaded == Loaded::Yes ? EntryRead::Read
+                       : loaded == Loaded::No ? EntryRead::Unusable
+                                              : EntryRead::LeftToAnotherRun;
+            },
+            [&](const std::string& path, const std::string& why) { PassOver(kind, path, deck, why); },
+            [&](const DeckState& state) { return KeepDeck(kept, state); },
+            &shown_};
+        if (SetWallpaperOnLayout(run, wallpaper) == WallpaperOutcome::NoneUsable) NoneUsable(kept, deck);
     }
 
 public:
-    // The wallpaper's entries this run set.
+    // The wallpaper's entries this run set, one for each group of monitors that shows one picture,
+    // and the layout they were made for.
     const std::vector<SelectionEntry>& Shown() const { return shown_; }
+    const MonitorLayout& Layout() const { return layout_; }
 
 private:
     Environment& env_;
@@ -408,6 +395,7 @@ private:
     FolderProbes probe_{kFolderWaitMs, kFolderProbeThreads, env_.AskFolder()};
     std::unique_ptr<SettingsStore> store_;
     std::vector<SelectionEntry> shown_;
+    MonitorLayout layout_;
 };
 
 // This run's turn: held from the first look at the lists to the last line of the log.
@@ -448,6 +436,7 @@ ChangeOutcome RunChange(Environment& env, const RandomizerOptions& options, Chan
             Randomizer randomizer(env, options, log);
             randomizer.Run(trigger != ChangeTrigger::LogOn);
             outcome.wallpaper = randomizer.Shown();
+            outcome.layout = randomizer.Layout();
         } catch (const std::exception& e) {
             log.Line(std::string("Stopped: ") + e.what());
         } catch (...) {
@@ -459,6 +448,38 @@ ChangeOutcome RunChange(Environment& env, const RandomizerOptions& options, Chan
         }
     }
     return outcome;
+}
+
+bool MakeAgain(Environment& env, const RandomizerOptions& options, const std::vector<SelectionEntry>& pictures,
+               MonitorLayout& madeFor, const LogEcho& echo) {
+    const MonitorLayout layout = RunLayout(env, options);
+    if (pictures.empty() || layout == madeFor) return false;
+    madeFor = layout;
+    RunLog log(echo, LogPath(env));
+    {
+        Turn turn(log);
+        log.Line("Display change: the wallpaper made again without a deal for " +
+                 (layout.Single() ? std::string("one monitor") : DescribeLayout(layout)));
+        try {
+            LayoutWallpaper wallpaper = WallpaperFor(env, layout);
+            // A monitor more, or a picture for each monitor chosen since: the pictures come round again.
+            std::vector<SelectionEntry> each;
+            for (size_t i = 0; i < wallpaper.ScreensPerPicture().size(); ++i) each.push_back(pictures[i % pictures.size()]);
+            const auto start = Clock::now();
+            ApplyPictures(env, wallpaper, each, ProgramDirOf(env.ModuleFileName()));
+            const Size file = wallpaper.FileSize();
+            log.Line("Wallpaper: " + std::to_string(each.size()) + (each.size() == 1 ? " picture" : " pictures") +
+                     " as one file of " + std::to_string(file.width) + " x " + std::to_string(file.height) + ", set " +
+                     std::to_string(Milliseconds(Clock::now() - start)) + " ms");
+        } catch (const std::exception& e) {
+            log.Line(std::string("Wallpaper: left as it is: ") + e.what());
+        }
+        try {
+            log.Finish();
+        } catch (...) {
+        }
+    }
+    return true;
 }
 
 void AddToLog(Environment& env, const std::vector<std::string>& lines, const LogEcho& echo) {

@@ -48,6 +48,10 @@ RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args)
                 options.unknown.push_back(arg + " " + args[i + 1]);
             }
             ++i;
+        } else if (arg == "--monitors" && hasValue) {
+            options.monitors = ParseLayoutText(args[i + 1]);
+            if (!options.monitors) options.unknown.push_back(arg + " " + args[i + 1]);
+            ++i;
         } else {
             options.unknown.push_back(arg);
         }
@@ -79,7 +83,7 @@ std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown
              "as the start-up, waiting and shut-down screen and as the wallpaper. It runs at log-on, and",
              "stays in the notification area when the wallpaper is to change every so often or at unlock.",
              "",
-             "  MXRandom.exe [--next] [--dry-run] [--seed N] [--screen WxH]",
+             "  MXRandom.exe [--next] [--dry-run] [--seed N] [--screen WxH] [--monitors WxH+X+Y,...]",
              "  MXRandom.exe --resident | --exit",
              "",
              "  --next         sets the next wallpaper only (the randomizer that stays running does it)",
@@ -88,6 +92,8 @@ std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown
              "  --dry-run      says what the next run will set, and changes nothing",
              "  --seed N       makes the same choices for the same number N",
              "  --screen WxH   makes the wallpaper for a screen of W x H pixels",
+             "  --monitors WxH+X+Y,...",
+             "                 makes the wallpaper for these monitors, the primary first",
              "",
          })
         lines.push_back(line);

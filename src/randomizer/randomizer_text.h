@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "picture/monitor_layout.h"
+
 namespace mx {
 
 struct RandomizerOptions {
@@ -13,6 +15,8 @@ struct RandomizerOptions {
     std::optional<uint64_t> seed;        // --seed N: repeatable choices
     std::optional<int> screenWidth;      // --screen WxH: render for this screen size (for measurements)
     std::optional<int> screenHeight;
+    // --monitors WxH+X+Y,...: render for these monitors, the primary first (for tests and measurements)
+    std::optional<MonitorLayout> monitors;
     bool next = false;                   // --next: only the wallpaper, the next entry of its deck
     bool resident = false;               // --resident: stay running for the timer and unlock, no change now
     bool exit = false;                   // --exit: end the randomizer that stays running

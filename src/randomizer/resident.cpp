@@ -201,7 +201,14 @@ void ResidentRandomizer::OnUnlock() {
     if (settings_.whenUnlocked && !schedule_.Paused()) Change(ChangeTrigger::Unlock);
 }
 
-void ResidentRandomizer::OnDisplayChanged() {}
+// Nothing is dealt: the pictures of the last change are made again for the monitors as they are.
+void ResidentRandomizer::OnDisplayChanged() {
+    if (busy_) return;
+    busy_ = true;
+    MakeAgain(env_, options_, current_, madeFor_, echo_);
+    busy_ = false;
+    ::HeapCompact(::GetProcessHeap(), 0);
+}
 
 void ResidentRandomizer::Change(ChangeTrigger trigger) {
     if (busy_) return;
@@ -209,6 +216,7 @@ void ResidentRandomizer::Change(ChangeTrigger trigger) {
     ChangeOutcome outcome = RunChange(env_, options_, trigger, echo_, settings_.intervalMinutes);
     if (!outcome.wallpaper.empty()) {
         current_ = std::move(outcome.wallpaper);
+        madeFor_ = std::move(outcome.layout);
         UpdateTip();
     }
     busy_ = false;

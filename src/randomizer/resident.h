@@ -114,6 +114,7 @@ private:
     ChangeSchedule schedule_;
     ChangeSettings settings_;
     std::vector<SelectionEntry> current_;
+    MonitorLayout madeFor_;  // the monitors the current pictures were made for
     std::string tip_;
 };
 

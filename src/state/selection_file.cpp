@@ -10,9 +10,10 @@ namespace {
 constexpr char kCtrlZ = 26;
 
 // The style a wallpaper line names after its first comma: the names are looked for in this order
-// and the last one found wins, so "Tiled Mirror" and "Mirror Tiled" both give Mirror.
-constexpr std::array<std::string_view, 5> kStyleSearchOrder = {"Centred", "Tiled", "Stretched", "Fit 2 Screen",
-                                                               "Mirror"};
+// and the last one found wins, so "Tiled Mirror" and "Mirror Tiled" both give Mirror. Fill, the
+// newest, comes first, so that a line that names any older style reads as it always did.
+constexpr std::array<std::string_view, 6> kStyleSearchOrder = {"Fill", "Centred", "Tiled", "Stretched",
+                                                               "Fit 2 Screen", "Mirror"};
 
 std::string_view StyleOfTail(std::string_view tail) {
     std::string upper = UpperAscii(tail);

@@ -43,6 +43,9 @@ void TFormSelect::LoadSettings() {
     SetMenuChecked(IDM_RUNRANDOMIZER, registered);
 
     SetMenuChecked(IDM_REPORTERRORS, store.ReadBool(kSelectorSection, "Report Add Errors", true));
+    WallpaperMonitors = MonitorCoverOf(store.ReadInteger(kSelectorSection, kMonitorCoverValue, 0));
+    ::CheckMenuRadioItem(MainMenu1, IDM_MONITORSSAME, IDM_MONITORSACROSS, IDM_MONITORSSAME + int(WallpaperMonitors),
+                         MF_BYCOMMAND);
     ShowChangeSettings();
 
     // A directory the settings do not hold, or hold as text no directory can have, is the program's

@@ -14,6 +14,8 @@ inline constexpr const char* kOriginalInfoSection = "Original Info";
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValue = "Mosalux";
 inline constexpr const char* kDesktopKey = "Control Panel\\desktop";
+// The way the wallpaper covers several monitors (MonitorCover's number), written when it is chosen.
+inline constexpr const char* kMonitorCoverValue = "Wallpaper Monitors";
 
 // The record of the first start names each saved boot screen, or holds this when none was saved.
 inline constexpr const char* kNotSaved = "(none)";

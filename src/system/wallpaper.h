@@ -2,9 +2,11 @@
 // Making a picture the desktop wallpaper. The system is never handed the chosen file: the picture as
 // the style renders it is written as a bitmap of the display's own depth, @MX!BACK.BMP in the program
 // directory, and the desktop values name that file and say how to lay it out.
+#include <chrono>
 #include <string>
 #include <string_view>
 
+#include "picture/layout_wallpaper.h"
 #include "picture/picture.h"
 
 namespace mx {
@@ -24,6 +26,17 @@ struct WallpaperValues {
 };
 WallpaperValues DesktopValuesFor(std::string_view style);
 
+// The desktop values of a file made for several monitors: spanned over the virtual screen
+// ("WallpaperStyle" "22", written only where the desktop already has it, "TileWallpaper" "0"), or,
+// on systems before Windows 8, tiled from the primary monitor's corner ("1" and "0").
+WallpaperValues DesktopValuesForLayout(bool tiled);
+
+// The settings' record of the layout the wallpaper file was last made for, when it was made for
+// several monitors: LayoutText and how the system lays it out, as in "1920x1080+0+0,1080x1920+1920+0
+// spanned".
+inline constexpr const char* kWallpaperLayoutValue = "Wallpaper Layout";
+std::string LayoutRecord(const MonitorLayout& layout, bool tiled);
+
 // The depth the converted file is written at for a display of `displayBits` per pixel: the display's
 // own for 16, 24 and 32 bits; 24 for any other.
 int ConvertedDepth(int displayBits);
@@ -39,5 +52,12 @@ inline constexpr std::string_view kUnreadableWallpaper =
 // or a desktop value cannot be set; nothing is changed in the first two cases, and the system is told
 // only when everything before it went through.
 void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view style, const std::string& programDir);
+
+// The same for the wallpaper of a monitor layout: with one monitor exactly the above for its
+// rendering and style; with several, the composed file, the values of DesktopValuesForLayout, and
+// the layout's record in the settings. Raises the error of no picture when a monitor would have none.
+// Returns how long writing the file took, of the whole.
+std::chrono::steady_clock::duration ApplyWallpaper(Environment& env, const LayoutWallpaper& wallpaper,
+                                                   const std::string& programDir);
 
 }  // namespace mx

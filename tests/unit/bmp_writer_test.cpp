@@ -160,12 +160,34 @@ TEST_F(BmpWriterFiles, PicturesOfAnyDepthAreWrittenAtTheDisplaysDepth) {
                 ASSERT_EQ(got.bitsPerPixel, depth);
                 ASSERT_EQ(got.height, height);
                 const uint32_t kept = depth == 16 ? 0xF8FCF8 : 0xFFFFFF;  // 5-6-5 keeps the high bits
-                for (int y = 0; y < height; y += 7)
-                    for (int x = 0; x < p.width; ++x)
+                // Read back row by row, as the next wallpaper keeps parts of it, the same.
+                WrittenBmpRows rows;
+                ASSERT_TRUE(rows.Open(path, {67, height}));
+                std::vector<uint8_t> row(67 * 4);
+                for (int y = height - 1; y >= 0; y -= 7) {
+                    ASSERT_TRUE(rows.Row(y, row.data()));
+                    for (int x = 0; x < p.width; ++x) {
                         ASSERT_EQ(got.ColorAt(x, y) & kept, p.ColorAt(x, y) & kept) << x << ", " << y;
+                        ASSERT_EQ(Le32(row, 4 * size_t(x)), got.ColorAt(x, y)) << x << ", " << y;
+                    }
+                }
+                EXPECT_FALSE(rows.Row(height, row.data()));
             }
     EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 8, (dir_ / "x.bmp").string(), 0));
     EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 24, (dir_ / "no" / "x.bmp").string(), 0));
+    // Only such a file of the size asked for is read back: not one of another size or depth, nor one
+    // cut short or missing.
+    const std::string path = (dir_ / "other.bmp").string();
+    ASSERT_TRUE(WriteBmpAtDepth(SamplePicture(5, 4, 24), 32, path, 0));
+    WrittenBmpRows rows;
+    EXPECT_TRUE(rows.Open(path, {5, 4}));
+    EXPECT_FALSE(rows.Open(path, {4, 5}));
+    EXPECT_FALSE(rows.Open((dir_ / "none.bmp").string(), {5, 4}));
+    ASSERT_TRUE(WriteBmp(SamplePicture(5, 4, 8), path));
+    EXPECT_FALSE(rows.Open(path, {5, 4}));
+    ASSERT_TRUE(WriteBmpAtDepth(SamplePicture(5, 4, 24), 24, path, 0));
+    fs::resize_file(path, fs::file_size(path) - 1);
+    EXPECT_FALSE(rows.Open(path, {5, 4}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The wallpaper decoder's JPEG and GIF paths against files that ImageMagick, libjpeg-turbo's tools
-// and giflib write, each compared with ImageMagick's decode; truncated files; hostile headers.
+// and giflib write, each compared with ImageMagick's decode; truncated files; hostile headers and
+// decompression bombs of JPEG, GIF and PNG.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,9 +16,12 @@
 
 #include <gif_lib.h>
 
+#include "allocation_meter.h"
 #include "picture/decoder.h"
 #include "picture/reader_util.h"
+#include "picture/system_decoder.h"
 #include "picture_samples.h"
+#include "png_files.h"
 
 namespace mx {
 namespace {
@@ -316,38 +320,64 @@ TEST(GifScreen, FrameOnTheScreenAndGreyRampWithoutTables) {
     EXPECT_EQ(pic.ColorAt(2 + 10, 1 + 3), uint32_t((10 * 7 + 3 * 3) % 256) * 0x010101u);
 }
 
-TEST(HostileJpegGif, SizesAreRefusedFromTheHeadersAndTinyFilesClaimingHugePictures) {
-    // A 1 x 1 baseline JPEG whose frame header says otherwise, and GIF screens.
+int systemDecoderCalls = 0;
+
+// Each file is refused, or decoded, holding at most 16 MB at any moment (counted where the tests
+// run under AddressSanitizer), and none is handed to the system's decoders: those would do the work
+// the readers refused.
+TEST(HostileHeaders, SizesAreRefusedFromTheHeadersAndTinyFilesClaimingHugePictures) {
+    // A 1 x 1 baseline JPEG whose frame header says otherwise, arithmetic-coded ones, and GIF screens.
     const Bytes jpeg = Output("convert -size 1x1 xc:gray jpg:-");
-    const size_t sof = FrameMarker(jpeg);
-    auto sized = [&](int width, int height) {
-        Bytes b = jpeg;
+    const Bytes arithmetic = Output("convert -size 1x1 xc:gray ppm:- | cjpeg -arithmetic -progressive");
+    const Bytes plainArithmetic = Output("convert -size 2048x2048 xc:'#3A6EA5' ppm:- | cjpeg -arithmetic");
+    auto sized = [&](const Bytes& file, int width, int height) {
+        Bytes b = file;
+        const size_t sof = FrameMarker(file);
         b[sof + 5] = uint8_t(height >> 8), b[sof + 6] = uint8_t(height);
         b[sof + 7] = uint8_t(width >> 8), b[sof + 8] = uint8_t(width);
         return b;
     };
     auto screen = [](int width, int height) { return MakeGif(width, height, Table(2, 1), 0, {{0, 0, 1, 1, false, {}}}, 0, 2); };
+    // PNG: one grey row at 1 bit with its filter byte, given any size in the header.
+    const Bytes oneRow = test::Deflated(Bytes(1 + 2500, 0));
+    const Bytes blank = test::Deflated(Bytes(size_t(2048) * (1 + 2048 / 8), 0));
     struct Case {
         const char* name;
         Bytes bytes;
         unsigned status;
+        int decodedWidth = 0;
     } cases[] = {
-        {"jpeg 32768 wide", sized(32768, 8), kStatusFailed},
-        {"jpeg 40000 high", sized(8, 40000), kStatusFailed},
-        {"jpeg of 2.7 GB", sized(30000, 30000), kStatusFailed},
-        {"jpeg 8000 x 8000 in a few hundred bytes", sized(8000, 8000), kStatusOk},
+        {"jpeg 32768 wide", sized(jpeg, 32768, 8), kStatusFailed},
+        {"jpeg 40000 high", sized(jpeg, 8, 40000), kStatusFailed},
+        {"jpeg of 2.7 GB", sized(jpeg, 30000, 30000), kStatusFailed},
+        {"jpeg 8000 x 8000 in a few hundred bytes", sized(jpeg, 8000, 8000), kStatusOk},
+        // libjpeg would hold every coefficient of the picture before its first scan.
+        {"jpeg, progressive and arithmetic-coded, 16000 x 11000 in a few hundred bytes", sized(arithmetic, 16000, 11000), kStatusOk},
+        {"jpeg, arithmetic-coded, one colour, 2048 x 2048 in a few hundred bytes", plainArithmetic, kStatusOk, 2048},
         {"gif 40000 wide", screen(40000, 2), kStatusFailed},
         {"gif of 1.2 GB", screen(20000, 20000), kStatusFailed},
         {"gif 32767 x 100 in a few dozen bytes", screen(32767, 100), kStatusOk},
+        {"png 40000 wide", test::PngFile(40000, 1, 1, 0, oneRow), kStatusFailed},
+        {"png 12000 x 12000 in a few dozen bytes", test::PngFile(12000, 12000, 1, 0, oneRow), kStatusOk},
+        {"png 1 x 1 whose image data inflate to 2 GB", test::PngBomb(2048), kStatusOk},
+        {"png 2048 x 2048 of one colour, compressed as far as deflate goes", test::PngFile(2048, 2048, 1, 0, blank), kStatusOk, 2048},
     };
-    if (sof == 0) GTEST_SKIP() << "ImageMagick is not installed";
+    if (arithmetic.empty() || plainArithmetic.empty()) GTEST_SKIP() << "ImageMagick or cjpeg is not installed";
+    const SystemDecoder before = SetSystemDecoder([](std::span<const uint8_t>, Picture&) {
+        ++systemDecoderCalls;
+        return ReadResult::Malformed;
+    });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Picture pic = Picture::Make32(3, 2);
-        EXPECT_EQ(DecodePicture(c.bytes, pic), c.status);
+        unsigned status = kStatusOk;
+        EXPECT_LE(test::MostBytesHeld([&] { status = DecodePicture(c.bytes, pic); }), 16ll << 20);
+        EXPECT_EQ(status, c.status);
         // Refused: the picture is left as it was; no picture in the file: it is emptied.
-        EXPECT_EQ(pic.width, c.status == kStatusFailed ? 3 : 0);
+        EXPECT_EQ(pic.width, c.status == kStatusFailed ? 3 : c.decodedWidth);
     }
+    EXPECT_EQ(systemDecoderCalls, 0);
+    SetSystemDecoder(before);
 }
 
 }  // namespace

@@ -150,6 +150,49 @@ TEST(RenderFit2Screen, WiderPicturesFillTheWidthOthersTheHeight) {
     EXPECT_EQ(p.ColorAt(1023, 554), kDesktop);
 }
 
+// Fill covers the screen with the picture at its proportions, the overflow cut off evenly on both
+// sides; decoded for it, the whole picture is asked for at the size that covers the screen.
+TEST(RenderFill, CoversTheScreenCuttingTheOverflowEvenly) {
+    struct Case { Size picture; Rect filled; } cases[] = {
+        {{300, 100}, {-640, 0, 2304, 768}},   // wider than the screen: the height fills
+        {{100, 300}, {0, -1152, 1024, 3072}},  // taller: the width fills
+        {{800, 600}, {0, 0, 1024, 768}},       // the screen's ratio: exactly the screen
+        // Halves round to the even neighbour: 768.5 to 768, 769.5 to 770.
+        {{2048, 1537}, {0, 0, 1024, 768}},
+        {{2048, 1539}, {0, -1, 1024, 770}},
+        {{1, 1}, {0, -128, 1024, 1024}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.picture.width << " x " << c.picture.height);
+        const Rect filled = FilledArea(c.picture, kScreen);
+        EXPECT_EQ(filled, c.filled);
+        EXPECT_EQ(PartShown({ShowRequest::Kind::Filled, kScreen}, c.picture).region,
+                  (Rect{0, 0, c.picture.width, c.picture.height}));
+        EXPECT_EQ(PartShown({ShowRequest::Kind::Filled, kScreen}, c.picture).shown, (Size{filled.width, filled.height}));
+        if (c.picture.width > 800) continue;
+        const Picture source = SamplePicture(c.picture.width, c.picture.height, 24);
+        Rendering r = Render(source, "Fill", {320, 200});
+        EXPECT_TRUE(r.area.wholeClient);
+        EXPECT_TRUE(r.scaled);
+        EXPECT_TRUE(TilesAre(r.picture, kScreen, source, [&](int x, int y) {
+            return std::pair{int(int64_t(x - filled.left) * c.picture.width / filled.width),
+                             int(int64_t(y - filled.top) * c.picture.height / filled.height)};
+        }));
+    }
+    // A picture decoded at exactly the covering size is cut down where it lies, to the same pixels.
+    const Picture covering = SamplePicture(2304, 768, 24);
+    DecodedPicture decoded = DecodedPicture::Whole(covering);
+    decoded.width = 300;
+    decoded.height = 100;
+    decoded.region = {0, 0, 300, 100};
+    Rendering drawn, cut;
+    RenderStyle(decoded, "Fill", CategoryWall, kScreen, kScreen, kDesktop, drawn);
+    RenderStyle(std::move(decoded), "Fill", CategoryWall, kScreen, kScreen, kDesktop, cut);
+    EXPECT_EQ(cut.picture.bitsPerPixel, 24);
+    EXPECT_TRUE(test::SamePixels(cut.picture, drawn.picture));
+    EXPECT_EQ(cut.picture.ColorAt(0, 0), covering.ColorAt(640, 0));
+}
+
 TEST(RenderFit2Screen, RoundsHalvesToEven) {
     for (auto [x, rounded] : {std::pair{2.5L, 2.0L}, {3.5L, 4.0L}, {-2.5L, -2.0L}, {0.5L, 0.0L}, {341.3333L, 341.0L},
                               {2.5000000001L, 3.0L}, {7.0L, 7.0L}})

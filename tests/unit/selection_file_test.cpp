@@ -84,6 +84,10 @@ TEST(SelectionFileReader, WallpaperStyles) {
     EXPECT_EQ(Wallpaper("C:\\A\\B.BMP, FIT 2 SCREEN").style, "Fit 2 Screen");
     EXPECT_EQ(Wallpaper("C:\\A\\B.BMP, Fit to Screen").style, "Centred");
     EXPECT_EQ(Wallpaper("C:\\A\\B.BMP, bogus").style, "Centred");
+    // Fill, the newest, is taken only where no older name is: lists made before it read as they did.
+    EXPECT_EQ(Wallpaper("C:\\A\\B.BMP, Fill").style, "Fill");
+    EXPECT_EQ(Wallpaper("C:\\A,Fill\\B.BMP, Tiled").style, "Tiled");
+    EXPECT_EQ(Wallpaper("C:\\A\\B.BMP, Tiled, fill").style, "Tiled");
 
     SelectionEntry noBlank = Wallpaper("C:\\A\\B.BMP,Stretched");
     EXPECT_EQ(noBlank.style, "Stretched");

@@ -167,10 +167,10 @@ TEST_F(Layout, ControlsThatTheirKindSizes) {
     }
     EXPECT_EQ(ListBox_GetItemHeight(form->FileListBox1, 0), 13);
     EXPECT_EQ(ListBox_GetItemHeight(form->DirectoryListBox1, 0), 16);
-    // The style box lists the five styles and drops down four rows at a time.
-    ASSERT_EQ(ComboBox_GetCount(form->CBStyle), 5);
-    const char* styles[] = {"Centred", "Stretched", "Tiled", "Fit 2 Screen", "Mirror"};
-    for (int i = 0; i < 5; ++i) {
+    // The style box lists the six styles and drops down four rows at a time.
+    ASSERT_EQ(ComboBox_GetCount(form->CBStyle), 6);
+    const char* styles[] = {"Centred", "Stretched", "Tiled", "Fit 2 Screen", "Mirror", "Fill"};
+    for (int i = 0; i < 6; ++i) {
         char text[32] = {};
         ComboBox_GetLBText(form->CBStyle, i, text);
         EXPECT_STREQ(text, styles[i]);
@@ -302,7 +302,9 @@ TEST_F(Layout, MainMenuItemsShortcutsAndCheckMarks) {
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 1)),
               (std::vector<std::string>{"&Run Randomizer at Start-Up [x]", "&Next Wallpaper Now", "Change &Wallpaper",
                                         "-", "Report Add &Errors [x]", "-", "Preview &None", "Preview &Choose Only",
-                                        "Preview &Selected Only", "Preview &Both [x]"}));
+                                        "Preview &Selected Only", "Preview &Both [x]", "-",
+                                        "Same &Picture on Every Monitor [x]", "&A Picture for Each Monitor",
+                                        "&One Picture Across All Monitors"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(::GetSubMenu(menu, 1), 2)),
               (std::vector<std::string>{"At &Log-On Only [x]", "Every &15 Minutes", "Every &Hour", "Every &6 Hours",
                                         "Every &Day", "-", "Also When &Unlocked"}));

@@ -210,7 +210,7 @@ TEST_F(Preview, TheFullScreenWindowRendersTheStylesAndReturns) {
     Choose({"photo.bmp"});
     preview.FormActivate();
     EXPECT_EQ(PreviewMenu(), (std::vector<std::string>{"&Return to main", "File &info", "-", "&Centred", "&Stretched",
-                                                       "&Tiled", "&Fit 2 Screen", "&Mirror", "-",
+                                                       "&Tiled", "&Fit 2 Screen", "&Mirror", "Fi&ll", "-",
                                                        "Set as current &Wallpaper"}));
     ::SendMessageA(preview.Handle(), WM_COMMAND, IDM_PREV_TILED, 0);
     EXPECT_TRUE(preview.PopMPreview.Find(IDM_PREV_TILED)->checked);

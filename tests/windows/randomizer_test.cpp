@@ -49,43 +49,6 @@ const Entry kUnusable[] = {
 // The first two are pictures all the same, which only a wallpaper can be.
 const std::vector<Entry> kUndecodable(std::begin(kUnusable) + 2, std::end(kUnusable));
 
-// A program started by a test: its exit code and what it wrote to its output. One that has not ended
-// after the time-out is ended, and the test fails.
-struct Finished {
-    DWORD code = 0;
-    std::string output;
-};
-Finished RunProgram(std::string commandLine, DWORD timeoutMs = 60000) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read = nullptr, write = nullptr;
-    EXPECT_TRUE(::CreatePipe(&read, &write, &inherit, 1 << 16));
-    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = write;
-    PROCESS_INFORMATION process{};
-    Finished finished;
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << commandLine;
-    } else {
-        if (::WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << commandLine << " did not end within " << timeoutMs << " ms";
-            ::TerminateProcess(process.hProcess, 99);
-            ::WaitForSingleObject(process.hProcess, 5000);
-        }
-        ::GetExitCodeProcess(process.hProcess, &finished.code);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    }
-    ::CloseHandle(write);
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) finished.output.append(buffer, got);
-    ::CloseHandle(read);
-    return finished;
-}
-
 // What a run chose, line by line: "<list>: <path>", from what it set or would set.
 std::vector<std::string> Chosen(const std::vector<std::string>& lines) {
     std::vector<std::string> chosen;

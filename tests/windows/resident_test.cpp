@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -227,6 +229,41 @@ TEST_F(Resident, UnlockAndWakeChangeOnlyWhenTheSettingsSaySo) {
         EXPECT_EQ(Changes(), c.change ? std::vector<std::string>{c.change} : std::vector<std::string>{});
         resident.reset();
     }
+}
+
+// A new layout gets the current picture made again, with no deal; the same layout gets nothing.
+TEST_F(Resident, ADisplayChangeMakesTheCurrentWallpaperAgainWithoutADeal) {
+    Start(60, false);
+    Command(IDM_RES_NEXT);
+    const std::string deckKey = "Software\\Kelbrant\\Mosalux\\Randomizer";
+    const std::optional<std::string> deck = Sandbox::Value(deckKey, "Wallpaper");
+    ASSERT_EQ(env.wallpapers.size(), 1u);
+    const auto fileSize = [&] {
+        const std::string file = sandbox->ReadFile(sandbox->programDir + "@MX!BACK.BMP");
+        int32_t size[2] = {};
+        if (file.size() >= 26) std::memcpy(size, file.data() + 18, sizeof size);
+        return std::to_string(size[0]) + " x " + std::to_string(std::abs(size[1]));
+    };
+    EXPECT_EQ(fileSize(), "40 x 30");  // Centred on one monitor: the picture itself
+    const auto madeAgain = [&] {
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("Display change") != l.npos; });
+    };
+    for (UINT msg : {UINT(WM_DISPLAYCHANGE), UINT(WM_DPICHANGED)}) {
+        SCOPED_TRACE(msg);
+        Send(msg);
+        EXPECT_FALSE(PumpUntil([&] { return madeAgain() > 0; }, 300)) << "the same monitors";
+    }
+    env.layout = MonitorLayout{{{0, 0, 1024, 768}, {1024, 0, 800, 600}}};
+    Send(WM_DISPLAYCHANGE);
+    Send(WM_DISPLAYCHANGE);
+    ASSERT_TRUE(PumpUntil([&] { return madeAgain() > 0; }));
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(madeAgain(), 1) << "one settled change";
+    EXPECT_EQ(env.wallpapers.size(), 2u);
+    EXPECT_EQ(fileSize(), "1824 x 768");
+    EXPECT_EQ(Sandbox::Value(deckKey, "Wallpaper"), deck);
+    EXPECT_EQ(Shown().size(), 1u);
+    EXPECT_EQ(Changes().size(), 1u);
 }
 
 TEST_F(Resident, ASecondStartHandsItsRequestOver) {

@@ -72,6 +72,37 @@ void TestEnvironment::TrackPopup(HWND, const PopupMenu& menu, POINT screenPoint)
     popups.push_back(std::move(call));
 }
 
+Finished RunProgram(std::string commandLine, DWORD timeoutMs) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    EXPECT_TRUE(::CreatePipe(&read, &write, &inherit, 1 << 16));
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = write;
+    PROCESS_INFORMATION process{};
+    Finished finished;
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << commandLine;
+    } else {
+        if (::WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << commandLine << " did not end within " << timeoutMs << " ms";
+            ::TerminateProcess(process.hProcess, 99);
+            ::WaitForSingleObject(process.hProcess, 5000);
+        }
+        ::GetExitCodeProcess(process.hProcess, &finished.code);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    ::CloseHandle(write);
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) finished.output.append(buffer, got);
+    ::CloseHandle(read);
+    return finished;
+}
+
 Sandbox::Sandbox() {
     int n = ++sandboxCounter;
     std::string suffix = "mx-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(n);

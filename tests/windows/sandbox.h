@@ -58,6 +58,9 @@ public:
     std::vector<std::string> arguments;
     SIZE screen{1024, 768};
     int displayBits = 32;
+    std::optional<MonitorLayout> layout;  // none: one monitor of the screen's size
+    bool spans = true;                    // the system spans a wallpaper over the monitors
+    bool systemMonitors = false;          // the system's monitors and wallpaper layout instead
 
     std::vector<ShownBox> boxes;          // every box shown, in order
     std::vector<HelpCall> helpCalls;      // every call of the help viewer
@@ -88,6 +91,13 @@ public:
     }
     SIZE ScreenSize() override { return screen; }
     int DisplayBitsPerPixel() override { return displayBits; }
+    MonitorLayout Monitors() override {
+        if (systemMonitors) return Environment::Monitors();
+        if (layout) return *layout;
+        const SIZE size = ScreenSize();
+        return MonitorLayout::One({size.cx, size.cy});
+    }
+    bool WallpaperSpans() override { return systemMonitors ? Environment::WallpaperSpans() : spans; }
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
     bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value) override;
     void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;
@@ -118,6 +128,14 @@ inline std::string WindowsPath(std::string path) {
     return path;
 }
 inline std::string TestData(const std::string& name) { return WindowsPath(MX_TEST_DATA "/" + name); }
+
+// A program started by a test: its exit code and what it wrote to its output. One that has not ended
+// after the time-out is ended, and the test fails.
+struct Finished {
+    DWORD code = 0;
+    std::string output;
+};
+Finished RunProgram(std::string commandLine, DWORD timeoutMs = 60000);
 
 // Scratch folders and a scratch registry key for one test; all removed at the end.
 class Sandbox {
