@@ -104,12 +104,17 @@ timed() {  # prints the command's time in microseconds
   echo $(( (end - start) / 1000 ))
 }
 : > "$dir/next.txt"
+# Each preparation's programs are let end for a moment, so that none is still going when the command
+# is timed.
 for round in $(seq -2 "$rounds"); do  # the first three rounds warm up
   bash "$dir/stop.sh"
+  sleep 0.3
   logon=$(timed wine "$dir/MXRandom.exe" --screen 1920x1080)
   bash "$dir/stop.sh"
+  sleep 0.3
   alone=$(timed wine "$dir/MXRandom.exe" --next --screen 1920x1080)
   start_resident
+  sleep 0.3
   handed=$(timed wine "$dir/MXRandom.exe" --next)
   [ "$round" -lt 1 ] || echo "$logon $alone $handed" >> "$dir/next.txt"
 done

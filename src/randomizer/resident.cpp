@@ -36,17 +36,11 @@ std::string TipText(const std::vector<SelectionEntry>& wallpaper) {
 
 // When the wallpaper changes, as the log says it: "every hour and at unlock".
 std::string Plan(const ChangeSettings& settings) {
-    if (settings.intervalMinutes == 0) return "at unlock";
+    if (settings.intervalMinutes == 0) return settings.whenUnlocked ? "at unlock" : "at log-on only";
     return IntervalName(settings.intervalMinutes) + (settings.whenUnlocked ? " and at unlock" : "");
 }
 
 }  // namespace
-
-ChangeSettings ReadChangeSettings(Environment& env) {
-    RegistryKey section(env, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kSelectorSection,
-                        RegistryKey::Mode::Read);
-    return ChangeSettingsOf(section.ReadString(kChangeIntervalValue), section.ReadString(kChangeWhenUnlockedValue));
-}
 
 ClockReading ResidentClock::Read() {
     ULONGLONG unbiased = 0;  // in units of 100 ns
@@ -87,7 +81,7 @@ bool ResidentRandomizer::Create() {
     sessionNotices_ = ::WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
     settings_ = ReadChangeSettings(env_);
     schedule_.SetInterval(uint64_t(settings_.intervalMinutes) * times_.minuteMs, Now());
-    Log("Stays running to change the wallpaper " + Plan(settings_));
+    if (settings_.KeepsRunning()) Log("Stays running to change the wallpaper " + Plan(settings_));
     tip_ = TipText(current_);
     AddIcon();
     ArmTimer();
@@ -214,6 +208,8 @@ void ResidentRandomizer::Change(ChangeTrigger trigger) {
     if (busy_) return;
     busy_ = true;
     ChangeOutcome outcome = RunChange(env_, options_, trigger, echo_, settings_.intervalMinutes);
+    // A program that handed its request over waits for the wallpaper, not for what follows here.
+    if (::InSendMessage()) ::ReplyMessage(1);
     if (!outcome.wallpaper.empty()) {
         current_ = std::move(outcome.wallpaper);
         madeFor_ = std::move(outcome.layout);

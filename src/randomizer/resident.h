@@ -19,9 +19,6 @@
 
 namespace mx {
 
-// The change settings as the randomizer reads them, without making the settings key.
-ChangeSettings ReadChangeSettings(Environment& env);
-
 // The schedule's two clocks: the system's tick count, which goes on during sleep, and its unbiased
 // interrupt time, which does not. The tests move them.
 class ResidentClock {

@@ -8,6 +8,8 @@
 
 namespace mx {
 
+class Environment;
+
 // Minutes between changes, 0 for at log-on only.
 inline constexpr const char* kChangeIntervalValue = "Change Interval";
 // "1": a change each time the session is unlocked.
@@ -29,6 +31,9 @@ struct ChangeSettings {
 // The stored texts read as settings: an interval outside 1 to a week, or no number, is at log-on
 // only; the tick is a switch as every other.
 ChangeSettings ChangeSettingsOf(const std::optional<std::string>& interval, const std::optional<std::string>& unlocked);
+
+// The settings as kept, read without making the settings key (after an uninstall it stays gone).
+ChangeSettings ReadChangeSettings(Environment& env);
 
 // "every 15 minutes", "every hour", "every 6 hours", "every day", "at log-on only", as the log says it.
 std::string IntervalName(int minutes);

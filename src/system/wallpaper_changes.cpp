@@ -14,11 +14,6 @@ namespace mx {
 
 namespace {
 
-ChangeSettings StoredChangeSettings(const SettingsStore& store) {
-    return ChangeSettingsOf(store.Read(kSelectorSection, kChangeIntervalValue),
-                            store.Read(kSelectorSection, kChangeWhenUnlockedValue));
-}
-
 void StartRandomizer(Environment& env, const std::string& programDir, const std::string& arguments) {
     const std::string path = programDir + std::string(kRandomizerFile);
     DWORD error = 0;
@@ -37,15 +32,14 @@ void TFormSelect::ChangeWallpaperEvery(int menuId) {
 }
 
 void TFormSelect::AlsoWhenUnlocked1Click() {
-    SettingsStore store(env_);
-    store.WriteBool(kSelectorSection, kChangeWhenUnlockedValue, !StoredChangeSettings(store).whenUnlocked);
+    SettingsStore(env_).WriteBool(kSelectorSection, kChangeWhenUnlockedValue, !ReadChangeSettings(env_).whenUnlocked);
     ShowChangeSettings();
     FollowRandomizerSettings();
 }
 
 // An interval the menu does not offer (one kept by hand) checks none of its items.
 void TFormSelect::ShowChangeSettings() {
-    const ChangeSettings settings = StoredChangeSettings(SettingsStore(env_));
+    const ChangeSettings settings = ReadChangeSettings(env_);
     for (int id = IDM_CHANGE_LOGON; id <= IDM_CHANGE_DAY; ++id) {
         MENUITEMINFOA info{};
         info.cbSize = sizeof info;
@@ -65,7 +59,7 @@ void TFormSelect::FollowRandomizerSettings() {
         return;
     }
     if (TellResident(ResidentRequest::SettingsChanged)) return;
-    if (StoredChangeSettings(SettingsStore(env_)).KeepsRunning()) StartRandomizer(env_, ProgramDir, "--resident");
+    if (ReadChangeSettings(env_).KeepsRunning()) StartRandomizer(env_, ProgramDir, "--resident");
 }
 
 }  // namespace mx

@@ -396,6 +396,9 @@ TEST_F(ResidentFromSelector, TheUninstallEndsItBeforeItRestores) {
         if (c.arguments.empty()) {
             StartProgram();
             Menu(IDM_UNINSTALL);
+            // The Options menu shows the settings without making their key again.
+            ::SendMessageA(form->Handle(), WM_INITMENUPOPUP, WPARAM(::GetSubMenu(::GetMenu(form->Handle()), 1)), 1);
+            EXPECT_EQ(Sandbox::KeyExists("Software\\Kelbrant\\Mosalux"), c.answer != IDYES);
         } else {
             StartProgram(c.arguments);
         }
