@@ -73,10 +73,9 @@ TEST(ChangeSettings, StoredTextsAndTheirNames) {
         EXPECT_EQ(s.whenUnlocked, c.whenUnlocked);
         EXPECT_EQ(s.KeepsRunning(), c.keeps);
     }
-    std::vector<std::string> names;
-    for (int minutes : {0, 1, 15, 60, 90, 360, 1440, 2880}) names.push_back(IntervalName(minutes));
-    EXPECT_EQ(names, (std::vector<std::string>{"at log-on only", "every minute", "every 15 minutes", "every hour",
-                                               "every 90 minutes", "every 6 hours", "every day", "every 2 days"}));
+    EXPECT_EQ(IntervalName(0) + ", " + IntervalName(1) + ", " + IntervalName(90) + ", " + IntervalName(360) + ", " +
+                  IntervalName(2880),
+              "at log-on only, every minute, every 90 minutes, every 6 hours, every 2 days");
 }
 
 }  // namespace
