@@ -50,7 +50,8 @@ ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 private_kb() { awk '/^Private_(Clean|Dirty):/ { kb += $2 } END { print kb }' "/proc/$1/smaps_rollup"; }
 rss_kb() { awk '/^Rss:/ { print $2 }' "/proc/$1/smaps_rollup"; }
 count() { local n; n=$(grep -c "$1" "$dir/MXRandom.log" 2>/dev/null) || true; echo "${n:-0}"; }
-wait_changes() { for _ in $(seq 300); do [ "$(count '^.\{20\}Change ')" -ge "$1" ] && return 0; sleep 0.1; done; return 1; }
+# The wallpapers set: a change's last line.
+wait_changes() { for _ in $(seq 300); do [ "$(count '^.\{20\}Wallpaper: .*, set ')" -ge "$1" ] && return 0; sleep 0.1; done; return 1; }
 
 echo "== idle: the randomizer after its log-on run and five --next, beside the reference"
 interval 60
