@@ -232,10 +232,11 @@ LRESULT TFormSelect::OnNotify(const NMHDR& header) {
     if (IsCategoryButton(int(header.idFrom)) && header.code == NM_CUSTOMDRAW)
         return DrawCategoryButton(*reinterpret_cast<const NMCUSTOMDRAW*>(&header));
     if (IsSelectionList(header.idFrom)) {
+        if (std::optional<LRESULT> result = ViewOf(header.hwndFrom).OnNotify(header)) return *result;
         switch (header.code) {
-        case LVN_ITEMCHANGED:
-        case LVN_INSERTITEM: LstVSelectedChange(); break;
         case NM_CLICK: ViewSelected(); break;
+        case LVN_KEYDOWN: LstVKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey); break;
+        case NM_SETFOCUS: LstVEnter(header.hwndFrom); break;
         }
     }
     return 0;
@@ -341,7 +342,7 @@ void TFormSelect::FormClose() {
 void TFormSelect::FormDestroy() {
     previewDecode_.reset();
     env_.WinHelp(hwnd_, kHelpFile, HELP_QUIT, 0);
-    for (HWND list : {ListStart, ListWait, ListShut, ListWall}) ForgetListColumns(list);
+    for (SelectionListView& view : listViews_) view.Detach();
 }
 
 }  // namespace mx

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "lists/file_masks.h"
+#include "lists/list_view.h"
+#include "lists/selection_list.h"
 #include "picture/layout_wallpaper.h"
 #include "picture/picture.h"
 #include "picture/shown_picture.h"
@@ -80,6 +82,8 @@ public:
     int CurrentCategory = 10;
     int PreviewMode = 0;  // 0 none, 10 chosen files, 20 selected entries, 30 both
     std::string StartDir, WaitDir, ShutDir, WallDir;
+    // The four lists, which the list views show: start-up, waiting, shut-down, wallpaper.
+    SelectionLists Lists;
 
     // Controls, named as in the window's layout.
     HWND sbtnStart = nullptr, sbtnWait = nullptr, sbtnShut = nullptr, sbtnWall = nullptr;
@@ -122,7 +126,6 @@ public:
     void LoadSelectionFile();
     void SaveToFile();
     bool FormCloseQuery();
-    void WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle);
     void ReportCreateError(DWORD code);
 
     // Settings and the first start's backup (src/state/settings.cpp).
@@ -138,6 +141,9 @@ public:
 
     // Categories and lists (src/lists/categories.cpp).
     HWND ListForCategory(int category) const;
+    // The list view of a category, or of one of the four list views' handles, with its list.
+    SelectionListView& ViewForCategory(int category);
+    SelectionListView& ViewOf(HWND list);
     void Change_Screen_Button(HWND sender);
     // Puts the button down, the others up, and switches to its category, as a click on it does.
     void PressCategoryButton(HWND button);
@@ -148,8 +154,8 @@ public:
     void CBStyleChange();
     void LstVSelectedChange();
     void RefreshCount();
+    // Adds an entry to a list at its sorted place, as a change report of the list.
     void AddEntry(HWND list, const SelectionEntry& entry);
-    void AddEntries(HWND list, std::vector<SelectionEntry> entries);
 
     // Adding, removing and selecting entries (src/lists/adding.cpp).
     void BtnAddClick();
@@ -162,11 +168,18 @@ public:
     void Findfile1Click();
     void PopMSelectedPopup();
     void ChangeErrorReport();
+    // Keys in a list: Delete removes the selected entries, Ctrl+A selects them all.
+    void LstVKeyDown(WORD key);
+    // A list that gets the focus shows which row has it.
+    void LstVEnter(HWND list);
 
     // File browser (src/lists/browser.cpp).
     void CreateBrowser();
     void SetFilterText(std::string_view filter);
     void DirectoryListBox1Change();
+    // A character typed in the directory list (WM_CHAR): the folder whose name starts with what was
+    // typed is chosen. 0 starts a new name.
+    void DirectoryListBox1KeyPress(WPARAM character);
     void FilterComboBox1Change();
     void Refresh1Click();
     // Moves the browser to a directory; false (and nothing changed) when it cannot be opened, which
@@ -174,6 +187,8 @@ public:
     bool ApplyFilePath(const std::string& path, bool reportErrors = true);
     // The file list's directory: no trailing backslash, except at a drive root ("C:\").
     const std::string& FileListDirectory() const { return fileListDir_; }
+    // A name of the file list, as it shows it.
+    std::string FileListName(int index) const;
     // The file list's mask: wildcard patterns separated by ";".
     const std::string& FileListMask() const { return fileListMask_.Text(); }
     std::string FilterText;
@@ -261,7 +276,9 @@ private:
     TAboutBox* about_ = nullptr;
     bool shown_ = false;
     HWND lastFocus_ = nullptr;
-    bool batchUpdate_ = false;  // while the program fills a list, change reports wait for the end
+    SelectionListView listViews_[4];  // ListStart, ListWait, ListShut, ListWall
+    class AddingFiles;
+    AddingFiles* addingFiles_ = nullptr;  // while "Add Chosen Files" runs
     int dpi_ = 96;
     FontHandle font_;
     FontHandle buttonFontRegular_, buttonFontBold_;
@@ -286,9 +303,13 @@ private:
     void ReadFileList();
     std::string fileListDir_;
     FileMask fileListMask_;
+    std::vector<std::string> fileListNames_;  // the file list's names, as it was filled
     std::vector<std::string> filterMasks_;    // the mask of each description in the filter box
     std::vector<std::string> directoryRows_;  // the full path of each row of the directory list
     std::string driveDirs_[26];               // the directory last shown on each drive, A: to Z:
+    std::string typedName_;                   // the letters typed in the directory list so far
+    ULONGLONG typedAt_ = 0;                   // when the last of them was typed
+    wchar_t typedHalf_ = 0;                   // the first half of a character typed as two
 
     // Preview pane.
     void ShowPreviewImage(bool visible);

@@ -115,7 +115,8 @@ ClassAndStyle StyleOf(Kind kind) {
     case Kind::Bevel: return {WC_STATICA, SS_ETCHEDHORZ, 0};
     case Kind::Strip: return {WC_STATICA, SS_NOTIFY, 0};
     case Kind::ListView:
-        return {WC_LISTVIEWA, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        return {WC_LISTVIEWA, LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP,
+                WS_EX_CLIENTEDGE};
     }
     return {WC_STATICA, 0, 0};
 }
@@ -285,7 +286,7 @@ void TFormSelect::LayoutLowerPart() {
     ::MoveWindow(PnlExtend, 0, bottom, width, Scale(kExtendHeight), TRUE);
     for (HWND list : {ListStart, ListWait, ListShut, ListWall}) {
         ::MoveWindow(list, side, top, width - 2 * side, bottom - top, TRUE);
-        FitColumnsToWidth(list);
+        ViewOf(list).FitColumnsToWidth();
     }
 }
 

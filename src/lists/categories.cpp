@@ -24,9 +24,18 @@ HWND TFormSelect::ListForCategory(int category) const {
     }
 }
 
+SelectionListView& TFormSelect::ViewForCategory(int category) { return ViewOf(ListForCategory(category)); }
+
+SelectionListView& TFormSelect::ViewOf(HWND list) {
+    const HWND lists[] = {ListStart, ListWait, ListShut, ListWall};
+    for (size_t i = 0; i < std::size(lists); ++i)
+        if (lists[i] == list) return listViews_[i];
+    return listViews_[0];
+}
+
 void TFormSelect::CreateListColumns() {
-    for (HWND list : {ListStart, ListWait, ListShut}) AddListColumns(list, false);
-    AddListColumns(ListWall, true);
+    const HWND lists[] = {ListStart, ListWait, ListShut, ListWall};
+    for (size_t i = 0; i < std::size(lists); ++i) listViews_[i].Attach(lists[i], Lists[i], [this] { LstVSelectedChange(); });
 }
 
 void TFormSelect::Change_Screen_Button(HWND sender) {
@@ -117,22 +126,29 @@ LRESULT TFormSelect::DrawCategoryButton(const NMCUSTOMDRAW& draw) {
     ::SetTextColor(draw.hdc, ButtonTextColor(button));
     std::string caption = WindowText(button);
     ::DrawTextA(draw.hdc, caption.c_str(), int(caption.size()), &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    // The focus shows as a push button shows it, once the keyboard is in use where the system hides
+    // it until then.
+    bool cuesHidden = ::SendMessageA(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS;
+    if (::GetFocus() == button && !cuesHidden) {
+        RECT focus = draw.rc;
+        const int inset = ::GetSystemMetrics(SM_CXEDGE) + 1;
+        ::InflateRect(&focus, -inset, -inset);
+        ::DrawFocusRect(draw.hdc, &focus);
+    }
     return CDRF_SKIPDEFAULT;
 }
 
+// The entries' new style shows in their rows, which reports a change of the list as any new column text
+// does.
 void TFormSelect::CBStyleChange() {
-    HWND list = ListForCategory(CurrentCategory);
-    if (SelectedCount(list) == 0) return;
-    std::string style = WindowText(CBStyle);
-    for (int i = -1; (i = ListView_GetNextItem(list, i, LVNI_SELECTED)) >= 0;) {
-        ListView_SetItemText(list, i, ColumnStyle, style.data());
-        UnsavedChanges = true;
-    }
-    ::InvalidateRect(list, nullptr, TRUE);
+    SelectionListView& view = ViewForCategory(CurrentCategory);
+    std::optional<WallpaperStyle> style = StyleNamed(WindowText(CBStyle));
+    if (!style || view.SetStyleOfSelected(*style) == 0) return;
+    UnsavedChanges = true;
+    LstVSelectedChange();
 }
 
 void TFormSelect::LstVSelectedChange() {
-    if (batchUpdate_) return;
     if (ListEventsEnabled) ViewSelected();
     RefreshCount();
 }
@@ -143,14 +159,9 @@ void TFormSelect::RefreshCount() {
 }
 
 void TFormSelect::AddEntry(HWND list, const SelectionEntry& entry) {
-    InsertSorted(list, entry, list == ListWall);
-}
-
-void TFormSelect::AddEntries(HWND list, std::vector<SelectionEntry> entries) {
-    batchUpdate_ = true;
-    InsertSortedBatch(list, std::move(entries), list == ListWall);
-    batchUpdate_ = false;
-    RefreshCount();
+    SelectionListView& view = ViewOf(list);
+    view.Add(entry);
+    if (!view.Batching()) LstVSelectedChange();
 }
 
 }  // namespace mx

@@ -4,27 +4,30 @@
 
 #include <algorithm>
 
+#include "platform/code_page.h"
 #include "platform/handles.h"
 
 namespace mx {
 
+// Through the wide calls: a name of the longest kind, 255 characters of a script that takes three
+// bytes each in UTF-8, does not fit the 8-bit calls' 260 bytes.
 bool ReadDirectory(const std::string& dir, DirectoryContents& contents, DWORD& error) {
     contents = {};
-    std::string pattern = dir;
-    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
-    pattern += '*';
-    WIN32_FIND_DATAA data;
+    std::wstring pattern = Widen(dir);
+    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data;
     // The basic information level skips the short names, and the large fetch asks for many names per
     // call: together they make directories of many thousands of files quick to read.
-    FindHandle find(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    FindHandle find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH));
     // Systems before Windows 7 know neither.
-    if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER) find.reset(::FindFirstFileA(pattern.c_str(), &data));
+    if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER) find.reset(::FindFirstFileW(pattern.c_str(), &data));
     if (!find) {
         error = ::GetLastError();
         // An empty drive root has no entry at all, not even ".".
         if (error != ERROR_FILE_NOT_FOUND) return false;
-        DWORD attributes = ::GetFileAttributesA(dir.c_str());
+        DWORD attributes = ::GetFileAttributesW(Widen(dir).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             if (attributes == INVALID_FILE_ATTRIBUTES) error = ::GetLastError();
             return false;
@@ -34,13 +37,13 @@ bool ReadDirectory(const std::string& dir, DirectoryContents& contents, DWORD& e
     do {
         DWORD attributes = data.dwFileAttributes;
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            std::string_view name = data.cFileName;
-            if (name == "." || name == ".." || (attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
-            contents.subdirectories.emplace_back(name);
+            std::wstring_view name = data.cFileName;
+            if (name == L"." || name == L".." || (attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+            contents.subdirectories.push_back(Narrow(name));
         } else if (!(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
-            contents.files.emplace_back(data.cFileName);
+            contents.files.push_back(Narrow(data.cFileName));
         }
-    } while (::FindNextFileA(find.get(), &data));
+    } while (::FindNextFileW(find.get(), &data));
     return true;
 }
 

@@ -3,103 +3,16 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <numeric>
+#include <unordered_map>
 
 #include "lists/categories.h"
+#include "platform/code_page.h"
 #include "platform/handles.h"
+#include "platform/text.h"
+#include "platform/window.h"
 
 namespace mx {
-
-namespace {
-
-constexpr const char* kPaddingProperty[] = {"MxPadFilename", "MxPadPath"};
-// The width "Filename" would take to show its longest caption whole.
-constexpr const char* kWantedFilenameProperty = "MxWantFilename";
-
-int Padding(HWND list, int column) { return int(INT_PTR(::GetPropA(list, kPaddingProperty[column]))); }
-
-// What the list view adds to a text's width when it fits a column to it: measured once on a probe
-// row, so that fitting new rows later needs only their own widths.
-void MeasurePadding(HWND list) {
-    const char* probe = "Wg";
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.pszText = const_cast<char*>(probe);
-    int row = int(::SendMessageA(list, LVM_INSERTITEMA, 0, LPARAM(&item)));
-    ListView_SetItemText(list, row, ColumnPath, const_cast<char*>(probe));
-    int text = ListView_GetStringWidth(list, probe);
-    for (int column : {ColumnFilename, ColumnPath}) {
-        ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE);
-        ::SetPropA(list, kPaddingProperty[column], HANDLE(INT_PTR(ListView_GetColumnWidth(list, column) - text)));
-    }
-    ListView_DeleteItem(list, row);
-}
-
-void RemovePadding(HWND list) {
-    for (const char* name : kPaddingProperty) ::RemovePropA(list, name);
-    ::RemovePropA(list, kWantedFilenameProperty);
-}
-
-int TextWidth(HDC dc, std::string_view text) {
-    SIZE size{};
-    ::GetTextExtentPoint32A(dc, text.data(), int(text.size()), &size);
-    return size.cx;
-}
-
-int ColumnCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
-
-// The widths of "Filename", "Path" and "Style" for the list's client width: "Style" shows its longest name
-// and "Filename" its longest caption, up to half of what "Style" leaves; "Path" takes the rest.
-void LayOutColumns(HWND list) {
-    if (ColumnCount(list) <= ColumnPath) return;
-    bool withStyle = ColumnCount(list) > ColumnStyle;
-    int style = 0;
-    if (withStyle) {
-        WindowDC dc(list);
-        SelectGuard font(dc.get(), GetWindowFont(list));
-        int widest = TextWidth(dc.get(), "Style");
-        for (std::string_view name : kStyleNames) widest = std::max(widest, TextWidth(dc.get(), name));
-        style = widest + Padding(list, ColumnPath);
-    }
-    // A column change can show or hide the scroll bars, which changes the client width: settle it.
-    for (int pass = 0; pass < 3; ++pass) {
-        RECT client{};
-        ::GetClientRect(list, &client);
-        int rest = std::max(0, int(client.right) - style);
-        int filename = std::min(int(INT_PTR(::GetPropA(list, kWantedFilenameProperty))), rest / 2);
-        int path = rest - filename;
-        if (ListView_GetColumnWidth(list, ColumnFilename) == filename && ListView_GetColumnWidth(list, ColumnPath) == path &&
-            (!withStyle || ListView_GetColumnWidth(list, ColumnStyle) == style))
-            return;
-        ListView_SetColumnWidth(list, ColumnFilename, filename);
-        ListView_SetColumnWidth(list, ColumnPath, path);
-        if (withStyle) ListView_SetColumnWidth(list, ColumnStyle, style);
-    }
-}
-
-}  // namespace
-
-void AddListColumns(HWND list, bool withStyle) {
-    const char* names[] = {"Filename", "Path", "Style"};
-    int count = withStyle ? 3 : 2;
-    for (int i = 0; i < count; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<char*>(names[i]);
-        column.cx = 60;
-        column.iSubItem = i;
-        ListView_InsertColumn(list, i, &column);
-    }
-    MeasurePadding(list);
-    // "Filename" starts as wide as its header and grows to fit the captions added.
-    HWND header = ListView_GetHeader(list);
-    WindowDC dc(header);
-    SelectGuard font(dc.get(), GetWindowFont(header));
-    int wanted = TextWidth(dc.get(), names[ColumnFilename]) + Padding(list, ColumnFilename) + 4;
-    ::SetPropA(list, kWantedFilenameProperty, HANDLE(INT_PTR(wanted)));
-    LayOutColumns(list);
-}
-
-void ForgetListColumns(HWND list) { RemovePadding(list); }
 
 std::string ItemText(HWND list, int item, int column) {
     std::string text(64, '\0');
@@ -109,7 +22,9 @@ std::string ItemText(HWND list, int item, int column) {
         lv.pszText = text.data();
         lv.cchTextMax = int(text.size());
         int n = int(::SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(item), LPARAM(&lv)));
-        if (n < int(text.size()) - 1) {
+        // A text cut short may stop up to a character before the end: the whole of it fits only when
+        // more than a character's room is left.
+        if (n < int(text.size()) - 4) {
             text.resize(size_t(n));
             return text;
         }
@@ -121,19 +36,48 @@ int ItemCount(HWND list) { return ListView_GetItemCount(list); }
 int SelectedCount(HWND list) { return int(ListView_GetSelectedCount(list)); }
 bool IsSelected(HWND list, int item) { return ListView_GetItemState(list, item, LVIS_SELECTED) & LVIS_SELECTED; }
 
-SelectionEntry EntryAt(HWND list, int item, bool withStyle) {
-    SelectionEntry e;
-    e.fileName = ItemText(list, item, ColumnFilename);
-    e.directory = ItemText(list, item, ColumnPath);
-    if (withStyle) e.style = ItemText(list, item, ColumnStyle);
-    return e;
-}
+namespace {
 
-int SortedPosition(HWND list, const std::string& caption) {
-    int low = 0, high = ItemCount(list);
+// The widths of characters in a device context's font, to estimate how wide captions are: the bytes
+// of the 8-bit calls from one call, every character of more bytes measured once, as UTF-16, the way
+// the system measures the text it shows.
+class CharacterWidths {
+public:
+    explicit CharacterWidths(HDC dc) : dc_(dc) {
+        if (!::GetCharWidth32A(dc, 0, 255, bytes_)) std::fill(std::begin(bytes_), std::end(bytes_), 1);
+    }
+    long long Of(std::string_view text) {
+        long long width = 0;
+        for (size_t pos = 0; pos < text.size();) {
+            const auto c = static_cast<unsigned char>(text[pos]);
+            const size_t n = c < 0x80 ? 1 : CharacterBytes(text, pos);
+            width += n == 1 ? bytes_[c] : Character(text.substr(pos, n));
+            pos += n;
+        }
+        return width;
+    }
+
+private:
+    int Character(std::string_view bytes) {
+        auto [known, added] = others_.try_emplace(std::string(bytes), 0);
+        if (added) known->second = mx::TextWidth(dc_, bytes);
+        return known->second;
+    }
+    HDC dc_;
+    int bytes_[256] = {};
+    std::unordered_map<std::string, int> others_;
+};
+
+// Captions are followed by a NUL in the list, so they go to lstrcmpA as they lie.
+int CompareCaptions(std::string_view a, std::string_view b) { return ::lstrcmpA(a.data(), b.data()); }
+
+}  // namespace
+
+size_t SortedPosition(const SelectionList& list, const std::string& caption) {
+    size_t low = 0, high = list.size();
     while (low < high) {
-        int mid = low + (high - low) / 2;
-        if (::lstrcmpA(ItemText(list, mid, ColumnFilename).c_str(), caption.c_str()) <= 0)
+        size_t mid = low + (high - low) / 2;
+        if (CompareCaptions(list.FileName(mid), caption) <= 0)
             low = mid + 1;
         else
             high = mid;
@@ -141,89 +85,498 @@ int SortedPosition(HWND list, const std::string& caption) {
     return low;
 }
 
-namespace {
-
-void InsertAt(HWND list, int position, const SelectionEntry& entry, bool withStyle) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = position;
-    item.pszText = const_cast<char*>(entry.fileName.c_str());
-    int index = int(::SendMessageA(list, LVM_INSERTITEMA, 0, LPARAM(&item)));
-    ListView_SetItemText(list, index, ColumnPath, const_cast<char*>(entry.directory.c_str()));
-    if (withStyle) ListView_SetItemText(list, index, ColumnStyle, const_cast<char*>(entry.style.c_str()));
-}
-
-}  // namespace
-
-int InsertSorted(HWND list, const SelectionEntry& entry, bool withStyle) {
-    int position = SortedPosition(list, entry.fileName);
-    InsertAt(list, position, entry, withStyle);
-    FitColumns(list, std::span(&entry, 1), withStyle);
-    return position;
-}
-
-namespace {
-
-bool InOrder(const std::string& a, const std::string& b) { return ::lstrcmpA(a.c_str(), b.c_str()) <= 0; }
-
-// Sorts by caption in lstrcmpA's order. Sorting by the locale's sort keys is many times faster than
-// calling lstrcmpA for every comparison; one pass of lstrcmpA over neighbours confirms the result,
-// and any disagreement falls back to sorting with lstrcmpA itself.
-void SortByCaption(std::vector<SelectionEntry>& entries) {
-    std::vector<std::pair<std::string, size_t>> keys;
-    keys.reserve(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const std::string& name = entries[i].fileName;
-        int n = ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.c_str(), int(name.size()), nullptr, 0);
-        std::string key(size_t(n > 0 ? n : 0), '\0');
-        if (n > 0) ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, name.c_str(), int(name.size()), key.data(), n);
-        keys.emplace_back(std::move(key), i);
-    }
-    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<SelectionEntry> sorted;
-    sorted.reserve(entries.size());
-    for (const auto& k : keys) sorted.push_back(std::move(entries[k.second]));
-    entries = std::move(sorted);
-    for (size_t i = 1; i < entries.size(); ++i)
-        if (!InOrder(entries[i - 1].fileName, entries[i].fileName)) {
-            std::stable_sort(entries.begin(), entries.end(), [](const SelectionEntry& a, const SelectionEntry& b) {
-                return !InOrder(b.fileName, a.fileName);
-            });
-            return;
+// lstrcmpA compares in the thread's locale as its sort keys do, and calling it for every comparison is
+// many times slower than making each caption's key once. A list read from the file is usually in order
+// already, since the file is written in it: then nothing moves.
+void SortByCaption(SelectionList& list) {
+    const size_t n = list.size();
+    if (n < 2) return;
+    const LCID locale = ::GetThreadLocale();
+    std::string keys;
+    std::vector<size_t> keyStart(n + 1);
+    for (size_t i = 0; i < n; ++i) {
+        std::string_view name = list.FileName(i);
+        keyStart[i] = keys.size();
+        int length = ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), nullptr, 0);
+        if (length > 0) {
+            keys.resize(keys.size() + size_t(length));
+            ::LCMapStringA(locale, LCMAP_SORTKEY, name.data(), int(name.size()), keys.data() + keyStart[i], length);
         }
+    }
+    keyStart[n] = keys.size();
+    auto key = [&](uint32_t i) { return std::string_view(keys).substr(keyStart[i], keyStart[i + 1] - keyStart[i]); };
+    auto before = [&](uint32_t a, uint32_t b) { return key(a) < key(b); };
+    std::vector<uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    if (std::is_sorted(order.begin(), order.end(), before)) return;
+    std::stable_sort(order.begin(), order.end(), before);
+    list.Reorder(order);
 }
+
+namespace {
+
+int ColumnCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
+
+// The rows as the list view has them; the program changes them with its redrawing off, so that a
+// change of many rows is painted once, not row by row.
+class RedrawOff {
+public:
+    explicit RedrawOff(HWND list, bool off = true) : list_(off ? list : nullptr) {
+        if (list_) ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~RedrawOff() {
+        if (list_) {
+            ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+            ::InvalidateRect(list_, nullptr, TRUE);
+        }
+    }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    HWND list_;
+};
+
+class Flag {
+public:
+    explicit Flag(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~Flag() { flag_ = old_; }
+    Flag(const Flag&) = delete;
+    Flag& operator=(const Flag&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+void SetRowState(HWND list, int item, UINT state, UINT mask) { ListView_SetItemState(list, item, state, mask); }
 
 }  // namespace
 
-void InsertSortedBatch(HWND list, std::vector<SelectionEntry> entries, bool withStyle) {
-    if (entries.empty()) return;
-    SortByCaption(entries);
-    ::SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    // Merge from the back: every entry goes after the last item that does not sort after it.
-    if (ItemCount(list) == 0) {
-        ListView_SetItemCount(list, int(entries.size()));
-        for (size_t i = 0; i < entries.size(); ++i) InsertAt(list, int(i), entries[i], withStyle);
-    } else {
-        for (const SelectionEntry& e : entries) InsertAt(list, SortedPosition(list, e.fileName), e, withStyle);
+void SelectionListView::Attach(HWND list, SelectionList& entries, std::function<void()> changed) {
+    hwnd_ = list;
+    entries_ = &entries;
+    changed_ = std::move(changed);
+    ::SetWindowSubclass(hwnd_, InputProc, 1, DWORD_PTR(this));
+    AddColumns();
+}
+
+void SelectionListView::Detach() {
+    if (hwnd_) ::RemoveWindowSubclass(hwnd_, InputProc, 1);
+    hwnd_ = nullptr;
+}
+
+void SelectionListView::EnsureSorted() {
+    if (!unsorted_) return;
+    unsorted_ = false;
+    SortByCaption(*entries_);
+}
+
+SelectionList& SelectionListView::Entries() {
+    EnsureSorted();
+    // A report the list view leaves out (a range of one row selected with Shift) shows as a count that
+    // differs: the selection is then read from the list view.
+    if (hwnd_ && !pushing_ && size_t(SelectedCount(hwnd_)) != entries_->SelectedCount()) {
+        entries_->SelectAll(false);
+        for (int i = -1; (i = ListView_GetNextItem(hwnd_, i, LVNI_SELECTED)) >= 0 && size_t(i) < entries_->size();)
+            entries_->Select(size_t(i), true);
     }
-    ::SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    // After the redraw is back on, when the list has set its scroll bars for the new rows.
-    FitColumns(list, entries, withStyle);
+    return *entries_;
 }
 
-void FitColumns(HWND list, std::span<const SelectionEntry> entries, bool) {
-    // The longest caption in pixels, measured with the list's font; only new entries can widen it.
-    WindowDC dc(list);
-    SelectGuard font(dc.get(), GetWindowFont(list));
-    int wanted = int(INT_PTR(::GetPropA(list, kWantedFilenameProperty)));
-    for (const SelectionEntry& e : entries)
-        wanted = std::max(wanted, TextWidth(dc.get(), e.fileName) + Padding(list, ColumnFilename));
-    ::SetPropA(list, kWantedFilenameProperty, HANDLE(INT_PTR(wanted)));
-    LayOutColumns(list);
+int SelectionListView::FocusedItem() const { return ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED); }
+
+std::string_view SelectionListView::CellText(int item, int column) const {
+    if (probe_) return probe_;
+    if (item < 0 || size_t(item) >= entries_->size()) return {};
+    switch (column) {
+    case ColumnFilename: return entries_->FileName(size_t(item));
+    case ColumnPath: return entries_->Directory(size_t(item));
+    case ColumnStyle: return entries_->WithStyle() ? StyleName(entries_->Style(size_t(item))) : std::string_view();
+    }
+    return {};
 }
 
-void FillStyleColumn(HWND list) { LayOutColumns(list); }
+std::optional<LRESULT> SelectionListView::OnNotify(const NMHDR& header) {
+    if (!hwnd_ || header.hwndFrom != hwnd_) return std::nullopt;
+    // Every row number the list view gives is one of the list's order.
+    EnsureSorted();
+    switch (header.code) {
+    case LVN_GETDISPINFOA: {
+        LVITEMA& item = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            std::string_view text = CellText(item.iItem, item.iSubItem);
+            size_t n = CharacterStart(text, std::min(text.size(), size_t(item.cchTextMax) - 1));
+            std::copy_n(text.data(), n, item.pszText);
+            item.pszText[n] = '\0';
+        }
+        return 0;
+    }
+    case LVN_GETDISPINFOW: {
+        LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            // A text longer than the room the list view gives is cut after a whole character.
+            const std::wstring text = Widen(CellText(item.iItem, item.iSubItem));
+            size_t n = std::min(text.size(), size_t(item.cchTextMax) - 1);
+            if (n < text.size() && n > 0 && IS_HIGH_SURROGATE(text[n - 1])) --n;
+            std::copy_n(text.data(), n, item.pszText);
+            item.pszText[n] = L'\0';
+        }
+        return 0;
+    }
+    case LVN_ODFINDITEMA: {
+        const auto& find = reinterpret_cast<const NMLVFINDITEMA&>(header);
+        if (!find.lvfi.psz) return -1;
+        return FindItem(size_t(std::max(find.iStart, 0)), find.lvfi.flags, find.lvfi.psz);
+    }
+    case LVN_ODFINDITEMW: {
+        const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+        if (!find.lvfi.psz) return -1;
+        int n = ::WideCharToMultiByte(CP_ACP, 0, find.lvfi.psz, -1, nullptr, 0, nullptr, nullptr);
+        std::string text(size_t(std::max(n, 1)), '\0');
+        ::WideCharToMultiByte(CP_ACP, 0, find.lvfi.psz, -1, text.data(), n, nullptr, nullptr);
+        text.resize(text.size() - 1);
+        return FindItem(size_t(std::max(find.iStart, 0)), find.lvfi.flags, text);
+    }
+    case LVN_ITEMCHANGED: FollowItemChange(reinterpret_cast<const NMLISTVIEW&>(header)); return 0;
+    case LVN_ODSTATECHANGED: FollowRangeChange(reinterpret_cast<const NMLVODSTATECHANGE&>(header)); return 0;
+    case LVN_ODCACHEHINT:
+    case LVN_DELETEALLITEMS: return 0;
+    }
+    return std::nullopt;
+}
 
-void FitColumnsToWidth(HWND list) { LayOutColumns(list); }
+// Typing the first letters of a name: the first caption from the row after the focused one that starts
+// with them, compared as the system compares names without regard to case.
+LRESULT SelectionListView::FindItem(size_t start, UINT flags, const std::string& text) const {
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL)) || text.empty()) return -1;
+    bool partial = flags & LVFI_PARTIAL;
+    auto matches = [&](std::string_view caption) {
+        if (partial ? caption.size() < text.size() : caption.size() != text.size()) return false;
+        if (CharacterStart(caption, text.size()) != text.size()) return false;  // only part of a character
+        return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.data(), int(text.size()), text.data(),
+                                int(text.size())) == CSTR_EQUAL;
+    };
+    std::optional<size_t> found = entries_->Find(start, flags & LVFI_WRAP, matches);
+    return found ? LRESULT(*found) : -1;
+}
+
+void SelectionListView::FollowItemChange(const NMLISTVIEW& change) {
+    if (pushing_ || !(change.uChanged & LVIF_STATE)) return;
+    bool selected = change.uNewState & LVIS_SELECTED;
+    bool changedSelection = (change.uNewState ^ change.uOldState) & LVIS_SELECTED;
+    if (change.iItem < 0) {
+        // All rows at once: "select all", or "deselect all" when some were selected.
+        if (changedSelection) entries_->SelectAll(selected);
+    } else if (changedSelection && size_t(change.iItem) < entries_->size()) {
+        entries_->Select(size_t(change.iItem), selected);
+    }
+    Report();
+}
+
+void SelectionListView::FollowRangeChange(const NMLVODSTATECHANGE& change) {
+    if (pushing_) return;
+    if ((change.uNewState ^ change.uOldState) & LVIS_SELECTED)
+        entries_->SelectRange(size_t(std::max(change.iFrom, 0)), size_t(std::max(change.iTo, -1)) + 1,
+                              change.uNewState & LVIS_SELECTED);
+    Report();
+}
+
+// A click or key of the user's can change many rows; the list's change report comes once, after it.
+void SelectionListView::Report() {
+    if (inInput_ > 0) reportPending_ = true;
+    else if (changed_) changed_();
+}
+
+LRESULT CALLBACK SelectionListView::InputProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_CHAR: return reinterpret_cast<SelectionListView*>(data)->OnInput(msg, wp, lp);
+    }
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT SelectionListView::OnInput(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND hwnd = hwnd_;
+    // With many rows selected, a click or key that selects one row unselects the others row by row:
+    // they are painted once at the end. A plain click does that whatever it hits, so the others are
+    // unselected in one step before it.
+    bool many = Entries().SelectedCount() > 1;
+    if (many && msg == WM_LBUTTONDOWN && !(wp & (MK_CONTROL | MK_SHIFT))) {
+        ClearShownSelection();
+        entries_->SelectAll(false);
+        reportPending_ = true;
+    }
+    ++inInput_;
+    LRESULT result;
+    {
+        RedrawOff quiet(hwnd, many);
+        result = ::DefSubclassProc(hwnd, msg, wp, lp);
+    }
+    if (--inInput_ == 0 && reportPending_ && hwnd_ == hwnd) {
+        reportPending_ = false;
+        Entries();
+        if (changed_) changed_();
+    }
+    return result;
+}
+
+void SelectionListView::ScrollTo(int top) {
+    int now = ListView_GetTopIndex(hwnd_);
+    RECT row{};
+    if (now == top || !ListView_GetItemRect(hwnd_, 0, &row, LVIR_BOUNDS)) return;
+    ListView_Scroll(hwnd_, 0, (top - now) * (row.bottom - row.top));
+}
+
+void SelectionListView::ClearShownSelection() {
+    Flag pushing(pushing_);
+    int top = ListView_GetTopIndex(hwnd_);
+    int focus = FocusedItem();
+    int mark = ListView_GetSelectionMark(hwnd_);
+    int count = ItemCount(hwnd_);
+    // Emptying the list view forgets its selection at once; unselecting all rows goes row by row.
+    ListView_DeleteAllItems(hwnd_);
+    ListView_SetItemCountEx(hwnd_, count, LVSICF_NOSCROLL);
+    ScrollTo(top);
+    if (focus >= 0) SetRowState(hwnd_, focus, LVIS_FOCUSED, LVIS_FOCUSED);
+    ListView_SetSelectionMark(hwnd_, mark);
+}
+
+// The rows that differ go one by one, in the order that keeps the list view's record of selected
+// ranges short: from none upwards, or from all downwards, whichever changes fewer rows.
+void SelectionListView::ShowSelection() {
+    Flag pushing(pushing_);
+    RedrawOff quiet(hwnd_);
+    const size_t n = entries_->size(), selected = entries_->SelectedCount();
+    if (selected <= n - selected) {
+        ClearShownSelection();
+        for (size_t i = 0; i < n && selected > 0; ++i)
+            if (entries_->Selected(i)) SetRowState(hwnd_, int(i), LVIS_SELECTED, LVIS_SELECTED);
+    } else {
+        SetRowState(hwnd_, -1, LVIS_SELECTED, LVIS_SELECTED);
+        for (size_t i = n; i-- > 0;)
+            if (!entries_->Selected(i)) SetRowState(hwnd_, int(i), 0, LVIS_SELECTED);
+    }
+}
+
+void SelectionListView::Reload() {
+    unsorted_ = true;
+    {
+        Flag pushing(pushing_);
+        ListView_SetItemCountEx(hwnd_, int(entries_->size()), LVSICF_NOSCROLL);
+    }
+    // The widest caption is measured for the few captions that the font's character widths make the
+    // widest, not for every entry.
+    WindowDC dc(hwnd_);
+    SelectGuard font(dc.get(), GetWindowFont(hwnd_));
+    CharacterWidths widths(dc.get());
+    std::vector<std::pair<long long, uint32_t>> estimates;
+    estimates.reserve(entries_->size());
+    for (size_t i = 0; i < entries_->size(); ++i) estimates.emplace_back(widths.Of(entries_->FileName(i)), uint32_t(i));
+    constexpr size_t kMeasured = 64;
+    size_t measured = std::min(kMeasured, estimates.size());
+    std::partial_sort(estimates.begin(), estimates.begin() + std::ptrdiff_t(measured), estimates.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    int widest = 0;
+    for (size_t i = 0; i < measured; ++i)
+        widest = std::max(widest, mx::TextWidth(dc.get(), entries_->FileName(estimates[i].second)));
+    FitFilenameTo(widest);
+}
+
+void SelectionListView::Add(const SelectionEntry& entry) {
+    waiting_.push_back(entry);
+    if (!Batching()) Flush();
+}
+
+void SelectionListView::EndBatch() {
+    if (--batch_ == 0) Flush();
+}
+
+void SelectionListView::Flush() {
+    if (waiting_.empty()) return;
+    std::vector<SelectionEntry> added = std::move(waiting_);
+    waiting_.clear();
+    SelectionList& entries = Entries();
+    // Each new entry goes after every entry that lstrcmpA does not order after it, the entries added
+    // earlier included: by its place among the entries there were, then among the new ones.
+    std::vector<std::pair<size_t, uint32_t>> places;
+    places.reserve(added.size());
+    for (size_t i = 0; i < added.size(); ++i) places.emplace_back(SortedPosition(entries, added[i].fileName), uint32_t(i));
+    std::stable_sort(places.begin(), places.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first < b.first;
+        return CompareCaptions(added[a.second].fileName, added[b.second].fileName) < 0;
+    });
+    std::vector<SelectionList::Insertion> insertions;
+    std::vector<size_t> positions;
+    for (const auto& [position, i] : places) {
+        insertions.push_back({position, added[i].directory, added[i].fileName,
+                              StyleNamed(added[i].style).value_or(kCentredStyle)});
+        positions.push_back(position);
+    }
+    const size_t first = positions.front(), oldCount = entries.size();
+    std::vector<bool> shownSelected(oldCount - first);
+    for (size_t i = first; i < oldCount; ++i) shownSelected[i - first] = entries.Selected(i);
+    int focus = FocusedItem();
+    int mark = ListView_GetSelectionMark(hwnd_);
+    entries.InsertMany(insertions);
+    auto moved = [&](int row) {
+        return row < 0 ? row : row + int(std::upper_bound(positions.begin(), positions.end(), size_t(row)) - positions.begin());
+    };
+    {
+        Flag pushing(pushing_);
+        RedrawOff quiet(hwnd_);
+        const size_t n = entries.size();
+        ListView_SetItemCountEx(hwnd_, int(n), LVSICF_NOSCROLL);
+        // The list view's rows from the first new one down keep their old selection: only the rows whose
+        // selection differs from the entry now there change, the last first.
+        if (entries.SelectedCount() > 0) {
+            for (size_t i = n; i-- > first;) {
+                bool shown = i < oldCount && shownSelected[i - first];
+                if (shown != entries.Selected(i))
+                    SetRowState(hwnd_, int(i), entries.Selected(i) ? LVIS_SELECTED : 0, LVIS_SELECTED);
+            }
+        }
+        if (moved(focus) != focus) SetRowState(hwnd_, moved(focus), LVIS_FOCUSED, LVIS_FOCUSED);
+        if (moved(mark) != mark) ListView_SetSelectionMark(hwnd_, moved(mark));
+    }
+    int widest = 0;
+    {
+        WindowDC dc(hwnd_);
+        SelectGuard font(dc.get(), GetWindowFont(hwnd_));
+        for (const SelectionEntry& e : added) widest = std::max(widest, mx::TextWidth(dc.get(), e.fileName));
+    }
+    FitFilenameTo(widest);
+}
+
+size_t SelectionListView::RemoveSelected() {
+    SelectionList& entries = Entries();
+    if (entries.SelectedCount() == 0) return 0;
+    int focus = FocusedItem();
+    int mark = ListView_GetSelectionMark(hwnd_);
+    size_t left = entries.size() - entries.SelectedCount();
+    // As when the rows go one by one: the focus and the mark move to the row that followed theirs.
+    auto after = [&](int item) { return item < 0 || left == 0 ? -1 : int(std::min(entries.UnselectedBefore(size_t(item)), left - 1)); };
+    int newFocus = after(focus), newMark = after(mark);
+    int top = ListView_GetTopIndex(hwnd_);
+    size_t removed = entries.RemoveSelected();
+    {
+        Flag pushing(pushing_);
+        RedrawOff quiet(hwnd_);
+        ListView_DeleteAllItems(hwnd_);
+        ListView_SetItemCountEx(hwnd_, int(left), LVSICF_NOSCROLL);
+        ScrollTo(top);
+        if (newFocus >= 0) SetRowState(hwnd_, newFocus, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_SetSelectionMark(hwnd_, newMark);
+    }
+    FitColumnsToWidth();
+    return removed;
+}
+
+bool SelectionListView::SelectAll() {
+    SelectionList& entries = Entries();
+    if (entries.SelectedCount() == entries.size()) return false;
+    {
+        Flag pushing(pushing_);
+        RedrawOff quiet(hwnd_);
+        SetRowState(hwnd_, -1, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    entries.SelectAll(true);
+    return true;
+}
+
+bool SelectionListView::InvertSelection() {
+    SelectionList& entries = Entries();
+    if (entries.empty()) return false;
+    entries.InvertSelection();
+    ShowSelection();
+    return true;
+}
+
+size_t SelectionListView::SetStyleOfSelected(WallpaperStyle style) {
+    size_t changed = Entries().SetStyleOfSelected(style);
+    if (changed) ::InvalidateRect(hwnd_, nullptr, TRUE);
+    return changed;
+}
+
+int SelectionListView::TextWidth(std::string_view text) const {
+    WindowDC dc(hwnd_);
+    SelectGuard font(dc.get(), GetWindowFont(hwnd_));
+    return mx::TextWidth(dc.get(), text);
+}
+
+void SelectionListView::AddColumns() {
+    const char* names[] = {"Filename", "Path", "Style"};
+    int count = entries_->WithStyle() ? 3 : 2;
+    for (int i = 0; i < count; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = const_cast<char*>(names[i]);
+        column.cx = 60;
+        column.iSubItem = i;
+        ListView_InsertColumn(hwnd_, i, &column);
+    }
+    MeasurePadding();
+    // "Filename" starts as wide as its header and grows to fit the captions added.
+    HWND header = ListView_GetHeader(hwnd_);
+    WindowDC dc(header);
+    SelectGuard font(dc.get(), GetWindowFont(header));
+    wantedFilename_ = mx::TextWidth(dc.get(), names[ColumnFilename]) + padding_[ColumnFilename] + 4;
+    FitColumnsToWidth();
+}
+
+// What the list view adds to a text's width when it fits a column to it: measured once on a probe
+// row, so that fitting new rows later needs only their own widths.
+void SelectionListView::MeasurePadding() {
+    Flag pushing(pushing_);
+    probe_ = "Wg";
+    ListView_SetItemCountEx(hwnd_, 1, LVSICF_NOSCROLL);
+    int text = ListView_GetStringWidth(hwnd_, probe_);
+    for (int column : {ColumnFilename, ColumnPath}) {
+        ListView_SetColumnWidth(hwnd_, column, LVSCW_AUTOSIZE);
+        padding_[column] = ListView_GetColumnWidth(hwnd_, column) - text;
+    }
+    ListView_SetItemCountEx(hwnd_, 0, LVSICF_NOSCROLL);
+    probe_ = nullptr;
+}
+
+void SelectionListView::FitFilenameTo(int captionWidth) {
+    wantedFilename_ = std::max(wantedFilename_, captionWidth + padding_[ColumnFilename]);
+    FitColumnsToWidth();
+}
+
+void SelectionListView::FitColumnsToWidth() {
+    if (!hwnd_ || ColumnCount(hwnd_) <= ColumnPath) return;
+    bool withStyle = ColumnCount(hwnd_) > ColumnStyle;
+    int style = 0;
+    if (withStyle) {
+        // Measured again only when the list has a new font (on a screen of another DPI).
+        HFONT font = GetWindowFont(hwnd_);
+        if (font != styleFont_ || styleWidth_ == 0) {
+            int widest = TextWidth("Style");
+            for (std::string_view name : kStyleNames) widest = std::max(widest, TextWidth(name));
+            styleWidth_ = widest;
+            styleFont_ = font;
+        }
+        style = styleWidth_ + padding_[ColumnPath];
+    }
+    // A column change can show or hide the scroll bars, which changes the client width: settle it.
+    for (int pass = 0; pass < 3; ++pass) {
+        RECT client{};
+        ::GetClientRect(hwnd_, &client);
+        int rest = std::max(0, int(client.right) - style);
+        int filename = std::min(wantedFilename_, rest / 2);
+        int path = rest - filename;
+        if (ListView_GetColumnWidth(hwnd_, ColumnFilename) == filename && ListView_GetColumnWidth(hwnd_, ColumnPath) == path &&
+            (!withStyle || ListView_GetColumnWidth(hwnd_, ColumnStyle) == style))
+            return;
+        ListView_SetColumnWidth(hwnd_, ColumnFilename, filename);
+        ListView_SetColumnWidth(hwnd_, ColumnPath, path);
+        if (withStyle) ListView_SetColumnWidth(hwnd_, ColumnStyle, style);
+    }
+}
 
 }  // namespace mx

@@ -159,12 +159,13 @@ void TFormSelect::ViewChooseBox() {
 }
 
 void TFormSelect::ViewSelected() {
-    HWND list = ListForCategory(CurrentCategory);
+    SelectionListView& view = ViewForCategory(CurrentCategory);
+    const SelectionList& entries = view.Entries();
     if (PreviewMode == 20 || PreviewMode == 30) {
-        if (SelectedCount(list) > 0) {
-            int item = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
-            if (item < 0) item = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-            PreviewFile(JoinPath(ItemText(list, item, ColumnPath), ItemText(list, item, ColumnFilename)));
+        if (entries.SelectedCount() > 0) {
+            int item = view.FocusedItem();
+            size_t shown = item >= 0 && size_t(item) < entries.size() ? size_t(item) : entries.NextSelected().value_or(0);
+            PreviewFile(JoinPath(entries.Directory(shown), entries.FileName(shown)));
         }
         SetHint(PnlPreviewName, WindowText(PnlPreviewName));
         SetNamePanelRed(false);
@@ -172,12 +173,8 @@ void TFormSelect::ViewSelected() {
     // The style box follows the first selected wallpaper, without giving that style to anything.
     if (CurrentCategory == CategoryWall) {
         ListEventsEnabled = false;
-        int first = ListView_GetNextItem(ListWall, -1, LVNI_SELECTED);
-        if (first >= 0) {
-            std::string style = ItemText(ListWall, first, ColumnStyle);
-            for (size_t i = 0; i < kStyleNames.size(); ++i)
-                if (style == kStyleNames[i]) ComboBox_SetCurSel(CBStyle, int(i));
-        }
+        if (std::optional<size_t> first = entries.NextSelected())
+            ComboBox_SetCurSel(CBStyle, int(entries.Style(*first)));
         ListEventsEnabled = true;
     }
 }

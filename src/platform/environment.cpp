@@ -111,9 +111,27 @@ std::string SystemEnvironment::ModuleFileName() {
 }
 
 std::string SystemEnvironment::WindowsDirectory() {
-    char buffer[MAX_PATH] = {};
-    UINT n = ::GetWindowsDirectoryA(buffer, MAX_PATH);
-    return n < MAX_PATH ? std::string(buffer, n) : std::string();
+    std::string dir(MAX_PATH, '\0');
+    for (;;) {
+        UINT n = ::GetWindowsDirectoryA(dir.data(), UINT(dir.size()));
+        if (n < dir.size()) {
+            dir.resize(n);
+            return dir;
+        }
+        dir.resize(n);  // the size it needs, its terminating zero counted
+    }
+}
+
+UINT SystemEnvironment::EightBitCodePage() {
+    char text[16] = {};
+    DWORD size = sizeof text;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", RRF_RT_REG_SZ,
+                       nullptr, text, &size) == ERROR_SUCCESS) {
+        UINT codePage = UINT(std::strtoul(text, nullptr, 10));
+        if (codePage != 0 && codePage != CP_UTF8 && ::IsValidCodePage(codePage)) return codePage;
+    }
+    // Without a setting of its own, the code page the system gives the program, unless that is UTF-8.
+    return ::GetACP() != CP_UTF8 ? ::GetACP() : 1252;
 }
 
 std::vector<std::string> SystemEnvironment::Arguments() {
@@ -188,10 +206,10 @@ void SystemEnvironment::WinHelp(HWND owner, const std::string& file, UINT comman
 }
 
 // The call neither stores the setting nor announces it: the desktop values written before it do that.
+// An empty path takes the wallpaper away.
 bool SystemEnvironment::SetDesktopWallpaper(const std::string& path) {
-    char buffer[256] = {};
-    path.copy(buffer, sizeof buffer - 1);
-    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, buffer, 0);
+    std::string buffer = path;
+    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, buffer.data(), 0);
 }
 
 int SystemEnvironment::DisplayBitsPerPixel() {

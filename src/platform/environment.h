@@ -32,6 +32,9 @@ public:
     virtual std::string WindowsDirectory() = 0;
     // The command-line arguments, the program's own name not counted.
     virtual std::vector<std::string> Arguments() = 0;
+    // The system's own 8-bit code page, in which earlier versions wrote their files: the one the
+    // system is set to, even while the program's manifest makes its text UTF-8.
+    virtual UINT EightBitCodePage() = 0;
 
     // A modal message box of the given kind; `buttons` is MB_OK, MB_YESNO, MB_YESNOCANCEL...
     // Returns the button pressed (IDOK, IDYES, ...).
@@ -74,6 +77,7 @@ public:
     std::string ModuleFileName() override;
     std::string WindowsDirectory() override;
     std::vector<std::string> Arguments() override;
+    UINT EightBitCodePage() override;
     int ShowMessage(HWND owner, BoxKind kind, const std::string& text, UINT buttons) override;
     void WinHelp(HWND owner, const std::string& file, UINT command, ULONG_PTR data) override;
     bool SetDesktopWallpaper(const std::string& path) override;

@@ -15,6 +15,7 @@
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "picture/render.h"
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/file_reading.h"
 #include "platform/handles.h"
@@ -80,7 +81,9 @@ public:
 // that breaks off (a crash, a kill) leaves the lines of what it did before.
 class RunLog {
 public:
-    RunLog(const LogEcho& echo, std::string path) : echo_(echo), path_(std::move(path)) {}
+    // The lines of an earlier version, in the system's 8-bit code page, are kept in UTF-8, as the log is.
+    RunLog(const LogEcho& echo, std::string path, UINT eightBitCodePage)
+        : echo_(echo), path_(std::move(path)), eightBitCodePage_(eightBitCodePage) {}
 
     void Line(const std::string& text) {
         SYSTEMTIME t{};
@@ -134,7 +137,10 @@ private:
                              !::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
             return;
         // Once cut, lines are only added at the end; only the last character there is read.
-        std::string text = AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines);
+        if (!cut_) MakeTextOfFile(old, eightBitCodePage_);
+        const std::string appended = AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines);
+        std::string converted;
+        const std::string_view text = Utf8Of(appended, converted);
         DWORD written = 0;
         if (::SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN) &&
             ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr) && written == text.size() &&
@@ -146,6 +152,7 @@ private:
 
     const LogEcho& echo_;
     const std::string path_;
+    const UINT eightBitCodePage_;
     std::vector<std::string> pending_;  // lines not yet in the file
     bool logged_ = false;
     bool cut_ = false;
@@ -190,6 +197,7 @@ public:
             return;
         }
         SelectionLists lists;
+        MakeTextOfFile(text, env_.EightBitCodePage());
         ParseSelectionFile(text, programDir_, lists);
         text = std::string();
         if (wallpaperOnly && lists[SectionOfCategory(CategoryWall)].empty()) {
@@ -209,7 +217,7 @@ public:
         SystemRandom system;
         RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
         for (const ListKind& kind : kLists) {
-            const std::vector<SelectionEntry>& list = lists[SectionOfCategory(kind.category)];
+            const SelectionList& list = lists[SectionOfCategory(kind.category)];
             if (list.empty() || (wallpaperOnly && kind.category != CategoryWall)) continue;
             std::vector<uint64_t> keys;
             for (const SelectionEntry& entry : list)
@@ -316,7 +324,7 @@ private:
         return status == kStatusOk && !picture.Empty() ? Loaded::Yes : Loaded::No;
     }
 
-    void SetBootScreen(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetBootScreen(KeptDeck& kept, const SelectionList& list, Deck& deck) {
         const ListKind& kind = kept.kind;
         const std::string target = BootScreenPathOf(env_.WindowsDirectory(), kind.category);
         if (target.empty()) {
@@ -361,7 +369,7 @@ private:
 
     // The wallpaper for every monitor of the system (or of --monitors or --screen), by the way the
     // selector's settings keep.
-    void SetWallpaper(KeptDeck& kept, const std::vector<SelectionEntry>& list, Deck& deck) {
+    void SetWallpaper(KeptDeck& kept, const SelectionList& list, Deck& deck) {
         const ListKind& kind = kept.kind;
         layout_ = RunLayout(env_, options_);
         LayoutWallpaper wallpaper = WallpaperFor(env_, layout_);
@@ -428,7 +436,7 @@ std::string LogPath(Environment& env) { return ProgramDirOf(env.ModuleFileName()
 ChangeOutcome RunChange(Environment& env, const RandomizerOptions& options, ChangeTrigger trigger, const LogEcho& echo,
                         int intervalMinutes) {
     ChangeOutcome outcome;
-    RunLog log(echo, LogPath(env));
+    RunLog log(echo, LogPath(env), env.EightBitCodePage());
     {
         Turn turn(log);
         log.Line(ChangeHeading(trigger, intervalMinutes));
@@ -455,7 +463,7 @@ bool MakeAgain(Environment& env, const RandomizerOptions& options, const std::ve
     const MonitorLayout layout = RunLayout(env, options);
     if (pictures.empty() || layout == madeFor) return false;
     madeFor = layout;
-    RunLog log(echo, LogPath(env));
+    RunLog log(echo, LogPath(env), env.EightBitCodePage());
     {
         Turn turn(log);
         log.Line("Display change: the wallpaper made again without a deal for " +
@@ -484,7 +492,7 @@ bool MakeAgain(Environment& env, const RandomizerOptions& options, const std::ve
 
 void AddToLog(Environment& env, const std::vector<std::string>& lines, const LogEcho& echo) {
     try {
-        RunLog log(echo, LogPath(env));
+        RunLog log(echo, LogPath(env), env.EightBitCodePage());
         for (const std::string& line : lines) log.Line(line);
         log.Finish();
     } catch (...) {

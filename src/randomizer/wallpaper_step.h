@@ -24,7 +24,7 @@ enum class EntryRead { Read, Unusable, LeftToAnotherRun };
 // wallpaper is set (false: the list is left to another run).
 struct WallpaperRun {
     Environment& env;
-    const std::vector<SelectionEntry>& list;
+    const SelectionList& list;
     Deck& deck;
     std::string programDir;
     bool dryRun = false;

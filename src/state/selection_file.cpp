@@ -15,12 +15,24 @@ constexpr char kCtrlZ = 26;
 constexpr std::array<std::string_view, 6> kStyleSearchOrder = {"Fill", "Centred", "Tiled", "Stretched",
                                                                "Fit 2 Screen", "Mirror"};
 
-std::string_view StyleOfTail(std::string_view tail) {
+WallpaperStyle StyleOfTail(std::string_view tail) {
+    static const std::array<std::string, kStyleSearchOrder.size()> upperNames = [] {
+        std::array<std::string, kStyleSearchOrder.size()> names;
+        for (size_t i = 0; i < names.size(); ++i) names[i] = UpperAscii(kStyleSearchOrder[i]);
+        return names;
+    }();
     std::string upper = UpperAscii(tail);
     std::string_view style = kDefaultStyle;
-    for (std::string_view name : kStyleSearchOrder)
-        if (upper.find(UpperAscii(name)) != std::string::npos) style = name;
-    return style;
+    for (size_t i = 0; i < upperNames.size(); ++i)
+        if (upper.find(upperNames[i]) != std::string::npos) style = kStyleSearchOrder[i];
+    return StyleNamed(style).value_or(kCentredStyle);
+}
+
+// Where the directory ends: the last "\" or ":" (find_last_of would search its set once per character).
+size_t LastSeparator(std::string_view line) {
+    for (size_t i = line.size(); i-- > 0;)
+        if (line[i] == '\\' || line[i] == ':') return i;
+    return std::string_view::npos;
 }
 
 }  // namespace
@@ -29,7 +41,7 @@ void ParseSelectionFile(std::string_view text, std::string_view programDir, Sele
     // A Ctrl-Z marks the end of the file.
     if (size_t eof = text.find(kCtrlZ); eof != std::string_view::npos) text = text.substr(0, eof);
 
-    std::vector<SelectionEntry>* section = nullptr;
+    SelectionList* section = nullptr;
     bool wallpaper = false;
     size_t pos = 0;
     while (pos < text.size()) {
@@ -52,31 +64,16 @@ void ParseSelectionFile(std::string_view text, std::string_view programDir, Sele
         }
         if (!section) continue;  // lines outside the four sections belong to no list
 
-        SelectionEntry entry;
+        WallpaperStyle style = kCentredStyle;
         if (wallpaper) {
             size_t comma = line.find(',');
-            entry.style = comma == std::string_view::npos ? kDefaultStyle : StyleOfTail(line.substr(comma));
+            if (comma != std::string_view::npos) style = StyleOfTail(line.substr(comma));
             line = line.substr(0, comma);
         }
-        size_t cut = line.find_last_of("\\:");
-        if (cut == std::string_view::npos) {
-            entry.fileName = line;
-            entry.directory = programDir;
-        } else {
-            entry.fileName = line.substr(cut + 1);
-            entry.directory = line.substr(0, cut + 1);
-        }
-        section->push_back(std::move(entry));
+        size_t cut = LastSeparator(line);
+        if (cut == std::string_view::npos) section->Append(programDir, line, style);
+        else section->Append(line.substr(0, cut + 1), line.substr(cut + 1), style);
     }
-}
-
-std::string EntryLine(std::string_view directory, std::string_view fileName, std::string_view style, bool withStyle) {
-    std::string line = JoinPath(directory, fileName);
-    if (withStyle) {
-        line += ", ";
-        line += style;
-    }
-    return line;
 }
 
 void SelectionFileWriter::BeginSection(size_t section) {
@@ -85,20 +82,47 @@ void SelectionFileWriter::BeginSection(size_t section) {
     text_ += "\r\n";
 }
 
+// The path as every list entry builds it: the directory, a backslash unless it ends in one, the name.
 void SelectionFileWriter::AddEntry(std::string_view directory, std::string_view fileName, std::string_view style,
                                    bool withStyle) {
-    text_ += EntryLine(directory, fileName, style, withStyle);
+    text_ += directory;
+    if (directory.empty() || directory.back() != '\\') text_ += '\\';
+    text_ += fileName;
+    if (withStyle) {
+        text_ += ", ";
+        text_ += style;
+    }
     text_ += "\r\n";
 }
 
 std::string FormatSelectionFile(const SelectionLists& lists) {
+    std::string text;
+    WriteSelectionFile(lists, [&](std::string_view part) {
+        text += part;
+        return true;
+    });
+    return text;
+}
+
+bool WriteSelectionFile(const SelectionLists& lists, const std::function<bool(std::string_view)>& write) {
+    constexpr size_t kPart = 256 * 1024;
     SelectionFileWriter writer;
+    writer.Reserve(kPart + 4096);
+    auto flush = [&](size_t above) {
+        if (writer.Text().size() <= above) return true;
+        bool written = write(writer.Text());
+        writer.Clear();
+        return written;
+    };
     for (size_t s = 0; s < lists.size(); ++s) {
         writer.BeginSection(s);
-        for (const SelectionEntry& e : lists[s])
-            writer.AddEntry(e.directory, e.fileName, e.style, s == kWallpaperSection);
+        const SelectionList& list = lists[s];
+        for (size_t i = 0; i < list.size(); ++i) {
+            writer.AddEntry(list.Directory(i), list.FileName(i), StyleName(list.Style(i)), list.WithStyle());
+            if (!flush(kPart)) return false;
+        }
     }
-    return writer.Text();
+    return flush(0);
 }
 
 }  // namespace mx

@@ -1,6 +1,7 @@
 // Loading the four lists from MXDATA.MXD at start-up, saving them, and the save prompt at exit.
 #include "app/form_select.h"
 #include "lists/list_view.h"
+#include "platform/code_page.h"
 #include "platform/file_reading.h"
 #include "platform/file_replacement.h"
 
@@ -23,20 +24,12 @@ void TFormSelect::LoadSelectionFile() {
                          MB_OK);
     }
     if (!read.openError) {
-        SelectionLists lists;
-        ParseSelectionFile(text, ProgramDir, lists);
+        MakeTextOfFile(text, env_.EightBitCodePage());
+        ParseSelectionFile(text, ProgramDir, Lists);
         text = std::string();
-        HWND views[] = {ListStart, ListWait, ListShut, ListWall};
-        for (size_t s = 0; s < lists.size(); ++s) AddEntries(views[s], std::move(lists[s]));
     }
-    FillStyleColumn(ListWall);
-}
-
-void TFormSelect::WriteListEntries(SelectionFileWriter& writer, HWND list, bool withStyle) {
-    for (int i = 0, n = ItemCount(list); i < n; ++i) {
-        SelectionEntry e = EntryAt(list, i, withStyle);
-        writer.AddEntry(e.directory, e.fileName, e.style, withStyle);
-    }
+    for (SelectionListView& view : listViews_) view.Reload();
+    RefreshCount();
 }
 
 // The new text goes to a temporary file beside the selection file, which then takes its place in
@@ -47,17 +40,15 @@ void TFormSelect::SaveToFile() {
                                                DataFileName + "\n\r\n\rReplace it with the lists shown here?",
                                            MB_YESNO | MB_DEFBUTTON2) != IDYES)
         return;
-    SelectionFileWriter writer;
-    HWND views[] = {ListStart, ListWait, ListShut, ListWall};
-    for (size_t s = 0; s < 4; ++s) {
-        writer.BeginSection(s);
-        WriteListEntries(writer, views[s], s == kWallpaperSection);
-    }
-    const std::string& text = writer.Text();
-
+    for (SelectionListView& view : listViews_) view.EnsureSorted();
     FileReplacement file(ProgramDir + DataFileName);
     if (!file.Create()) return ReportCreateError(file.Error());
-    if (!env_.WriteToFile(file.Handle(), text.data(), DWORD(text.size())) || !::FlushFileBuffers(file.Handle())) {
+    std::string converted;
+    bool written = WriteSelectionFile(Lists, [&](std::string_view part) {
+        part = Utf8Of(part, converted);
+        return env_.WriteToFile(file.Handle(), part.data(), DWORD(part.size()));
+    });
+    if (!written || !::FlushFileBuffers(file.Handle())) {
         env_.ShowMessage(hwnd_, BoxKind::Error, "Error writing to file", MB_OK);
         return;
     }

@@ -10,13 +10,16 @@ void TFormSelect::OriginalScreens1Click() {
     if (!store.ReadBool(kOriginalInfoSection, "FilesBackedUp", false)) return;
 
     // The desktop values go back first: one that cannot be written ends the restore before any
-    // screen is touched. The system reads them again at the next log-on.
+    // screen is touched. The system is then told to show the original wallpaper (or none) at once,
+    // as the values now say, instead of keeping the program's until the next log-on.
     RegistryKey desktop = RegistryKey::ExistingForWriting(env_, HKEY_CURRENT_USER, kDesktopKey, "WallPaper");
     if (desktop) {
-        desktop.WriteString("WallPaper", store.ReadString(kOriginalInfoSection, "WallPaper", ""));
+        const std::string wallPaper = store.ReadString(kOriginalInfoSection, "WallPaper", "");
+        desktop.WriteString("WallPaper", wallPaper);
         desktop.WriteString("TileWallpaper", store.ReadString(kOriginalInfoSection, "TileWallpaper", ""));
         std::string style = store.ReadString(kOriginalInfoSection, "WallpaperStyle", "");
         if (style != kNotSaved) desktop.WriteString("WallpaperStyle", style);
+        env_.SetDesktopWallpaper(wallPaper);
     }
 
     // A saved screen is put back and its backup consumed; a screen the first start did not find is

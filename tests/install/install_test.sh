@@ -53,7 +53,7 @@ for v in DisplayIcon UninstallString QuietUninstallString EstimatedSize; do chec
 echo "== the installed program saves beside itself"
 wine "$answer" save-and-close & wine "$dir/MXSelect.exe"; wait; settle
 check "MXDATA.MXD in the install folder" test -f "$dir/MXDATA.MXD"
-check "the randomizer registered from there" test "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Mosalux)" = "$(winepath -w "$dir")\\MXRandom.exe"
+check "the randomizer registered from there" test "$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' Mosalux)" = "\"$(winepath -w "$dir")\\MXRandom.exe\""
 printf '[START]\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\nC:\\kept.bmp, Tiled\r\n' > "$dir/MXDATA.MXD"
 cp "$dir/MXDATA.MXD" "$out/MXDATA.kept"
 

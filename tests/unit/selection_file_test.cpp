@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+
 #include "state/selection_file.h"
 
 namespace mx {
@@ -20,6 +21,11 @@ SelectionEntry Wallpaper(std::string_view line) {
     return lists[3].empty() ? SelectionEntry{} : lists[3][0];
 }
 
+void Fill(SelectionList& list, std::initializer_list<SelectionEntry> entries) {
+    for (const SelectionEntry& e : entries)
+        list.Append(e.directory, e.fileName, StyleNamed(e.style).value_or(kCentredStyle));
+}
+
 size_t EntryCount(const SelectionLists& lists) {
     return lists[0].size() + lists[1].size() + lists[2].size() + lists[3].size();
 }
@@ -30,9 +36,9 @@ TEST(SelectionFileWriter, FourEmptyListsAreSevenLines) {
 
 TEST(SelectionFileWriter, WritesEachSectionWithOneBlankLineBeforeTheNextHeader) {
     SelectionLists lists;
-    lists[0] = {{"CLOUDS.SYS", "C:\\PICS\\", ""}};
-    lists[2] = {{"BYE.BMP", "D:\\LOGOS", ""}};  // from the browser: no trailing backslash
-    lists[3] = {{"FOREST.BMP", "C:\\WINDOWS\\", "Tiled"}, {"SEA.JPG", "C:\\PHOTOS", "Fit 2 Screen"}};
+    Fill(lists[0], {{"CLOUDS.SYS", "C:\\PICS\\", ""}});
+    Fill(lists[2], {{"BYE.BMP", "D:\\LOGOS", ""}});  // from the browser: no trailing backslash
+    Fill(lists[3], {{"FOREST.BMP", "C:\\WINDOWS\\", "Tiled"}, {"SEA.JPG", "C:\\PHOTOS", "Fit 2 Screen"}});
     EXPECT_EQ(FormatSelectionFile(lists),
               "[START]\r\nC:\\PICS\\CLOUDS.SYS\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\nD:\\LOGOS\\BYE.BMP\r\n\r\n"
               "[WALLPAPER]\r\nC:\\WINDOWS\\FOREST.BMP, Tiled\r\nC:\\PHOTOS\\SEA.JPG, Fit 2 Screen\r\n");
@@ -40,9 +46,9 @@ TEST(SelectionFileWriter, WritesEachSectionWithOneBlankLineBeforeTheNextHeader) 
 
 TEST(SelectionFile, SaveThenLoadGivesTheSameEntries) {
     SelectionLists lists;
-    lists[0] = {{"CLOUDS.SYS", "C:\\PICS", ""}, {"pic.bmp", "C:", ""}, {"ROOT.SYS", "C:\\", ""}};
-    lists[1] = {{"a b.bmp", "\\\\server\\share\\dir", ""}};
-    lists[3] = {{"SEA.JPG", "C:\\PHOTOS", "Mirror"}, {"X.GIF", "E:\\", "Stretched"}};
+    Fill(lists[0], {{"CLOUDS.SYS", "C:\\PICS", ""}, {"pic.bmp", "C:", ""}, {"ROOT.SYS", "C:\\", ""}});
+    Fill(lists[1], {{"a b.bmp", "\\\\server\\share\\dir", ""}});
+    Fill(lists[3], {{"SEA.JPG", "C:\\PHOTOS", "Mirror"}, {"X.GIF", "E:\\", "Stretched"}});
     SelectionLists back = Parse(FormatSelectionFile(lists));
     for (size_t s = 0; s < 4; ++s) {
         ASSERT_EQ(back[s].size(), lists[s].size());

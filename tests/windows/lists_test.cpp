@@ -1,6 +1,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "app/resource.h"
@@ -172,6 +173,58 @@ TEST_F(Lists, ListViewsAreReportViewsWithTheirColumns) {
     int total = 0;
     for (int c = 0; c < 3; ++c) total += ListView_GetColumnWidth(form->ListWall, c);
     EXPECT_GE(total, client.right);
+}
+
+// Clicks, keys and the list's commands select as in an ordinary list view, the count follows, and the
+// program's own changes leave the selection and the focus with their entries.
+TEST_F(Lists, TheUsersSelectionAsInAnOrdinaryList) {
+    sandbox->WriteFile(DataFile(), "[START]\r\nC:\\P\\b.sys\r\nC:\\P\\d.sys\r\nC:\\P\\f.sys\r\nC:\\P\\h.sys\r\n"
+                                   "C:\\P\\j.sys\r\nC:\\P\\l.sys\r\n");
+    StartProgram();
+    HWND list = form->ListStart;
+    auto click = [&](int row, WPARAM keys) {
+        RECT r{};
+        ListView_GetItemRect(list, row, &r, LVIR_BOUNDS);
+        LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+        ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+        ::SendMessageA(list, WM_LBUTTONUP, keys, at);
+    };
+    using Names = std::vector<std::string>;
+    const struct { const char* what; std::function<void()> act; Names selected; const char* focus; } steps[] = {
+        {"click", [&] { click(1, 0); }, {"d.sys"}, "d.sys"},
+        {"shift-click", [&] { click(4, MK_SHIFT); }, {"d.sys", "f.sys", "h.sys", "j.sys"}, "j.sys"},
+        {"ctrl-click", [&] { click(2, MK_CONTROL); }, {"d.sys", "h.sys", "j.sys"}, "f.sys"},
+        {"an entry added before them", [&] { form->AddEntry(list, {"a.sys", "C:\\P", ""}); },
+         {"d.sys", "h.sys", "j.sys"}, "f.sys"},
+        {"an entry added among them", [&] { form->AddEntry(list, {"i.sys", "C:\\P", ""}); },
+         {"d.sys", "h.sys", "j.sys"}, "f.sys"},
+        {"Select All", [&] { Menu(IDM_SEL_SELECTALL); },
+         {"a.sys", "b.sys", "d.sys", "f.sys", "h.sys", "i.sys", "j.sys", "l.sys"}, "f.sys"},
+        {"a click unselects the rest", [&] { click(2, 0); }, {"d.sys"}, "d.sys"},
+        {"Invert Selection", [&] { Menu(IDM_SEL_INVERT); },
+         {"a.sys", "b.sys", "f.sys", "h.sys", "i.sys", "j.sys", "l.sys"}, "d.sys"},
+        {"typing a name's first letter, from the row after the focus on", [&] { ::SendMessageA(list, WM_CHAR, 'B', 1); },
+         {"b.sys"}, "b.sys"},
+        {"shift-click on the focused row", [&] { click(1, MK_SHIFT); }, {"b.sys"}, "b.sys"},
+        {"ctrl-clicks", [&] { click(0, MK_CONTROL), click(6, MK_CONTROL); }, {"a.sys", "b.sys", "j.sys"}, "j.sys"},
+        {"Remove", [&] { Menu(IDM_SEL_REMOVE); }, {}, "l.sys"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        Names selected;
+        for (int i = 0; i < ItemCount(list); ++i)
+            if (IsSelected(list, i)) selected.push_back(ItemText(list, i, ColumnFilename));
+        EXPECT_EQ(selected, step.selected);
+        int focus = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+        EXPECT_EQ(focus >= 0 ? ItemText(list, focus, ColumnFilename) : "", step.focus);
+        EXPECT_EQ(Text(form->LblNumber), std::to_string(selected.size()) + " / " + std::to_string(ItemCount(list)));
+    }
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"d.sys", "f.sys", "h.sys", "i.sys", "l.sys"}));
+    Menu(IDM_SAVE);
+    EXPECT_EQ(sandbox->ReadFile(DataFile()),
+              "[START]\r\nC:\\P\\d.sys\r\nC:\\P\\f.sys\r\nC:\\P\\h.sys\r\nC:\\P\\i.sys\r\nC:\\P\\l.sys\r\n\r\n"
+              "[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\n");
 }
 
 // What a list shows on screen: the caption last painted at each row's top. A paint forgets the rows it

@@ -404,8 +404,8 @@ TEST_F(RandomizerAtStartUp, StartsFromTheRunValueTheSelectorWrites) {
     Click(form->chkbStartUpRun);
     Click(form->chkbStartUpRun);
     auto command = Sandbox::Value("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Mosalux");
-    ASSERT_EQ(command, sandbox->programDir + "MXRandom.exe");
-    ASSERT_TRUE(::CopyFileA(built.c_str(), command->c_str(), FALSE));
+    ASSERT_EQ(command, "\"" + sandbox->programDir + "MXRandom.exe\"");
+    ASSERT_TRUE(::CopyFileA(built.c_str(), (sandbox->programDir + "MXRandom.exe").c_str(), FALSE));
     // Started by itself, the randomizer uses the machine's own Windows directory and registry: the
     // start-up screen there is put back afterwards, and the deck it keeps is removed.
     char windows[MAX_PATH];

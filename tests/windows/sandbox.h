@@ -56,6 +56,7 @@ public:
     std::string moduleFileName;
     std::string windowsDirectory;
     std::vector<std::string> arguments;
+    UINT eightBitCodePage = 1252;
     SIZE screen{1024, 768};
     int displayBits = 32;
     std::optional<MonitorLayout> layout;  // none: one monitor of the screen's size
@@ -81,6 +82,7 @@ public:
     std::string ModuleFileName() override { return moduleFileName; }
     std::string WindowsDirectory() override { return windowsDirectory; }
     std::vector<std::string> Arguments() override { return arguments; }
+    UINT EightBitCodePage() override { return eightBitCodePage; }
     int ShowMessage(HWND owner, BoxKind kind, const std::string& text, UINT buttons) override;
     void WinHelp(HWND, const std::string& file, UINT command, ULONG_PTR data) override {
         helpCalls.push_back({file, command, data});
