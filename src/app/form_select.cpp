@@ -86,6 +86,10 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+    case WM_INITMENUPOPUP:
+        // The randomizer's icon menu may have chosen another interval since.
+        if (::GetMenuState(reinterpret_cast<HMENU>(wp), IDM_CHANGE_LOGON, MF_BYCOMMAND) != UINT(-1)) ShowChangeSettings();
+        break;
     case WM_NEXTDLGCTL: NextControl(wp, LOWORD(lp) != 0); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
     case WM_SIZE:
@@ -144,15 +148,18 @@ const CommandRoute kCommandRoutes[] = {
     {IDM_SAVE, -1, &TFormSelect::SaveToFile},
     {IDM_EXIT, -1, &TFormSelect::Close1Click},
     {IDM_REPORTERRORS, -1, &TFormSelect::ChangeErrorReport},
+    {IDM_NEXTWALLPAPER, -1, &TFormSelect::NextWallpaperNow1Click},
+    {IDM_CHANGE_UNLOCKED, -1, &TFormSelect::AlsoWhenUnlocked1Click},
     {IDM_REFRESH, -1, &TFormSelect::Refresh1Click},
     {IDM_ORIGINALSCREENS, -1, &TFormSelect::OriginalScreens1Click},
     {IDM_UNINSTALL, -1, &TFormSelect::Uninstall2Click},
     {IDM_HELP, -1, &TFormSelect::Help2Click},
     {IDM_ABOUT, -1, &TFormSelect::About1Click},
     {IDM_FILE_ADD, -1, &TFormSelect::BtnAddClick},
+    {IDM_FILE_ADDFOLDER, -1, &TFormSelect::BtnAddFolderClick},
     {IDM_FILE_SELECTALL, -1, &TFormSelect::btnAllFilesClick},
     {IDM_FILE_INVERT, -1, &TFormSelect::BtnInvFilesClick},
-    {IDM_SEL_VIEW, -1, &TFormSelect::ImgPreviewDblClick},
+    {IDM_SEL_VIEW, -1, &TFormSelect::View1Click},
     {IDM_SEL_REMOVE, -1, &TFormSelect::btnRemoveClick},
     {IDM_SEL_FINDDIR, -1, &TFormSelect::Findfile1Click},
     {IDM_SEL_SELECTALL, -1, &TFormSelect::btnAllSelectClick},
@@ -161,6 +168,7 @@ const CommandRoute kCommandRoutes[] = {
     {IDM_INFO_SETWALLPAPER, -1, &TFormSelect::Setascurrentwallpaper1Click},
     {IDM_INFO_FILEINFO, -1, &TFormSelect::SizeClick},
     {ID_BtnAdd, BN_CLICKED, &TFormSelect::BtnAddClick},
+    {ID_BtnAddFolder, BN_CLICKED, &TFormSelect::BtnAddFolderClick},
     {ID_btnRemove, BN_CLICKED, &TFormSelect::btnRemoveClick},
     {ID_FileListBox1, LBN_DBLCLK, &TFormSelect::BtnAddClick},
     {ID_FileListBox1, LBN_SELCHANGE, &TFormSelect::ViewChooseBox},
@@ -204,6 +212,10 @@ void TFormSelect::OnCommand(int id, int code, HWND control) {
         ChangePreviewOn(id);
         return;
     }
+    if (id >= IDM_CHANGE_LOGON && id <= IDM_CHANGE_DAY && !control) {
+        ChangeWallpaperEvery(id);
+        return;
+    }
     if (id >= IDM_MONITORSSAME && id <= IDM_MONITORSACROSS && !control) {
         ChangeMonitorCover(id);
         return;
@@ -223,7 +235,11 @@ LRESULT TFormSelect::OnNotify(const NMHDR& header) {
         return DrawCategoryButton(*reinterpret_cast<const NMCUSTOMDRAW*>(&header));
     if (IsSelectionList(header.idFrom)) {
         if (std::optional<LRESULT> result = ViewOf(header.hwndFrom).OnNotify(header)) return *result;
-        if (header.code == NM_CLICK) ViewSelected();
+        switch (header.code) {
+        case NM_CLICK: ViewSelected(); break;
+        case LVN_KEYDOWN: LstVKeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey); break;
+        case NM_SETFOCUS: LstVEnter(header.hwndFrom); break;
+        }
     }
     return 0;
 }

@@ -92,7 +92,7 @@ public:
     HWND DriveComboBox1 = nullptr, DirectoryListBox1 = nullptr, FileListBox1 = nullptr,
          FilterComboBox1 = nullptr;
     HWND pnlPreview = nullptr, PnlPreviewName = nullptr, ImgPreview = nullptr;
-    HWND BtnAdd = nullptr, btnRemove = nullptr;
+    HWND BtnAdd = nullptr, BtnAddFolder = nullptr, btnRemove = nullptr;
     HWND CBStyle = nullptr, chkbStartUpRun = nullptr;
     HWND Bevel1 = nullptr, Splitter1 = nullptr, Splitter4 = nullptr, PnlExtend = nullptr;
     HWND ListStart = nullptr, ListWait = nullptr, ListShut = nullptr, ListWall = nullptr;
@@ -160,6 +160,8 @@ public:
     // Adding, removing and selecting entries (src/lists/adding.cpp).
     void BtnAddClick();
     void AddChosenFile(int index);
+    // Adds the browser's directory as one entry, with its subfolders or without, as a question asks.
+    void BtnAddFolderClick();
     void btnRemoveClick();
     void btnAllFilesClick();
     void BtnInvFilesClick();
@@ -168,11 +170,18 @@ public:
     void Findfile1Click();
     void PopMSelectedPopup();
     void ChangeErrorReport();
+    // Keys in a list: Delete removes the selected entries, Ctrl+A selects them all.
+    void LstVKeyDown(WORD key);
+    // A list that gets the focus shows which row has it.
+    void LstVEnter(HWND list);
 
     // File browser (src/lists/browser.cpp).
     void CreateBrowser();
     void SetFilterText(std::string_view filter);
     void DirectoryListBox1Change();
+    // A character typed in the directory list (WM_CHAR): the folder whose name starts with what was
+    // typed is chosen. 0 starts a new name.
+    void DirectoryListBox1KeyPress(WPARAM character);
     void FilterComboBox1Change();
     void Refresh1Click();
     // Moves the browser to a directory; false (and nothing changed) when it cannot be opened, which
@@ -192,6 +201,9 @@ public:
     std::string SizeHint;    // "Size : <width> X <height>", the picture's tooltip; empty when none is shown
     void ViewChooseBox();
     void ViewSelected();
+    // "View" of the list's pop-up menu: the full-screen preview of the entry shown, or for a folder
+    // entry of the picture the randomizer's next deal would give from it.
+    void View1Click();
     void UpdateSizeHint();
     bool PreviewShown() const;
     // The window a command's message box belongs to: the full-screen preview while it is shown.
@@ -229,6 +241,13 @@ public:
     void Uninstall2Click();
     // The sender is the check box or, for the menu item, null.
     void Runrandomizeratstartup1Click(HWND sender);
+    // When the randomizer changes the wallpaper (src/system/wallpaper_changes.cpp): now, every so
+    // often, at unlock. The menu shows the settings as they are kept, which the randomizer's icon
+    // menu changes too.
+    void NextWallpaperNow1Click();
+    void ChangeWallpaperEvery(int menuId);
+    void AlsoWhenUnlocked1Click();
+    void ShowChangeSettings();
 
 private:
     template <class T>
@@ -274,6 +293,9 @@ private:
     void MakeFirstRunBackup(class SettingsStore& store);
     // Sets the start-up check box as the program; a change of its state counts as a click on it.
     void SetStartUpRunChecked(bool checked);
+    // Starts the randomizer that stays running, or tells the one that runs, after the settings that
+    // keep it running changed; ends it when it is no longer to start at log-on.
+    void FollowRandomizerSettings();
 
     // File browser.
     void DriveComboBox1Change();
@@ -290,12 +312,19 @@ private:
     std::vector<std::string> filterMasks_;    // the mask of each description in the filter box
     std::vector<std::string> directoryRows_;  // the full path of each row of the directory list
     std::string driveDirs_[26];               // the directory last shown on each drive, A: to Z:
+    std::string typedName_;                   // the letters typed in the directory list so far
+    ULONGLONG typedAt_ = 0;                   // when the last of them was typed
+    wchar_t typedHalf_ = 0;                   // the first half of a character typed as two
 
     // Preview pane.
     void ShowPreviewImage(bool visible);
     void ShowNoFileSelected();
     // Loads a file into the pane's picture unless the pane already holds it.
     void PreviewFile(const std::string& path);
+    // Shows a folder entry: no picture, the folder's path and how many pictures it holds now.
+    void PreviewFolder(const std::string& directory, std::string_view name);
+    // The name in lines of its own (a folder's), or on one line shortened in its middle (a file's).
+    void SetNamePanelLines(bool lines);
     void SetNamePanelRed(bool red);
     void DrawPreviewImage(const DRAWITEMSTRUCT& draw);
     HBRUSH NamePanelBrush(HDC dc);
@@ -305,6 +334,7 @@ private:
     WPARAM previewDecodeTag_ = 0;
     bool waitingForPreview_ = false;
     bool namePanelRed_ = false;
+    bool namePanelLines_ = false;
     BrushHandle redBrush_;
     std::unique_ptr<TFormPreview> ownPreview_;
 

@@ -56,7 +56,9 @@ const ControlSpec kLayout[] = {
     {&TFormSelect::DirectoryListBox1, ID_DirectoryListBox1, Kind::DirectoryList, 4, 92, 145, 133, ""},
     {&TFormSelect::FileListBox1, ID_FileListBox1, Kind::FileList, 156, 52, 113, 213, ""},
     {&TFormSelect::FilterComboBox1, ID_FilterComboBox1, Kind::FilterBox, 4, 244, 145, 21, ""},
-    {&TFormSelect::BtnAdd, ID_BtnAdd, Kind::Button, 276, 180, 165, 25, "Add Chosen Files"},
+    {&TFormSelect::BtnAdd, ID_BtnAdd, Kind::Button, 276, 180, 98, 25, "Add Chosen Files"},
+    // Its key is D: Alt+F belongs to the File menu.
+    {&TFormSelect::BtnAddFolder, ID_BtnAddFolder, Kind::Button, 378, 180, 63, 25, "Add Fol&der"},
     {&TFormSelect::btnRemove, ID_btnRemove, Kind::Button, 276, 212, 165, 25, "Remove Selected Files"},
     {&TFormSelect::chkbStartUpRun, ID_chkbStartUpRun, Kind::CheckBox, 276, 248, 157, 17,
      "Run Randomizer at Start-Up"},

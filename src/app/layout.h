@@ -12,6 +12,7 @@ enum ControlId : int {
     ID_FileListBox1,
     ID_FilterComboBox1,
     ID_BtnAdd,
+    ID_BtnAddFolder,
     ID_btnRemove,
     ID_chkbStartUpRun,
     ID_ListStart,

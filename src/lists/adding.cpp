@@ -1,11 +1,18 @@
 // Adding chosen files to the current list, removing entries, and selecting in both lists.
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "app/form_select.h"
 #include "app/resource.h"
+#include "lists/browser_filters.h"
 #include "lists/categories.h"
+#include "lists/file_masks.h"
+#include "lists/folder_entries.h"
+#include "lists/folder_listing_win.h"
 #include "lists/list_view.h"
 #include "picture/load_picture.h"
+#include "picture/reader_util.h"
 #include "platform/text.h"
 #include "system/boot_screens.h"
 
@@ -25,13 +32,24 @@ private:
     bool& enabled_;
 };
 
-std::string RefusalText(const std::string& path, const Picture& picture) {
+// A wallpaper is checked on the smallest picture its reader gives: whether it can be read is all the
+// check needs to know.
+constexpr ShowRequest kReadableCheck{ShowRequest::Kind::Scaled, {1, 1}};
+
+// Why a file is refused: it holds no picture the category's reader can read, or, for a boot screen, not
+// one of the size and depth the system shows.
+std::string RefusalText(const std::string& path, unsigned status, const DecodedPicture& decoded, bool bootScreen) {
+    const Picture& picture = decoded.picture;
+    if (status != kStatusOk || decoded.Empty()) return "Read Error " + path + ",\n\rThe file cannot be read.";
+    if (!bootScreen || MeetsBootScreenConstraints(picture)) return {};
     if (!HasBootScreenSize(picture))
         return "Size Error " + path + ",\n\rInvallid Width or Height.\n\rSize is : " + std::to_string(picture.width) +
                " x " + std::to_string(picture.height) + ",\n\rSize must be 320 x 400.";
     return "Pixel Format Error " + path + ",\n\rInvallid Pixel depth.\n\rPixel depth is : " +
            std::string(PixelFormatName(picture.format)) + " bpp\n\rPixel depth must be 8 bpp.";
 }
+
+std::string Pictures(size_t count) { return std::to_string(count) + (count == 1 ? " picture" : " pictures"); }
 
 }  // namespace
 
@@ -82,27 +100,58 @@ void TFormSelect::BtnAddClick() {
     for (int index : chosen) AddChosenFile(index);
 }
 
-// A boot screen is checked on its own decoded picture, never on what the preview pane shows; a
-// wallpaper is not read at all. An accepted file loses its selection, a refused one keeps it.
+// Every file is checked on its own decoded picture, never on what the preview pane shows: a wallpaper
+// that cannot be read would be passed over by the randomizer at every log-on. An accepted file loses
+// its selection, a refused one keeps it.
 void TFormSelect::AddChosenFile(int index) {
     ListEventsOff quiet(ListEventsEnabled);
     std::string name = FileListName(index);
     std::string path = JoinPath(FileListDirectory(), name);
-    if (CurrentCategory != CategoryWall) {
-        Picture picture;
-        LoadPictureFile(path, CurrentCategory, picture);
-        if (!MeetsBootScreenConstraints(picture)) {
+    bool wallpaper = CurrentCategory == CategoryWall;
+    {
+        DecodedPicture decoded;
+        unsigned status = LoadPictureFile(path, CurrentCategory, kReadableCheck, decoded);
+        if (std::string refusal = RefusalText(path, status, decoded, !wallpaper); !refusal.empty()) {
             if (MenuChecked(IDM_REPORTERRORS)) {
                 if (addingFiles_) addingFiles_->Show();
-                env_.ShowMessage(hwnd_, BoxKind::Error, RefusalText(path, picture), MB_OK);
+                env_.ShowMessage(hwnd_, BoxKind::Error, refusal, MB_OK);
             }
             return;
         }
     }
-    bool wallpaper = CurrentCategory == CategoryWall;
     AddEntry(ListForCategory(CurrentCategory), {name, FileListDirectory(), wallpaper ? WindowText(CBStyle) : ""});
     if (addingFiles_) addingFiles_->Unchoose(index);
     else ListBox_SetSel(FileListBox1, FALSE, index);
+    UnsavedChanges = true;
+}
+
+// The browser's directory becomes one entry of the current list; its pictures are found again at
+// each run of the randomizer. The question counts them now, with the subfolders and without.
+void TFormSelect::BtnAddFolderClick() {
+    const std::string folder = FileListDirectory();
+    if (folder.empty()) return;
+    const FileMask usable(UsableFilesMask(CurrentCategory));
+    HCURSOR cursor = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    SystemFolderSource source;
+    const FolderPictures counted =
+        ListFolderPictures(source, nullptr, folder, true, [&](std::string_view name) { return usable.Matches(name); });
+    ::SetCursor(cursor);
+    if (counted.outcome != FolderPictures::Outcome::Listed) {
+        env_.ShowMessage(hwnd_, BoxKind::Error, "The folder " + folder + " cannot be read.", MB_OK);
+        return;
+    }
+    const std::string question = "Add the folder " + folder + " to the list?\n\rYes: with its subfolders, " +
+                                 Pictures(counted.files.size()) + (counted.tooMany ? " and more" : "") +
+                                 ".\n\rNo: the folder alone, " + Pictures(counted.topFiles) + ".";
+    FolderScope scope = FolderScope::None;
+    switch (env_.ShowMessage(hwnd_, BoxKind::Confirmation, question, MB_YESNOCANCEL)) {
+    case IDYES: scope = FolderScope::WithSubfolders; break;
+    case IDNO: scope = FolderScope::Folder; break;
+    default: return;
+    }
+    ListEventsOff quiet(ListEventsEnabled);
+    AddEntry(ListForCategory(CurrentCategory), {std::string(FolderEntryName(scope)), folder,
+                                                CurrentCategory == CategoryWall ? WindowText(CBStyle) : ""});
     UnsavedChanges = true;
 }
 
@@ -139,6 +188,22 @@ void TFormSelect::PopMSelectedPopup() {
     int selected = SelectedCount(list);
     for (UINT id : {IDM_SEL_VIEW, IDM_SEL_REMOVE, IDM_SEL_INVERT}) PopMSelected.SetEnabled(id, selected > 0);
     PopMSelected.SetEnabled(IDM_SEL_SELECTALL, selected > 0 && selected < ItemCount(list));
+}
+
+void TFormSelect::LstVKeyDown(WORD key) {
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool other = ::GetKeyState(VK_SHIFT) < 0 || ::GetKeyState(VK_MENU) < 0;
+    if (key == VK_DELETE && !control && !other) btnRemoveClick();
+    else if (key == 'A' && control && !other) btnAllSelectClick();
+}
+
+// Tabbed into, a list has no focused row to show until an arrow key makes one: the first selected
+// entry, or the first entry, takes the focus. Only the focus moves, so the pane stays as it is.
+void TFormSelect::LstVEnter(HWND list) {
+    SelectionListView& view = ViewOf(list);
+    if (view.Entries().empty() || view.FocusedItem() >= 0) return;
+    ListEventsOff quiet(ListEventsEnabled);
+    ListView_SetItemState(list, int(view.Entries().NextSelected().value_or(0)), LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
 void TFormSelect::ChangeErrorReport() { SetMenuChecked(IDM_REPORTERRORS, !MenuChecked(IDM_REPORTERRORS)); }

@@ -8,6 +8,7 @@
 #include "lists/browser_filters.h"
 #include "lists/categories.h"
 #include "lists/directory_reader.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 
 namespace mx {
@@ -18,14 +19,30 @@ namespace {
 constexpr int kIndentPerLevel = 4;
 
 // The absolute form of a directory path as the file list reports it; a bare drive ("C:") names its root.
+// The wide call takes paths of any length the system has.
 std::string FullDirectory(const std::string& path) {
     std::string input = path;
     if (input.size() == 2 && input[1] == ':') input += '\\';
-    char buffer[MAX_PATH];
-    DWORD length = ::GetFullPathNameA(input.c_str(), sizeof buffer, buffer, nullptr);
-    std::string full = length > 0 && length < sizeof buffer ? std::string(buffer, length) : input;
+    const std::wstring wide = Widen(input);
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = ::GetFullPathNameW(wide.c_str(), DWORD(buffer.size()), buffer.data(), nullptr);
+    if (length >= buffer.size()) {
+        buffer.resize(length);
+        length = ::GetFullPathNameW(wide.c_str(), DWORD(buffer.size()), buffer.data(), nullptr);
+    }
+    std::string full = length > 0 && length < buffer.size() ? Narrow(std::wstring_view(buffer.data(), length)) : input;
     if (full.size() >= 2 && full[1] == ':') full[0] = UpperAscii(full[0]);
     return BrowserDirectory(full);
+}
+
+std::string CurrentDirectory() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = ::GetCurrentDirectoryW(DWORD(buffer.size()), buffer.data());
+    if (length >= buffer.size()) {
+        buffer.resize(length);
+        length = ::GetCurrentDirectoryW(DWORD(buffer.size()), buffer.data());
+    }
+    return length > 0 && length < buffer.size() ? Narrow(std::wstring_view(buffer.data(), length)) : std::string();
 }
 
 int DriveIndex(const std::string& dir) {
@@ -52,8 +69,12 @@ std::vector<std::string> FillFilterBox(HWND box, std::string_view filter) {
 }
 
 // The file list reports every click, not only those that move its selection: clicking the chosen file
-// again shows its name and warning colour for the category now active.
+// again shows its name and warning colour for the category now active. Ctrl+A chooses every file.
 LRESULT CALLBACK FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
+    if (msg == WM_KEYDOWN && wp == 'A' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
+        reinterpret_cast<TFormSelect*>(form)->btnAllFilesClick();
+        return 0;
+    }
     LRESULT result = ::DefSubclassProc(list, msg, wp, lp);
     if (msg == WM_LBUTTONUP) {
         auto* self = reinterpret_cast<TFormSelect*>(form);
@@ -61,6 +82,23 @@ LRESULT CALLBACK FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_
     }
     return result;
 }
+
+// Letters typed in the directory list go to a folder by its name; the list box's own search would
+// compare them with the rows' indentation.
+LRESULT CALLBACK DirectoryListKeys(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
+    auto* self = reinterpret_cast<TFormSelect*>(form);
+    if (msg == WM_CHAR && wp >= 0x20 && wp != 0x7F) {
+        self->ReportingErrors([&] { self->DirectoryListBox1KeyPress(wp); });
+        return 0;
+    }
+    // Moving by the arrow and page keys or the pointer starts a new name.
+    if ((msg == WM_KEYDOWN && wp >= VK_PRIOR && wp <= VK_DOWN) || msg == WM_LBUTTONDOWN)
+        self->DirectoryListBox1KeyPress(0);
+    return ::DefSubclassProc(list, msg, wp, lp);
+}
+
+// Letters typed within this time of each other make one name, as in a list view.
+constexpr ULONGLONG kTypingPauseMs = 1000;
 
 }  // namespace
 
@@ -71,6 +109,7 @@ std::string TFormSelect::FileListName(int index) const {
 
 void TFormSelect::CreateBrowser() {
     ::SetWindowSubclass(FileListBox1, FileListClicks, 0, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowSubclass(DirectoryListBox1, DirectoryListKeys, 0, reinterpret_cast<DWORD_PTR>(this));
     char drives[27 * 4 + 1] = "";
     ::GetLogicalDriveStringsA(sizeof drives, drives);
     // Drives are shown by their letter only: asking a removable or network drive for its label can
@@ -87,9 +126,7 @@ void TFormSelect::CreateBrowser() {
     fileListMask_ = FileMask(filterMasks_.empty() ? "" : filterMasks_[0]);
     FitFilterDropDown();
 
-    char current[MAX_PATH];
-    DWORD size = ::GetCurrentDirectoryA(sizeof current, current);
-    if (size > 0 && size < sizeof current) BrowseTo(current, false, BrowseReport::Nothing);
+    if (std::string current = CurrentDirectory(); !current.empty()) BrowseTo(current, false, BrowseReport::Nothing);
 }
 
 bool TFormSelect::OnBrowserCommand(int id, int code) {
@@ -170,6 +207,42 @@ void TFormSelect::ReadFileList() {
     ViewChooseBox();
 }
 
+// A character of a Unicode window comes as UTF-16, one of two halves at a time for some; an 8-bit
+// window's comes in the program's own code page.
+void TFormSelect::DirectoryListBox1KeyPress(WPARAM character) {
+    if (character == 0) {
+        typedName_.clear();
+        return;
+    }
+    std::string text;
+    if (::IsWindowUnicode(DirectoryListBox1)) {
+        const wchar_t unit = wchar_t(character);
+        if (IS_HIGH_SURROGATE(unit)) {
+            typedHalf_ = unit;
+            return;
+        }
+        std::wstring wide;
+        if (IS_LOW_SURROGATE(unit) && typedHalf_) wide += typedHalf_;
+        wide += unit;
+        text = Narrow(wide);
+    } else {
+        text = std::string(1, char(character));
+    }
+    typedHalf_ = 0;
+    const ULONGLONG now = ::GetTickCount64();
+    const bool newSearch = typedName_.empty() || now - typedAt_ > kTypingPauseMs;
+    if (newSearch) typedName_.clear();
+    typedName_ += text;
+    typedAt_ = now;
+    std::vector<std::string> names;
+    for (int i = 0, n = ListBox_GetCount(DirectoryListBox1); i < n; ++i) {
+        std::string row = ListBoxText(DirectoryListBox1, i);
+        names.push_back(row.substr(std::min(row.size(), row.find_first_not_of(' '))));
+    }
+    int row = TypedRow(names, ListBox_GetCurSel(DirectoryListBox1), typedName_, newSearch);
+    if (row >= 0) ListBox_SetCurSel(DirectoryListBox1, row);
+}
+
 void TFormSelect::DriveComboBox1Change() {
     int index = ComboBox_GetCurSel(DriveComboBox1);
     if (index < 0) return;
@@ -211,9 +284,7 @@ void TFormSelect::FitFilterDropDown() {
     for (int i = 0, n = ComboBox_GetCount(box); i < n; ++i) {
         std::string text(size_t(std::max(0, ComboBox_GetLBTextLen(box, i))), '\0');
         ComboBox_GetLBText(box, i, text.data());
-        SIZE size{};
-        ::GetTextExtentPoint32A(dc.get(), text.c_str(), int(text.size()), &size);
-        widest = std::max(widest, int(size.cx));
+        widest = std::max(widest, TextWidth(dc.get(), text.c_str()));
     }
     // The list's border and the margin it draws its rows with.
     int width = widest + 2 * ::GetSystemMetrics(SM_CXEDGE) + Scale(8);

@@ -20,4 +20,8 @@ std::string WallpaperFilterText(const std::vector<std::string>& systemExtensions
 // The wallpaper filter of this machine, made once per run from its system's decoders (Windows only).
 const std::string& WallpaperFilter();
 
+// The mask of a category's first filter ("All usable files"): the files a folder entry of its list
+// takes (Windows only).
+std::string UsableFilesMask(int category);
+
 }  // namespace mx

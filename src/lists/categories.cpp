@@ -126,6 +126,15 @@ LRESULT TFormSelect::DrawCategoryButton(const NMCUSTOMDRAW& draw) {
     ::SetTextColor(draw.hdc, ButtonTextColor(button));
     std::string caption = WindowText(button);
     ::DrawTextA(draw.hdc, caption.c_str(), int(caption.size()), &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    // The focus shows as a push button shows it, once the keyboard is in use where the system hides
+    // it until then.
+    bool cuesHidden = ::SendMessageA(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS;
+    if (::GetFocus() == button && !cuesHidden) {
+        RECT focus = draw.rc;
+        const int inset = ::GetSystemMetrics(SM_CXEDGE) + 1;
+        ::InflateRect(&focus, -inset, -inset);
+        ::DrawFocusRect(draw.hdc, &focus);
+    }
     return CDRF_SKIPDEFAULT;
 }
 

@@ -4,43 +4,26 @@
 
 #include <algorithm>
 
-#include "platform/handles.h"
+#include "lists/folder_listing_win.h"
 
 namespace mx {
 
 bool ReadDirectory(const std::string& dir, DirectoryContents& contents, DWORD& error) {
     contents = {};
-    std::string pattern = dir;
-    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
-    pattern += '*';
-    WIN32_FIND_DATAA data;
-    // The basic information level skips the short names, and the large fetch asks for many names per
-    // call: together they make directories of many thousands of files quick to read.
-    FindHandle find(::FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                       FIND_FIRST_EX_LARGE_FETCH));
-    // Systems before Windows 7 know neither.
-    if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER) find.reset(::FindFirstFileA(pattern.c_str(), &data));
-    if (!find) {
-        error = ::GetLastError();
-        // An empty drive root has no entry at all, not even ".".
-        if (error != ERROR_FILE_NOT_FOUND) return false;
-        DWORD attributes = ::GetFileAttributesA(dir.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            if (attributes == INVALID_FILE_ATTRIBUTES) error = ::GetLastError();
-            return false;
-        }
-        return true;
+    std::vector<FolderItem> items;
+    uint32_t code = 0;
+    // A listing broken off half-way shows what it read.
+    if (!SystemFolderSource().List(dir, items, code) && items.empty()) {
+        error = code;
+        return false;
     }
-    do {
-        DWORD attributes = data.dwFileAttributes;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            std::string_view name = data.cFileName;
-            if (name == "." || name == ".." || (attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
-            contents.subdirectories.emplace_back(name);
-        } else if (!(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
-            contents.files.emplace_back(data.cFileName);
+    for (FolderItem& item : items) {
+        if (item.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!(item.attributes & FILE_ATTRIBUTE_HIDDEN)) contents.subdirectories.push_back(std::move(item.name));
+        } else if (!(item.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
+            contents.files.push_back(std::move(item.name));
         }
-    } while (::FindNextFileA(find.get(), &data));
+    }
     return true;
 }
 

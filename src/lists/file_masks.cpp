@@ -10,7 +10,8 @@ namespace {
 bool SameLetter(char a, char b) { return LowerAscii(a) == LowerAscii(b); }
 
 // Plain "*" and "?" matching; a "*" only ever backtracks to its latest position, which keeps it linear
-// in practice and never exponential.
+// in practice and never exponential. "?" and a "*" that gives up one more character take a whole
+// UTF-8 character, never part of one.
 bool MatchesGlob(std::string_view pattern, std::string_view name) {
     size_t p = 0, n = 0;
     size_t starP = std::string_view::npos, starN = 0;
@@ -18,12 +19,15 @@ bool MatchesGlob(std::string_view pattern, std::string_view name) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || SameLetter(pattern[p], name[n]))) {
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += CharacterBytes(name, n);
+        } else if (p < pattern.size() && SameLetter(pattern[p], name[n])) {
             ++p;
             ++n;
         } else if (starP != std::string_view::npos) {
             p = starP + 1;
-            n = ++starN;
+            n = starN += CharacterBytes(name, starN);
         } else {
             return false;
         }
@@ -145,6 +149,27 @@ std::vector<std::string> PathSteps(std::string_view dir) {
         start = end + 1;
     }
     return steps;
+}
+
+int TypedRow(const std::vector<std::string>& names, int current, std::string_view typed, bool newSearch) {
+    if (typed.empty() || names.empty()) return -1;
+    const size_t first = CharacterBytes(typed, 0);
+    bool oneLetter = true;
+    for (size_t pos = first; pos < typed.size() && oneLetter; pos += first)
+        oneLetter = typed.substr(pos, first) == typed.substr(0, first);
+    if (oneLetter) {
+        typed = typed.substr(0, first);
+        newSearch = true;
+    }
+    const int count = int(names.size());
+    const int start = current < 0 ? 0 : (current + (newSearch ? 1 : 0)) % count;
+    for (int i = 0; i < count; ++i) {
+        const int row = (start + i) % count;
+        const std::string& name = names[size_t(row)];
+        if (name.size() >= typed.size() && EqualsIgnoreCase(std::string_view(name).substr(0, typed.size()), typed))
+            return row;
+    }
+    return -1;
 }
 
 }  // namespace mx

@@ -8,9 +8,9 @@
 namespace mx {
 
 // One wildcard pattern against one file name: "*" stands for any run of characters, "?" for any one
-// character, and letters match without regard to ASCII case. As on Windows, a pattern ending in ".*"
-// also matches the name without that extension ("*.*" matches "README"), and one ending in "." also
-// matches names that have no dot.
+// character (all the bytes of a UTF-8 character), and letters match without regard to ASCII case. As
+// on Windows, a pattern ending in ".*" also matches the name without that extension ("*.*" matches
+// "README"), and one ending in "." also matches names that have no dot.
 bool MatchesPattern(std::string_view pattern, std::string_view name);
 
 // Patterns separated by ";": a name is shown when it matches any of them. An empty pattern, such as
@@ -45,5 +45,11 @@ std::string BrowserDirectory(std::string_view path);
 // The steps from the root down to a directory, as the directory list shows them: the root ("C:\" or
 // "\\server\share\"), then each folder's name.
 std::vector<std::string> PathSteps(std::string_view dir);
+
+// The row a name typed in a list goes to: the first at or after `current` (after it, when the typing
+// starts a new search) whose name starts with the typed text, ASCII letters without regard to case,
+// wrapping round to the top; -1 when none does. Typing one letter again and again goes on to the
+// next name with that letter.
+int TypedRow(const std::vector<std::string>& names, int current, std::string_view typed, bool newSearch);
 
 }  // namespace mx

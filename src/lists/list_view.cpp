@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 #include "lists/categories.h"
+#include "lists/folder_entries.h"
+#include "platform/code_page.h"
 #include "platform/handles.h"
+#include "platform/text.h"
+#include "platform/window.h"
 
 namespace mx {
 
@@ -18,7 +23,9 @@ std::string ItemText(HWND list, int item, int column) {
         lv.pszText = text.data();
         lv.cchTextMax = int(text.size());
         int n = int(::SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(item), LPARAM(&lv)));
-        if (n < int(text.size()) - 1) {
+        // A text cut short may stop up to a character before the end: the whole of it fits only when
+        // more than a character's room is left.
+        if (n < int(text.size()) - 4) {
             text.resize(size_t(n));
             return text;
         }
@@ -31,6 +38,36 @@ int SelectedCount(HWND list) { return int(ListView_GetSelectedCount(list)); }
 bool IsSelected(HWND list, int item) { return ListView_GetItemState(list, item, LVIS_SELECTED) & LVIS_SELECTED; }
 
 namespace {
+
+// The widths of characters in a device context's font, to estimate how wide captions are: the bytes
+// of the 8-bit calls from one call, every character of more bytes measured once, as UTF-16, the way
+// the system measures the text it shows.
+class CharacterWidths {
+public:
+    explicit CharacterWidths(HDC dc) : dc_(dc) {
+        if (!::GetCharWidth32A(dc, 0, 255, bytes_)) std::fill(std::begin(bytes_), std::end(bytes_), 1);
+    }
+    long long Of(std::string_view text) {
+        long long width = 0;
+        for (size_t pos = 0; pos < text.size();) {
+            const auto c = static_cast<unsigned char>(text[pos]);
+            const size_t n = c < 0x80 ? 1 : CharacterBytes(text, pos);
+            width += n == 1 ? bytes_[c] : Character(text.substr(pos, n));
+            pos += n;
+        }
+        return width;
+    }
+
+private:
+    int Character(std::string_view bytes) {
+        auto [known, added] = others_.try_emplace(std::string(bytes), 0);
+        if (added) known->second = mx::TextWidth(dc_, bytes);
+        return known->second;
+    }
+    HDC dc_;
+    int bytes_[256] = {};
+    std::unordered_map<std::string, int> others_;
+};
 
 // Captions are followed by a NUL in the list, so they go to lstrcmpA as they lie.
 int CompareCaptions(std::string_view a, std::string_view b) { return ::lstrcmpA(a.data(), b.data()); }
@@ -154,7 +191,7 @@ std::string_view SelectionListView::CellText(int item, int column) const {
     if (probe_) return probe_;
     if (item < 0 || size_t(item) >= entries_->size()) return {};
     switch (column) {
-    case ColumnFilename: return entries_->FileName(size_t(item));
+    case ColumnFilename: return EntryCaption(entries_->FileName(size_t(item)));
     case ColumnPath: return entries_->Directory(size_t(item));
     case ColumnStyle: return entries_->WithStyle() ? StyleName(entries_->Style(size_t(item))) : std::string_view();
     }
@@ -170,7 +207,7 @@ std::optional<LRESULT> SelectionListView::OnNotify(const NMHDR& header) {
         LVITEMA& item = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
         if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
             std::string_view text = CellText(item.iItem, item.iSubItem);
-            size_t n = std::min(text.size(), size_t(item.cchTextMax) - 1);
+            size_t n = CharacterStart(text, std::min(text.size(), size_t(item.cchTextMax) - 1));
             std::copy_n(text.data(), n, item.pszText);
             item.pszText[n] = '\0';
         }
@@ -179,11 +216,12 @@ std::optional<LRESULT> SelectionListView::OnNotify(const NMHDR& header) {
     case LVN_GETDISPINFOW: {
         LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
         if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-            std::string_view text = CellText(item.iItem, item.iSubItem);
-            int n = text.empty() ? 0
-                                 : ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), item.pszText,
-                                                         item.cchTextMax - 1);
-            item.pszText[std::max(n, 0)] = L'\0';
+            // A text longer than the room the list view gives is cut after a whole character.
+            const std::wstring text = Widen(CellText(item.iItem, item.iSubItem));
+            size_t n = std::min(text.size(), size_t(item.cchTextMax) - 1);
+            if (n < text.size() && n > 0 && IS_HIGH_SURROGATE(text[n - 1])) --n;
+            std::copy_n(text.data(), n, item.pszText);
+            item.pszText[n] = L'\0';
         }
         return 0;
     }
@@ -216,6 +254,7 @@ LRESULT SelectionListView::FindItem(size_t start, UINT flags, const std::string&
     bool partial = flags & LVFI_PARTIAL;
     auto matches = [&](std::string_view caption) {
         if (partial ? caption.size() < text.size() : caption.size() != text.size()) return false;
+        if (CharacterStart(caption, text.size()) != text.size()) return false;  // only part of a character
         return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.data(), int(text.size()), text.data(),
                                 int(text.size())) == CSTR_EQUAL;
     };
@@ -335,26 +374,17 @@ void SelectionListView::Reload() {
     // widest, not for every entry.
     WindowDC dc(hwnd_);
     SelectGuard font(dc.get(), GetWindowFont(hwnd_));
-    int widths[256] = {};
-    if (!::GetCharWidth32A(dc.get(), 0, 255, widths)) std::fill(std::begin(widths), std::end(widths), 1);
+    CharacterWidths widths(dc.get());
     std::vector<std::pair<long long, uint32_t>> estimates;
     estimates.reserve(entries_->size());
-    for (size_t i = 0; i < entries_->size(); ++i) {
-        long long width = 0;
-        for (unsigned char c : entries_->FileName(i)) width += widths[c];
-        estimates.emplace_back(width, uint32_t(i));
-    }
+    for (size_t i = 0; i < entries_->size(); ++i) estimates.emplace_back(widths.Of(entries_->FileName(i)), uint32_t(i));
     constexpr size_t kMeasured = 64;
     size_t measured = std::min(kMeasured, estimates.size());
     std::partial_sort(estimates.begin(), estimates.begin() + std::ptrdiff_t(measured), estimates.end(),
                       [](const auto& a, const auto& b) { return a.first > b.first; });
     int widest = 0;
-    for (size_t i = 0; i < measured; ++i) {
-        SIZE size{};
-        std::string_view name = entries_->FileName(estimates[i].second);
-        ::GetTextExtentPoint32A(dc.get(), name.data(), int(name.size()), &size);
-        widest = std::max(widest, int(size.cx));
-    }
+    for (size_t i = 0; i < measured; ++i)
+        widest = std::max(widest, mx::TextWidth(dc.get(), entries_->FileName(estimates[i].second)));
     FitFilenameTo(widest);
 }
 
@@ -418,11 +448,7 @@ void SelectionListView::Flush() {
     {
         WindowDC dc(hwnd_);
         SelectGuard font(dc.get(), GetWindowFont(hwnd_));
-        for (const SelectionEntry& e : added) {
-            SIZE size{};
-            ::GetTextExtentPoint32A(dc.get(), e.fileName.data(), int(e.fileName.size()), &size);
-            widest = std::max(widest, int(size.cx));
-        }
+        for (const SelectionEntry& e : added) widest = std::max(widest, mx::TextWidth(dc.get(), e.fileName));
     }
     FitFilenameTo(widest);
 }
@@ -480,9 +506,7 @@ size_t SelectionListView::SetStyleOfSelected(WallpaperStyle style) {
 int SelectionListView::TextWidth(std::string_view text) const {
     WindowDC dc(hwnd_);
     SelectGuard font(dc.get(), GetWindowFont(hwnd_));
-    SIZE size{};
-    ::GetTextExtentPoint32A(dc.get(), text.data(), int(text.size()), &size);
-    return size.cx;
+    return mx::TextWidth(dc.get(), text);
 }
 
 void SelectionListView::AddColumns() {
@@ -501,9 +525,7 @@ void SelectionListView::AddColumns() {
     HWND header = ListView_GetHeader(hwnd_);
     WindowDC dc(header);
     SelectGuard font(dc.get(), GetWindowFont(header));
-    SIZE size{};
-    ::GetTextExtentPoint32A(dc.get(), names[ColumnFilename], int(strlen(names[ColumnFilename])), &size);
-    wantedFilename_ = size.cx + padding_[ColumnFilename] + 4;
+    wantedFilename_ = mx::TextWidth(dc.get(), names[ColumnFilename]) + padding_[ColumnFilename] + 4;
     FitColumnsToWidth();
 }
 

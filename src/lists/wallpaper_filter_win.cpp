@@ -1,4 +1,6 @@
 #include "lists/browser_filters.h"
+#include "lists/categories.h"
+#include "lists/file_masks.h"
 #include "picture/wic_reader_win.h"
 
 namespace mx {
@@ -7,6 +9,10 @@ namespace mx {
 const std::string& WallpaperFilter() {
     static const std::string text = WallpaperFilterText(WicFileExtensions());
     return text;
+}
+
+std::string UsableFilesMask(int category) {
+    return ParseFilterText(category == CategoryWall ? std::string_view(WallpaperFilter()) : kBootScreenFilter).at(0).mask;
 }
 
 }  // namespace mx

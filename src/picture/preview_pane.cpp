@@ -3,10 +3,15 @@
 #include <windowsx.h>
 
 #include <optional>
+#include <utility>
 
 #include "app/form_select.h"
 #include "app/resource.h"
+#include "lists/browser_filters.h"
 #include "lists/categories.h"
+#include "lists/file_masks.h"
+#include "lists/folder_entries.h"
+#include "lists/folder_listing_win.h"
 #include "lists/list_view.h"
 #include "picture/background_decode_win.h"
 #include "picture/form_preview.h"
@@ -15,14 +20,47 @@
 #include "picture/reader_util.h"
 #include "picture/scale.h"
 #include "picture/transparency.h"
+#include "platform/registry.h"
 #include "platform/text.h"
+#include "randomizer/folder_expansion.h"
+#include "randomizer/randomizer_text.h"
+#include "state/settings_store.h"
 #include "system/boot_screens.h"
 
 namespace mx {
 
 namespace {
 constexpr const char* kNoFileSelected = "No File Selected";
+
+std::string Pictures(size_t count) { return std::to_string(count) + (count == 1 ? " picture" : " pictures"); }
+
+// A path in lines that fit `width` in the control's font, each broken after a backslash where it can.
+std::vector<std::string> PathLines(HWND control, const std::string& path, int width) {
+    WindowDC dc(control);
+    SelectGuard font(dc.get(), reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    auto fits = [&](const std::string& text) {
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc.get(), text.data(), int(text.size()), &size);
+        return size.cx <= width;
+    };
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t pos = 0; pos < path.size();) {
+        size_t end = path.find('\\', pos);
+        end = end == std::string::npos ? path.size() : end + 1;
+        std::string piece = path.substr(pos, end - pos);
+        pos = end;
+        if (!line.empty() && !fits(line + piece)) lines.push_back(std::exchange(line, {}));
+        // A name wider than the line by itself is broken where it must.
+        for (char c : piece) {
+            if (!line.empty() && !fits(line + c)) lines.push_back(std::exchange(line, {}));
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
 }
+}  // namespace
 
 TFormPreview& TFormSelect::FormPreview() {
     if (!preview_) {
@@ -58,6 +96,7 @@ void TFormSelect::ShowPreviewImage(bool visible) {
 
 void TFormSelect::ShowNoFileSelected() {
     previewDecode_.reset();
+    SetNamePanelLines(false);
     ::SetWindowTextA(PnlPreviewName, kNoFileSelected);
     ShowPreviewImage(false);
     SizeHint.clear();
@@ -87,7 +126,55 @@ void TFormSelect::PreviewFile(const std::string& path) {
     }
     ShowPreviewImage(!PreviewPicture.Empty());
     UpdateSizeHint();
+    SetNamePanelLines(false);
     ::SetWindowTextA(PnlPreviewName, path.c_str());
+}
+
+// The pictures are counted as the randomizer finds them at its next run, by their names.
+void TFormSelect::PreviewFolder(const std::string& directory, std::string_view name) {
+    previewDecode_.reset();
+    PreviewPicture = DecodedPicture{};
+    ShowPreviewImage(false);
+    UpdateSizeHint();
+    const FileMask usable(UsableFilesMask(CurrentCategory));
+    SystemFolderSource source;
+    const FolderPictures found =
+        ListFolderPictures(source, nullptr, directory, FolderScopeOf(name) == FolderScope::WithSubfolders,
+                           [&](std::string_view file) { return usable.Matches(file); });
+    std::string count;
+    switch (found.outcome) {
+    case FolderPictures::Outcome::Listed: count = Pictures(found.files.size()) + (found.tooMany ? " and more" : ""); break;
+    case FolderPictures::Outcome::Missing: count = "not there"; break;
+    case FolderPictures::Outcome::NotAFolder: count = "a file, not a folder"; break;
+    case FolderPictures::Outcome::Unreadable: count = "cannot be read"; break;
+    }
+    SetNamePanelLines(true);
+    RECT panel{};
+    ::GetClientRect(PnlPreviewName, &panel);
+    std::vector<std::string> lines = PathLines(PnlPreviewName, JoinPath(directory, name), panel.right - 4);
+    lines.push_back("");
+    lines.push_back(count);
+    // The lines stand in the middle of the pane, as a file's name does.
+    TEXTMETRICA metrics{};
+    {
+        WindowDC dc(PnlPreviewName);
+        SelectGuard font(dc.get(), reinterpret_cast<HFONT>(::SendMessageA(PnlPreviewName, WM_GETFONT, 0, 0)));
+        ::GetTextMetricsA(dc.get(), &metrics);
+    }
+    const int room = metrics.tmHeight > 0 ? int(panel.bottom / metrics.tmHeight) : 0;
+    std::string text;
+    for (int i = 0; i < (room - int(lines.size())) / 2; ++i) text += "\r\n";
+    for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
+    ::SetWindowTextA(PnlPreviewName, text.c_str());
+}
+
+void TFormSelect::SetNamePanelLines(bool lines) {
+    if (lines == namePanelLines_) return;
+    namePanelLines_ = lines;
+    const LONG_PTR oneLine = SS_CENTERIMAGE | SS_PATHELLIPSIS;
+    LONG_PTR style = ::GetWindowLongPtrA(PnlPreviewName, GWL_STYLE);
+    ::SetWindowLongPtrA(PnlPreviewName, GWL_STYLE, lines ? style & ~oneLine : style | oneLine);
+    ::InvalidateRect(PnlPreviewName, nullptr, TRUE);
 }
 
 void TFormSelect::ShowThumbnail() {
@@ -165,7 +252,8 @@ void TFormSelect::ViewSelected() {
         if (entries.SelectedCount() > 0) {
             int item = view.FocusedItem();
             size_t shown = item >= 0 && size_t(item) < entries.size() ? size_t(item) : entries.NextSelected().value_or(0);
-            PreviewFile(JoinPath(entries.Directory(shown), entries.FileName(shown)));
+            if (IsFolderEntry(entries.FileName(shown))) PreviewFolder(entries.Directory(shown), entries.FileName(shown));
+            else PreviewFile(JoinPath(entries.Directory(shown), entries.FileName(shown)));
         }
         SetHint(PnlPreviewName, WindowText(PnlPreviewName));
         SetNamePanelRed(false);
@@ -214,6 +302,52 @@ void TFormSelect::ImgPreviewDblClick() {
         FormPreview().Show();
     else
         pnlPreviewDblClick();
+}
+
+// The list as the randomizer will deal it, its deck as the last run kept it: the folder's pictures in
+// the order they would come, the first one that its category can use shown.
+void TFormSelect::View1Click() {
+    SelectionListView& view = ViewForCategory(CurrentCategory);
+    const SelectionList& entries = view.Entries();
+    const int focused = view.FocusedItem();
+    std::optional<size_t> entry = focused >= 0 && size_t(focused) < entries.size() && entries.Selected(size_t(focused))
+                                      ? std::optional<size_t>(size_t(focused))
+                                      : entries.NextSelected();
+    if (!entry || !IsFolderEntry(entries.FileName(*entry))) return ImgPreviewDblClick();
+
+    HCURSOR cursor = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+    const FileMask usable(UsableFilesMask(CurrentCategory));
+    SystemFolderSource source;
+    const ExpandedList dealt = ExpandFolderEntries(
+        entries, source, nullptr, [&](std::string_view name) { return usable.Matches(name); },
+        [](const std::string&) { return std::string(); });
+    size_t folder = 0;
+    for (size_t i = 0; i < *entry; ++i) folder += IsFolderEntry(entries.FileName(i));
+    RegistryKey decks(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + std::string(kDeckSection),
+                      RegistryKey::Mode::Read);
+    const DeckState state = ParseDeckText(decks.ReadString(std::string(DeckValueName(CurrentCategory))).value_or(""));
+    std::optional<std::string> next;
+    for (size_t i : FolderDealOrder(dealt, folder, state)) {
+        const std::string path = JoinPath(dealt.entries.Directory(i), dealt.entries.FileName(i));
+        DecodedPicture picture;
+        if (LoadPictureFile(path, CurrentCategory, ShowRequest{}, picture) == kStatusOk && !picture.Empty() &&
+            (CurrentCategory == CategoryWall || MeetsBootScreenConstraints(picture.picture))) {
+            next = path;
+            break;
+        }
+    }
+    ::SetCursor(cursor);
+    if (!next) {
+        env_.ShowMessage(hwnd_, BoxKind::Information,
+                         "The folder " + JoinPath(entries.Directory(*entry), entries.FileName(*entry)) +
+                             " holds no picture that can be shown.",
+                         MB_OK);
+        return;
+    }
+    PreviewFile(*next);
+    SetHint(PnlPreviewName, WindowText(PnlPreviewName));
+    SetNamePanelRed(false);
+    ImgPreviewDblClick();
 }
 
 void TFormSelect::pnlPreviewDblClick() {

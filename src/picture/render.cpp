@@ -14,17 +14,21 @@ namespace {
 ImageArea WholeClient(Size client) { return {true, 0, 0, client.width, client.height}; }
 
 // Makes `out` a 32-bit picture of the size, keeping its storage; its pixels are left to the caller.
-void Canvas(Picture& out, Size size) {
+// With `alpha` the fourth byte of each pixel is its opacity, as in the source drawn into it, so that
+// transparent parts show the desktop in every style.
+void Canvas(Picture& out, Size size, bool alpha) {
     out.width = std::max(size.width, 0);
     out.height = std::max(size.height, 0);
     out.bitsPerPixel = 32;
     out.format = PixelFormat::Bits32;
     out.masks = {0xFF0000, 0xFF00, 0xFF};
+    out.alpha = alpha;
     out.palette.clear();
     out.pixels.resize(out.Stride() * size_t(out.height));
 }
 
-// Fills the 32-bit `out` with the colour outside the rectangle `keep`, which is left as it is.
+// Fills the 32-bit `out` with the colour outside the rectangle `keep`, which is left as it is. The
+// fourth byte is 0: with transparency, fully transparent over that same colour.
 void FillAround(Picture& out, const Rect& keep, uint32_t colour) {
     std::vector<uint8_t> line(out.Stride());
     for (int x = 0; x < out.width; ++x)
@@ -140,7 +144,7 @@ void Resample(const DecodedPicture& s, DecodedPicture* owned, const Rect& part, 
         if (owned) out = std::move(owned->picture);
         else if (&out != &s.picture) out = s.picture;
     } else {
-        Canvas(out, size);
+        Canvas(out, size, s.picture.alpha);
         DrawPart(s, part, {0, 0, size.width, size.height}, out);
     }
 }
@@ -191,7 +195,7 @@ RenderReport Render(const DecodedPicture& s, DecodedPicture* owned, std::string_
         if (owned && s.region == whole && AddBandsInPlace(owned->picture, fitted, screen, background)) {
             out.picture = std::move(owned->picture);
         } else if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {
-            Canvas(out.picture, screen);
+            Canvas(out.picture, screen, s.picture.alpha);
             FillAround(out.picture, fitted, background);
             DrawPart(s, whole, fitted, out.picture);
         } else {
@@ -212,7 +216,7 @@ RenderReport Render(const DecodedPicture& s, DecodedPicture* owned, std::string_
             CropInPlace(owned->picture, shown)) {
             out.picture = std::move(owned->picture);
         } else if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {
-            Canvas(out.picture, screen);
+            Canvas(out.picture, screen, s.picture.alpha);
             DrawPart(s, whole, filled, out.picture);
         } else {
             out.picture = Picture{};

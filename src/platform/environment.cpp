@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/handles.h"
 #include "platform/menu.h"
 
 namespace mx {
@@ -38,6 +39,23 @@ bool Environment::WriteRegistryString(HKEY key, const std::string& name, const s
 }
 
 void Environment::TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) { menu.Track(owner, screenPoint); }
+
+bool Environment::NotifyIcon(DWORD message, NOTIFYICONDATAA& data) { return ::Shell_NotifyIconA(message, &data); }
+
+bool Environment::StartProgram(const std::string& path, const std::string& arguments, DWORD& error) {
+    std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        error = ::GetLastError();
+        return false;
+    }
+    KernelHandle thread(process.hThread), started(process.hProcess);
+    error = 0;
+    return true;
+}
 
 namespace {
 
@@ -93,9 +111,27 @@ std::string SystemEnvironment::ModuleFileName() {
 }
 
 std::string SystemEnvironment::WindowsDirectory() {
-    char buffer[MAX_PATH] = {};
-    UINT n = ::GetWindowsDirectoryA(buffer, MAX_PATH);
-    return n < MAX_PATH ? std::string(buffer, n) : std::string();
+    std::string dir(MAX_PATH, '\0');
+    for (;;) {
+        UINT n = ::GetWindowsDirectoryA(dir.data(), UINT(dir.size()));
+        if (n < dir.size()) {
+            dir.resize(n);
+            return dir;
+        }
+        dir.resize(n);  // the size it needs, its terminating zero counted
+    }
+}
+
+UINT SystemEnvironment::EightBitCodePage() {
+    char text[16] = {};
+    DWORD size = sizeof text;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Nls\\CodePage", "ACP", RRF_RT_REG_SZ,
+                       nullptr, text, &size) == ERROR_SUCCESS) {
+        UINT codePage = UINT(std::strtoul(text, nullptr, 10));
+        if (codePage != 0 && codePage != CP_UTF8 && ::IsValidCodePage(codePage)) return codePage;
+    }
+    // Without a setting of its own, the code page the system gives the program, unless that is UTF-8.
+    return ::GetACP() != CP_UTF8 ? ::GetACP() : 1252;
 }
 
 std::vector<std::string> SystemEnvironment::Arguments() {
@@ -170,10 +206,10 @@ void SystemEnvironment::WinHelp(HWND owner, const std::string& file, UINT comman
 }
 
 // The call neither stores the setting nor announces it: the desktop values written before it do that.
+// An empty path takes the wallpaper away.
 bool SystemEnvironment::SetDesktopWallpaper(const std::string& path) {
-    char buffer[256] = {};
-    path.copy(buffer, sizeof buffer - 1);
-    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, buffer, 0);
+    std::string buffer = path;
+    return ::SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, buffer.data(), 0);
 }
 
 int SystemEnvironment::DisplayBitsPerPixel() {

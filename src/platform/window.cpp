@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/code_page.h"
+
 namespace mx {
 
 ATOM RegisterWindowClass(const char* name, WNDPROC proc, HICON icon, HBRUSH background) {
@@ -42,6 +44,13 @@ std::string ListBoxText(HWND list, int index) {
     length = ::SendMessageA(list, LB_GETTEXT, WPARAM(index), LPARAM(text.data()));
     text.resize(length > 0 ? size_t(length) : 0);
     return text;
+}
+
+int TextWidth(HDC dc, std::string_view text) {
+    std::wstring wide = Widen(text);
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, wide.data(), int(wide.size()), &size);
+    return size.cx;
 }
 
 int WindowDpi(HWND hwnd) {

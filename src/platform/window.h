@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace mx {
 
@@ -35,6 +36,9 @@ std::string WindowText(HWND hwnd);
 void SetWindowTextIfChanged(HWND hwnd, const std::string& text);
 void SetVisible(HWND hwnd, bool visible);
 std::string ListBoxText(HWND list, int index);
+// The width in pixels of the program's text in the device context's font. Measured as UTF-16, which
+// every system measures by its characters.
+int TextWidth(HDC dc, std::string_view text);
 // The DPI a window is drawn at: its monitor's where the system says so per window, else the system's.
 int WindowDpi(HWND hwnd);
 // Shows `text` as the tooltip of a control of `owner`; empty text takes the tooltip away.

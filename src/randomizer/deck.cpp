@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <unordered_set>
 
 #include "platform/text.h"
 
@@ -331,6 +332,15 @@ void Deck::QueueRound() {
     if (lastEntry) queue_.push_back(*lastEntry);
     cursor_ = 0;
     queued_ = true;
+}
+
+void Deck::Hold(size_t first, size_t count) {
+    std::unordered_set<uint64_t> held(entries_.begin() + ptrdiff_t(first), entries_.begin() + ptrdiff_t(first + count));
+    for (size_t d = 0; d < distinct_.size(); ++d) {
+        if (tried_[d] || !held.count(entries_[distinct_[d]])) continue;
+        tried_[d] = true;
+        --untried_;
+    }
 }
 
 DeckState Deck::State() const {

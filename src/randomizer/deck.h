@@ -86,6 +86,9 @@ public:
     // has been tried in this run. An entry that cannot be used is simply passed over: the next call
     // gives the next one, starting a new round when this one runs out.
     std::optional<size_t> Next();
+    // The entries first to first + count - 1 are not dealt in this run (their folder cannot be read
+    // now), but what the round knows of them is kept: dealt ones stay dealt when they come back.
+    void Hold(size_t first, size_t count);
 
     // The place of the entry last dealt in its round, from 1, and the round's length.
     size_t Place() const { return dealtCount_; }

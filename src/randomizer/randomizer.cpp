@@ -4,26 +4,36 @@
 #include "randomizer/randomizer.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <new>
 
 #include "app/command_line.h"
+#include "lists/browser_filters.h"
 #include "lists/categories.h"
+#include "lists/file_masks.h"
+#include "lists/folder_entries.h"
+#include "lists/folder_listing_win.h"
 #include "picture/load_picture.h"
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "picture/render.h"
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/file_reading.h"
+#include "platform/file_replacement.h"
 #include "platform/handles.h"
 #include "platform/registry.h"
 #include "platform/text.h"
 #include "platform/user_error.h"
 #include "randomizer/deck.h"
+#include "randomizer/folder_expansion.h"
 #include "randomizer/folder_probes.h"
 #include "randomizer/randomizer_text.h"
+#include "randomizer/resident.h"
+#include "randomizer/resident_link.h"
 #include "randomizer/wallpaper_step.h"
 #include "state/selection_file.h"
 #include "state/settings_store.h"
@@ -37,7 +47,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-inline constexpr const char* kRandomizerSection = "Randomizer";
 // A folder that does not answer (a network share not yet connected at log-on) may hold up the whole
 // run by this much at most, however many entries lie in it; so many shares are asked at once at
 // first (a share the run waits for is asked at once).
@@ -47,16 +56,17 @@ inline constexpr size_t kFolderProbeThreads = 8;
 // turns; one that waits longer than this for its turn goes ahead anyway.
 inline constexpr DWORD kTurnWaitMs = 60000;
 inline constexpr const char* kTurnMutex = "Local\\Mosalux Randomizer";
+// --exit, the installer's, gives the randomizer this long to end by itself.
+inline constexpr DWORD kEndWaitMs = 30000;
 
 struct ListKind {
     int category;
-    const char* name;       // as the log names it
-    const char* deckValue;  // the value of the randomizer's section that keeps its deck
+    const char* name;  // as the log names it
 };
-constexpr ListKind kLists[] = {{CategoryStart, "Start-up screen", "Start"},
-                               {CategoryWait, "Waiting screen", "Wait"},
-                               {CategoryShut, "Shut-down screen", "Shut"},
-                               {CategoryWall, "Wallpaper", "Wallpaper"}};
+constexpr ListKind kLists[] = {{CategoryStart, "Start-up screen"},
+                               {CategoryWait, "Waiting screen"},
+                               {CategoryShut, "Shut-down screen"},
+                               {CategoryWall, "Wallpaper"}};
 
 long long Milliseconds(Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); }
 
@@ -76,7 +86,9 @@ public:
 // that breaks off (a crash, a kill) leaves the lines of what it did before.
 class RunLog {
 public:
-    RunLog(const LogEcho& echo, std::string path) : echo_(echo), path_(std::move(path)) {}
+    // The lines of an earlier version, in the system's 8-bit code page, are kept in UTF-8, as the log is.
+    RunLog(const LogEcho& echo, std::string path, UINT eightBitCodePage)
+        : echo_(echo), path_(std::move(path)), eightBitCodePage_(eightBitCodePage) {}
 
     void Line(const std::string& text) {
         SYSTEMTIME t{};
@@ -130,7 +142,10 @@ private:
                              !::ReadFile(file.get(), old.data(), DWORD(old.size()), &got, nullptr) || got != old.size()))
             return;
         // Once cut, lines are only added at the end; only the last character there is read.
-        std::string text = AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines);
+        if (!cut_) MakeTextOfFile(old, eightBitCodePage_);
+        const std::string appended = AppendToLog(old, pending_, cut_ ? pending_.size() + 1 : kRandomizerLogLines);
+        std::string converted;
+        const std::string_view text = Utf8Of(appended, converted);
         DWORD written = 0;
         if (::SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN) &&
             ::WriteFile(file.get(), text.data(), DWORD(text.size()), &written, nullptr) && written == text.size() &&
@@ -142,6 +157,7 @@ private:
 
     const LogEcho& echo_;
     const std::string path_;
+    const UINT eightBitCodePage_;
     std::vector<std::string> pending_;  // lines not yet in the file
     bool logged_ = false;
     bool cut_ = false;
@@ -149,12 +165,28 @@ private:
     int waitsLeft_ = 100;
 };
 
+// The monitors the wallpaper is made for: the system's, or those of --monitors or --screen.
+MonitorLayout RunLayout(Environment& env, const RandomizerOptions& options) {
+    if (options.monitors) return *options.monitors;
+    if (options.screenWidth) return MonitorLayout::One({*options.screenWidth, *options.screenHeight});
+    return env.Monitors();
+}
+
+// The wallpaper of a layout, by the way the selector's settings keep.
+LayoutWallpaper WallpaperFor(Environment& env, MonitorLayout layout) {
+    RegistryKey settings(env, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kSelectorSection,
+                         RegistryKey::Mode::Read);
+    const MonitorCover cover = MonitorCoverOf(ReadIntegerValue(settings.ReadString(kMonitorCoverValue), 0));
+    return LayoutWallpaper(std::move(layout), cover, !env.WallpaperSpans(), DesktopColour());
+}
+
 class Randomizer {
 public:
     Randomizer(Environment& env, const RandomizerOptions& options, RunLog& log)
         : env_(env), options_(options), log_(log), programDir_(ProgramDirOf(env.ModuleFileName())) {}
 
-    void Run() {
+    // Deals every list, or only the wallpaper's.
+    void Run(bool wallpaperOnly) {
         if (options_.dryRun) log_.Line("Dry run: nothing is changed");
 
         std::string text;
@@ -170,26 +202,44 @@ public:
             return;
         }
         SelectionLists lists;
+        MakeTextOfFile(text, env_.EightBitCodePage());
         ParseSelectionFile(text, programDir_, lists);
         text = std::string();
+        if (wallpaperOnly && lists[SectionOfCategory(CategoryWall)].empty()) {
+            log_.Line("The wallpaper list is empty: nothing to do");
+            return;
+        }
         if (std::all_of(lists.begin(), lists.end(), [](const auto& list) { return list.empty(); })) {
             log_.Line("The selection file lists no pictures: nothing to do");
             return;
         }
+        // A change of the wallpaper alone neither probes nor lists what the boot-screen lists name.
+        if (wallpaperOnly)
+            for (const ListKind& kind : kLists)
+                if (kind.category != CategoryWall) lists[SectionOfCategory(kind.category)] = SelectionList();
+        bool folders = false;
         for (const auto& list : lists)
-            for (const SelectionEntry& entry : list) probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
+            for (const SelectionEntry& entry : list) {
+                probe_.Start(FolderRoot(JoinPath(entry.directory, entry.fileName)));
+                folders = folders || IsFolderEntry(entry.fileName);
+            }
+        // Every folder is listed before any picture is dealt, and the listings kept for the next run.
+        std::array<ExpandedList, 4> expanded;
+        if (folders) ExpandFolders(lists, expanded, wallpaperOnly);
+        else
+            for (size_t s = 0; s < lists.size(); ++s) expanded[s].entries = std::move(lists[s]);
 
         SeededRandom seeded(options_.seed.value_or(0));
         SystemRandom system;
         RandomSource& random = options_.seed ? static_cast<RandomSource&>(seeded) : system;
         for (const ListKind& kind : kLists) {
-            const SelectionList& list = lists[SectionOfCategory(kind.category)];
-            if (list.empty()) continue;
-            std::vector<uint64_t> keys;
-            for (const SelectionEntry& entry : list)
-                keys.push_back(EntryKey(JoinPath(entry.directory, entry.fileName), StyleOf(kind, entry)));
+            const ExpandedList& e = expanded[SectionOfCategory(kind.category)];
+            const SelectionList& list = e.entries;
+            if (list.empty() && e.folders.empty()) continue;
             KeptDeck kept{kind, ReadDeckText(kind)};
-            Deck deck(std::move(keys), ParseDeckText(kept.text), random);
+            Deck deck(DeckKeys(list), ParseDeckText(kept.text), random);
+            for (const FolderEntryReport& folder : e.folders)
+                if (!folder.unanswered.empty()) deck.Hold(folder.first, folder.count);
             if (kind.category == CategoryWall) SetWallpaper(kept, list, deck);
             else SetBootScreen(kept, list, deck);
             log_.Write();
@@ -204,14 +254,47 @@ private:
         bool failed = false;  // it could not be kept, which is logged once
     };
 
-    static std::string StyleOf(const ListKind& kind, const SelectionEntry& entry) {
-        return kind.category == CategoryWall ? entry.style : std::string();
+    // Lists each folder entry's pictures, logs what each gave, and keeps the listings for the next run.
+    void ExpandFolders(SelectionLists& lists, std::array<ExpandedList, 4>& expanded, bool wallpaperOnly) {
+        const std::string cachePath = programDir_ + std::string(kFolderCacheFile);
+        std::string text;
+        ReadWholeFile(cachePath, text);
+        FolderCache cache = FolderCache::Parse(text);
+        text = std::string();
+        SystemFolderSource source;
+        const auto unanswered = [&](const std::string& folder) -> std::string {
+            const std::string root = FolderRoot(WithTrailingBackslash(folder));
+            switch (probe_.Ask(root)) {
+            case FolderProbes::Answer::Present: return {};
+            case FolderProbes::Answer::Missing: return root + " is not there";
+            case FolderProbes::Answer::Silent: return root + " does not answer";
+            }
+            return {};
+        };
+        for (const ListKind& kind : kLists) {
+            const size_t section = SectionOfCategory(kind.category);
+            const FileMask usable(UsableFilesMask(kind.category));
+            expanded[section] = ExpandFolderEntries(
+                lists[section], source, &cache, [&](std::string_view name) { return usable.Matches(name); }, unanswered);
+            lists[section] = SelectionList();
+            for (const FolderEntryReport& folder : expanded[section].folders)
+                log_.Line(std::string(kind.name) + ": " + FolderReportText(folder));
+        }
+        if (wallpaperOnly) cache.KeepEvery();
+        if (options_.dryRun || !cache.Changed()) return;
+        FileReplacement file(cachePath);
+        text = cache.Text();
+        DWORD written = 0;
+        if (!file.Create() || !::WriteFile(file.Handle(), text.data(), DWORD(text.size()), &written, nullptr) ||
+            written != text.size() || !file.Commit())
+            log_.Line("The folders' listings could not be kept in " + cachePath + ": error " +
+                      std::to_string(file.Error() ? file.Error() : ::GetLastError()));
     }
 
     std::string ReadDeckText(const ListKind& kind) {
-        RegistryKey key(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kRandomizerSection,
+        RegistryKey key(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + std::string(kDeckSection),
                         RegistryKey::Mode::Read);
-        return key.ReadString(kind.deckValue).value_or("");
+        return key.ReadString(std::string(DeckValueName(kind.category))).value_or("");
     }
 
     // Keeps the deck before the step that may break off (reading a picture, setting it), so that a
@@ -228,7 +311,7 @@ private:
         try {
             if (!store_) store_ = std::make_unique<SettingsStore>(env_);
             std::string text = DeckText(state);
-            store_->WriteString(kRandomizerSection, kept.kind.deckValue, text);
+            store_->WriteString(kDeckSection.data(), std::string(DeckValueName(kept.kind.category)), text);
             kept.text = std::move(text);
         } catch (const UserError& e) {
             if (!kept.failed) log_.Line(std::string(kept.kind.name) + ": the deck could not be kept: " + e.what());
@@ -337,13 +420,8 @@ private:
     // selector's settings keep.
     void SetWallpaper(KeptDeck& kept, const SelectionList& list, Deck& deck) {
         const ListKind& kind = kept.kind;
-        MonitorLayout layout = options_.monitors ? *options_.monitors : env_.Monitors();
-        if (!options_.monitors && options_.screenWidth)
-            layout = MonitorLayout::One({*options_.screenWidth, *options_.screenHeight});
-        RegistryKey settings(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kSelectorSection,
-                             RegistryKey::Mode::Read);
-        const MonitorCover cover = MonitorCoverOf(ReadIntegerValue(settings.ReadString(kMonitorCoverValue), 0));
-        LayoutWallpaper wallpaper(std::move(layout), cover, !env_.WallpaperSpans(), DesktopColour());
+        layout_ = RunLayout(env_, options_);
+        LayoutWallpaper wallpaper = WallpaperFor(env_, layout_);
         const WallpaperRun run{
             env_, list, deck, programDir_, options_.dryRun, kind.name,
             [&](const std::string& line) { log_.Line(line); },
@@ -355,16 +433,26 @@ private:
                                               : EntryRead::LeftToAnotherRun;
             },
             [&](const std::string& path, const std::string& why) { PassOver(kind, path, deck, why); },
-            [&](const DeckState& state) { return KeepDeck(kept, state); }};
+            [&](const DeckState& state) { return KeepDeck(kept, state); },
+            &shown_};
         if (SetWallpaperOnLayout(run, wallpaper) == WallpaperOutcome::NoneUsable) NoneUsable(kept, deck);
     }
 
+public:
+    // The wallpaper's entries this run set, one for each group of monitors that shows one picture,
+    // and the layout they were made for.
+    const std::vector<SelectionEntry>& Shown() const { return shown_; }
+    const MonitorLayout& Layout() const { return layout_; }
+
+private:
     Environment& env_;
     const RandomizerOptions& options_;
     RunLog& log_;
     std::string programDir_;
     FolderProbes probe_{kFolderWaitMs, kFolderProbeThreads, env_.AskFolder()};
     std::unique_ptr<SettingsStore> store_;
+    std::vector<SelectionEntry> shown_;
+    MonitorLayout layout_;
 };
 
 // This run's turn: held from the first look at the lists to the last line of the log.
@@ -390,23 +478,22 @@ private:
     bool held_ = false;
 };
 
+std::string LogPath(Environment& env) { return ProgramDirOf(env.ModuleFileName()) + std::string(kRandomizerLogFile); }
+
 }  // namespace
 
-int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo) {
-    RandomizerOptions options = ParseRandomizerArguments(arguments);
-    const std::string programDir = ProgramDirOf(env.ModuleFileName());
-    const std::string logPath = programDir + std::string(kRandomizerLogFile);
-    if (!options.unknown.empty()) {
-        // Asked for help, or given something it does not know: it says how it is used, and does nothing.
-        if (echo)
-            for (const std::string& line : RandomizerUsage(options.unknown, logPath)) echo(line);
-        return 2;
-    }
-    RunLog log(echo, logPath);
+ChangeOutcome RunChange(Environment& env, const RandomizerOptions& options, ChangeTrigger trigger, const LogEcho& echo,
+                        int intervalMinutes) {
+    ChangeOutcome outcome;
+    RunLog log(echo, LogPath(env), env.EightBitCodePage());
     {
         Turn turn(log);
+        log.Line(ChangeHeading(trigger, intervalMinutes));
         try {
-            Randomizer(env, options, log).Run();
+            Randomizer randomizer(env, options, log);
+            randomizer.Run(trigger != ChangeTrigger::LogOn);
+            outcome.wallpaper = randomizer.Shown();
+            outcome.layout = randomizer.Layout();
         } catch (const std::exception& e) {
             log.Line(std::string("Stopped: ") + e.what());
         } catch (...) {
@@ -417,6 +504,70 @@ int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, c
         } catch (...) {
         }
     }
+    return outcome;
+}
+
+bool MakeAgain(Environment& env, const RandomizerOptions& options, const std::vector<SelectionEntry>& pictures,
+               MonitorLayout& madeFor, const LogEcho& echo) {
+    const MonitorLayout layout = RunLayout(env, options);
+    if (pictures.empty() || layout == madeFor) return false;
+    madeFor = layout;
+    RunLog log(echo, LogPath(env), env.EightBitCodePage());
+    {
+        Turn turn(log);
+        log.Line("Display change: the wallpaper made again without a deal for " +
+                 (layout.Single() ? std::string("one monitor") : DescribeLayout(layout)));
+        try {
+            LayoutWallpaper wallpaper = WallpaperFor(env, layout);
+            // A monitor more, or a picture for each monitor chosen since: the pictures come round again.
+            std::vector<SelectionEntry> each;
+            for (size_t i = 0; i < wallpaper.ScreensPerPicture().size(); ++i) each.push_back(pictures[i % pictures.size()]);
+            const auto start = Clock::now();
+            ApplyPictures(env, wallpaper, each, ProgramDirOf(env.ModuleFileName()));
+            const Size file = wallpaper.FileSize();
+            log.Line("Wallpaper: " + std::to_string(each.size()) + (each.size() == 1 ? " picture" : " pictures") +
+                     " as one file of " + std::to_string(file.width) + " x " + std::to_string(file.height) + ", set " +
+                     std::to_string(Milliseconds(Clock::now() - start)) + " ms");
+        } catch (const std::exception& e) {
+            log.Line(std::string("Wallpaper: left as it is: ") + e.what());
+        }
+        try {
+            log.Finish();
+        } catch (...) {
+        }
+    }
+    return true;
+}
+
+void AddToLog(Environment& env, const std::vector<std::string>& lines, const LogEcho& echo) {
+    try {
+        RunLog log(echo, LogPath(env), env.EightBitCodePage());
+        for (const std::string& line : lines) log.Line(line);
+        log.Finish();
+    } catch (...) {
+    }
+}
+
+int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo) {
+    RandomizerOptions options = ParseRandomizerArguments(arguments);
+    if (!options.unknown.empty()) {
+        // Asked for help, or given something it does not know: it says how it is used, and does nothing.
+        if (echo)
+            for (const std::string& line : RandomizerUsage(options.unknown, LogPath(env))) echo(line);
+        return 2;
+    }
+    if (options.exit) return EndResident(kEndWaitMs) ? 0 : 1;
+    // A dry run changes nothing, so it never needs the randomizer that stays running.
+    if (!options.dryRun) {
+        if (ResidentRuns()) {
+            if (options.resident) return 0;
+            if (HandToResident(options.next ? ResidentRequest::Next : ResidentRequest::LogOn, kHandOverWaitMs)) return 0;
+            // One that does not answer is busy or stuck: this start makes its change itself.
+        } else if (options.resident || (!options.next && ReadChangeSettings(env).KeepsRunning())) {
+            return RunResident(env, options, !options.resident, echo);
+        }
+    }
+    RunChange(env, options, options.next ? ChangeTrigger::Next : ChangeTrigger::LogOn, echo);
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // Loading the four lists from MXDATA.MXD at start-up, saving them, and the save prompt at exit.
 #include "app/form_select.h"
 #include "lists/list_view.h"
+#include "platform/code_page.h"
 #include "platform/file_reading.h"
 #include "platform/file_replacement.h"
 
@@ -23,6 +24,7 @@ void TFormSelect::LoadSelectionFile() {
                          MB_OK);
     }
     if (!read.openError) {
+        MakeTextOfFile(text, env_.EightBitCodePage());
         ParseSelectionFile(text, ProgramDir, Lists);
         text = std::string();
     }
@@ -41,7 +43,9 @@ void TFormSelect::SaveToFile() {
     for (SelectionListView& view : listViews_) view.EnsureSorted();
     FileReplacement file(ProgramDir + DataFileName);
     if (!file.Create()) return ReportCreateError(file.Error());
+    std::string converted;
     bool written = WriteSelectionFile(Lists, [&](std::string_view part) {
+        part = Utf8Of(part, converted);
         return env_.WriteToFile(file.Handle(), part.data(), DWORD(part.size()));
     });
     if (!written || !::FlushFileBuffers(file.Handle())) {

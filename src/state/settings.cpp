@@ -37,8 +37,15 @@ void TFormSelect::LoadSettings() {
     case 30: ChangePreviewOn(IDM_PREVIEWBOTH); break;
     }
 
-    RegistryKey run(env_, HKEY_CURRENT_USER, kRunKey, RegistryKey::Mode::Read);
-    bool registered = NamesRandomizer(run.ReadString(kRunValue).value_or(""));
+    const std::string command =
+        RegistryKey(env_, HKEY_CURRENT_USER, kRunKey, RegistryKey::Mode::Read).ReadString(kRunValue).value_or("");
+    bool registered = NamesRandomizer(command);
+    // Earlier versions named the randomizer without quotes: the same randomizer is named again, quoted.
+    if (registered && command.front() != '"')
+        ReportingErrors([&] {
+            RegistryKey(env_, HKEY_CURRENT_USER, kRunKey, RegistryKey::Mode::Create)
+                .WriteString(kRunValue, QuotedCommand(command));
+        });
     ReportingErrors([&] { SetStartUpRunChecked(registered); });
     SetMenuChecked(IDM_RUNRANDOMIZER, registered);
 
@@ -46,6 +53,7 @@ void TFormSelect::LoadSettings() {
     WallpaperMonitors = MonitorCoverOf(store.ReadInteger(kSelectorSection, kMonitorCoverValue, 0));
     ::CheckMenuRadioItem(MainMenu1, IDM_MONITORSSAME, IDM_MONITORSACROSS, IDM_MONITORSSAME + int(WallpaperMonitors),
                          MF_BYCOMMAND);
+    ShowChangeSettings();
 
     // A directory the settings do not hold, or hold as text no directory can have, is the program's
     // own, on every start; closing then keeps that one.
@@ -69,7 +77,7 @@ void TFormSelect::MakeFirstRunBackup(SettingsStore& store) {
     std::string wallpaperStyle = desktop.ReadString("WallpaperStyle").value_or(kNotSaved);
 
     RegistryKey(env_, HKEY_CURRENT_USER, kRunKey, RegistryKey::Mode::Create)
-        .WriteString(kRunValue, ProgramDir + std::string(kRandomizerFile));
+        .WriteString(kRunValue, RandomizerCommand(ProgramDir));
 
     // An existing backup is never overwritten: its copy fails and that screen is recorded as not saved.
     std::string saved[std::size(kScreenRecords)];

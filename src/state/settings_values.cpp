@@ -43,7 +43,7 @@ std::string IntegerText(int value) { return std::to_string(value); }
 int PreviewModeOf(int stored) { return stored == 0 || stored == 10 || stored == 20 ? stored : 30; }
 
 bool CanBeDirectory(std::string_view text) {
-    if (text.size() >= 260) return false;
+    if (Utf16Length(text) > kLongestPath) return false;
     for (char c : text)
         if (static_cast<unsigned char>(c) < 32 || std::string_view("<>\"|?*").find(c) != std::string_view::npos)
             return false;
@@ -55,7 +55,16 @@ int CategoryFromText(std::string_view text) {
     return code && IsScreenCategory(*code) ? *code : CategoryStart;
 }
 
+std::string QuotedCommand(std::string_view path) { return "\"" + std::string(path) + "\""; }
+
+std::string RandomizerCommand(std::string_view programDir) {
+    return QuotedCommand(std::string(programDir) + std::string(kRandomizerFile));
+}
+
 bool NamesRandomizer(std::string_view runCommand) {
+    if (runCommand.size() >= 2 && runCommand.front() == '"' && runCommand.back() == '"')
+        runCommand = runCommand.substr(1, runCommand.size() - 2);
+    if (runCommand.find('"') != std::string_view::npos) return false;
     size_t slash = runCommand.find_last_of("\\:");
     std::string_view name = slash == std::string_view::npos ? runCommand : runCommand.substr(slash + 1);
     return UpperAscii(name) == "MXRANDOM.EXE";

@@ -22,17 +22,25 @@ inline std::string BooleanText(bool value) { return value ? "1" : "0"; }
 // 30, both sources, whose menu item keeps its mark.
 int PreviewModeOf(int stored);
 
-// Whether a stored directory is text a directory's path can be: empty, or up to 259 characters with
-// no control character and none of < > " | ? *.
+// Whether a stored directory is text a directory's path can be: empty, or up to the system's longest
+// path (32,767 UTF-16 units) with no control character and none of < > " | ? *.
+inline constexpr size_t kLongestPath = 32767;
 bool CanBeDirectory(std::string_view text);
 
 // The stored category: one of 10, 20, 30 and 40, or the start-up screen's 10 for anything else.
 int CategoryFromText(std::string_view text);
 
-// The randomizer counts as registered when the file-name part of the start-up command (after the
-// last "\" or ":") is MXRANDOM.EXE in any case: quotes or arguments make it another command.
-bool NamesRandomizer(std::string_view runCommand);
-
 inline constexpr std::string_view kRandomizerFile = "MXRandom.exe";
+
+// A start-up command that runs the program at `path`: the path in quotes, so that a path with blanks
+// can never start a program named by its first word.
+std::string QuotedCommand(std::string_view path);
+// The start-up command of the randomizer in the program directory.
+std::string RandomizerCommand(std::string_view programDir);
+
+// The randomizer counts as registered when the start-up command is a path, in quotes or (as earlier
+// versions wrote it) without, whose file-name part (after the last "\" or ":") is MXRANDOM.EXE in
+// any case; arguments make it another command.
+bool NamesRandomizer(std::string_view runCommand);
 
 }  // namespace mx

@@ -1,5 +1,6 @@
 // Putting back the system's own screens and wallpaper values, and uninstalling.
 #include "app/form_select.h"
+#include "randomizer/resident_link.h"
 #include "state/settings_store.h"
 
 namespace mx {
@@ -9,13 +10,16 @@ void TFormSelect::OriginalScreens1Click() {
     if (!store.ReadBool(kOriginalInfoSection, "FilesBackedUp", false)) return;
 
     // The desktop values go back first: one that cannot be written ends the restore before any
-    // screen is touched. The system reads them again at the next log-on.
+    // screen is touched. The system is then told to show the original wallpaper (or none) at once,
+    // as the values now say, instead of keeping the program's until the next log-on.
     RegistryKey desktop = RegistryKey::ExistingForWriting(env_, HKEY_CURRENT_USER, kDesktopKey, "WallPaper");
     if (desktop) {
-        desktop.WriteString("WallPaper", store.ReadString(kOriginalInfoSection, "WallPaper", ""));
+        const std::string wallPaper = store.ReadString(kOriginalInfoSection, "WallPaper", "");
+        desktop.WriteString("WallPaper", wallPaper);
         desktop.WriteString("TileWallpaper", store.ReadString(kOriginalInfoSection, "TileWallpaper", ""));
         std::string style = store.ReadString(kOriginalInfoSection, "WallpaperStyle", "");
         if (style != kNotSaved) desktop.WriteString("WallpaperStyle", style);
+        env_.SetDesktopWallpaper(wallPaper);
     }
 
     // A saved screen is put back and its backup consumed; a screen the first start did not find is
@@ -36,6 +40,9 @@ void TFormSelect::Uninstall2Click() {
                                   "This will uninstall MXSR.\n\r\n\rIt will place your original screens back\n\r"
                                   "and remove all registry entries of MXSR.\n\r\n\rAre you sure you want to continue?",
                                   MB_YESNO);
+    // A randomizer that stays running would change the wallpaper again after the restore, and keeps
+    // its program file from being removed: it ends first.
+    if (answer == IDYES) EndResident(kResidentEndWaitMs);
     // A desktop value that cannot be written ends the uninstall before anything is removed.
     if (answer == IDYES && ReportingErrors([&] { OriginalScreens1Click(); })) {
         try {

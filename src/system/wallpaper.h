@@ -14,7 +14,7 @@ namespace mx {
 class Environment;
 
 inline constexpr std::string_view kWallpaperFile = "@MX!BACK.BMP";
-// The system takes the wallpaper's path in a buffer of 256 bytes.
+// The longest wallpaper path the system takes, in characters (UTF-16 units).
 inline constexpr size_t kMaxWallpaperPath = 255;
 
 // The desktop values for a style (the style box's text, compared exactly): "TileWallpaper" is "1"

@@ -6,6 +6,7 @@
 #include "picture/picture_win.h"
 #include "picture/scale.h"
 #include "picture/transparency.h"
+#include "platform/code_page.h"
 #include "platform/environment.h"
 #include "platform/file_replacement.h"
 #include "platform/registry.h"
@@ -22,7 +23,7 @@ namespace {
 std::chrono::steady_clock::duration Apply(Environment& env, Size size, const BmpRowSource& rows, WallpaperValues values,
                                           const std::string& layout, const std::string& programDir) {
     std::string path = programDir + std::string(kWallpaperFile);
-    if (path.size() > kMaxWallpaperPath)
+    if (Widen(path).size() > kMaxWallpaperPath)
         throw UserError("The wallpaper cannot be set: the program's directory path is too long.");
     // Written beside it first and moved over it whole: a write that breaks off never leaves the
     // desktop's current wallpaper file half made.

@@ -36,6 +36,11 @@ TEST(FileMasks, WildcardsMatchAsOnWindows) {
         {"*o*o*.sys", "logw.sys", false},
         {"a*b*c", "aXbYbZc", true},
         {"a*b*c", "aXbYcZ", false},
+        // "?" is one character, however many bytes it takes in UTF-8 (\xf0\x9f\x8c\x85 is one emoji).
+        {"l?go.sys", "l\xc3\xb6go.sys", true},
+        {"??.jpg", "\xe6\x97\x85.jpg", false},
+        {"*???", "\xf0\x9f\x8c\x85", false},
+        {"*?", "\xf0\x9f\x8c\x85", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.pattern) + " / " + c.name);
@@ -116,6 +121,21 @@ TEST(FileMasks, DirectoryFormsOfTheBrowser) {
     EXPECT_EQ(PathSteps("C:\\PICS\\"), (std::vector<std::string>{"C:\\", "PICS"}));
     EXPECT_EQ(PathSteps("\\\\server\\share\\pics"), (std::vector<std::string>{"\\\\server\\share\\", "pics"}));
     EXPECT_EQ(PathSteps("\\\\server\\share"), (std::vector<std::string>{"\\\\server\\share\\"}));
+}
+
+// The directory list's rows, and where typing in it goes from the row chosen now.
+TEST(FileMasks, TypingANameGoesToTheNextRowStartingWithIt) {
+    const std::vector<std::string> rows = {"C:\\", "Pictures", "alpha", "Apple",
+                                           "beta", "\xc3\x9c" "bung", "\xc3\xbc" "ber", "alps"};
+    struct Case { int current; const char* typed; bool newSearch; int row; } cases[] = {
+        {1, "a", true, 2},     {2, "a", true, 3},       {7, "a", true, 2},        // after the current row, round
+        {2, "al", false, 2},   {2, "alp", false, 2},    {2, "alps", false, 7},    // more letters stay while they match
+        {3, "aa", false, 7},   {7, "aaa", false, 2},    {0, "B", true, 4},         // one letter again goes on; any case
+        {0, "\xc3\x9c", true, 5}, {0, "\xc3\xbc", true, 6}, {0, "\xc3", true, 5},  // other letters as they are
+        {0, "x", true, -1},    {-1, "p", true, 1},      {4, "", true, -1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(TypedRow(rows, c.current, c.typed, c.newSearch), c.row) << c.current << " " << c.typed;
+    EXPECT_EQ(TypedRow({}, 0, "a", true), -1);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 
+#include "lists/folder_entries.h"
 #include "state/selection_file.h"
 
 namespace mx {
@@ -62,6 +63,38 @@ TEST(SelectionFile, SaveThenLoadGivesTheSameEntries) {
     }
     // C:pic.bmp is written as C:\pic.bmp.
     EXPECT_NE(FormatSelectionFile(lists).find("C:\\pic.bmp\r\n"), std::string::npos);
+}
+
+// Files as the writer makes them, of this version and of earlier ones, read and written again unchanged;
+// a folder entry is a line whose name is "*" or "**".
+TEST(SelectionFile, FilesReadAndWrittenAgainAreTheSameBytes) {
+    struct Case {
+        const char* name;
+        std::string text;
+        size_t folders;
+    } cases[] = {
+        {"files only, as earlier versions wrote them",
+         "[START]\r\nC:\\PICS\\CLOUDS.SYS\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\nD:\\LOGOS\\BYE.BMP\r\n\r\n"
+         "[WALLPAPER]\r\nC:\\WINDOWS\\FOREST.BMP, Tiled\r\nC:\\PHOTOS\\SEA.JPG, Fit 2 Screen\r\n",
+         0},
+        {"folders beside files",
+         "[START]\r\nC:\\PICS\\**\r\nC:\\PICS\\CLOUDS.SYS\r\n\r\n[WAIT]\r\n\\\\server\\share\\*\r\n\r\n[SHUT]\r\n\r\n"
+         "[WALLPAPER]\r\nD:\\*, Mirror\r\nD:\\Photos\\2024\\**, Fit 2 Screen\r\n",
+         4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SelectionLists lists = Parse(c.text);
+        EXPECT_EQ(FormatSelectionFile(lists), c.text);
+        size_t folders = 0;
+        for (const SelectionList& list : lists)
+            for (const SelectionEntry& e : list) folders += IsFolderEntry(e.fileName);
+        EXPECT_EQ(folders, c.folders);
+    }
+    const SelectionEntry tree = Wallpaper("D:\\Photos\\2024\\**, Fit 2 Screen");
+    EXPECT_EQ(tree.directory, "D:\\Photos\\2024\\");
+    EXPECT_EQ(FolderScopeOf(tree.fileName), FolderScope::WithSubfolders);
+    EXPECT_EQ(tree.style, "Fit 2 Screen");
 }
 
 TEST(SelectionFileReader, EmptyFilesAndHeadersOnly) {

@@ -27,11 +27,14 @@ TEST(SettingsValues, NumbersSwitchesAndCategoriesReadFromText) {
 }
 
 TEST(SettingsValues, TheRandomizerIsNamedByTheCommandsFileNamePart) {
-    for (const char* on : {"C:\\TOOLS\\mxrandom.exe", "MXRandom.exe", "D:MXRANDOM.EXE", "\\\\srv\\s\\MXRandom.exe"})
+    // Quoted, as the program writes it, or unquoted, as earlier versions did.
+    for (const char* on : {"C:\\TOOLS\\mxrandom.exe", "MXRandom.exe", "D:MXRANDOM.EXE", "\\\\srv\\s\\MXRandom.exe",
+                           "\"C:\\Program Files\\Mosalux\\MXRandom.exe\""})
         EXPECT_TRUE(NamesRandomizer(on)) << on;
-    for (const char* off : {"\"C:\\TOOLS\\MXRandom.exe\"", "C:\\TOOLS\\MXRandom.exe /q", "", "C:\\MXRandom.exe\\",
-                            "MXRandom.exe.bak"})
+    for (const char* off : {"\"C:\\TOOLS\\MXRandom.exe\" /q", "C:\\TOOLS\\MXRandom.exe /q", "", "C:\\MXRandom.exe\\",
+                            "MXRandom.exe.bak", "\"C:\\TOOLS\\MXRandom.exe", "\"", "\"C:\\\"a\\MXRandom.exe\""})
         EXPECT_FALSE(NamesRandomizer(off)) << off;
+    EXPECT_EQ(RandomizerCommand("C:\\Program Files\\Mosalux\\"), "\"C:\\Program Files\\Mosalux\\MXRandom.exe\"");
 }
 
 TEST(BootScreens, SystemFilesLieInTheDriveRootAndTheWindowsDirectory) {

@@ -38,7 +38,8 @@ const Expected kExpected[] = {
     {&TFormSelect::ImgPreview, "ImgPreview", "Static", 0, 278, 70, 160, 100, "", Hidden},
     {&TFormSelect::Label5, "Label5", "Static", SS_LEFT, 4, 76, 0, 0, "Directory:", Shown},
     {&TFormSelect::DirectoryListBox1, "DirectoryListBox1", "ListBox", 0, 4, 92, 145, 133, nullptr, Shown},
-    {&TFormSelect::BtnAdd, "BtnAdd", "Button", BS_PUSHBUTTON, 276, 180, 165, 25, "Add Chosen Files", Shown},
+    {&TFormSelect::BtnAdd, "BtnAdd", "Button", BS_PUSHBUTTON, 276, 180, 98, 25, "Add Chosen Files", Shown},
+    {&TFormSelect::BtnAddFolder, "BtnAddFolder", "Button", BS_PUSHBUTTON, 378, 180, 63, 25, "Add Fol&der", Shown},
     {&TFormSelect::btnRemove, "btnRemove", "Button", BS_PUSHBUTTON, 276, 212, 165, 25, "Remove Selected Files",
      Shown},
     {&TFormSelect::Label6, "Label6", "Static", SS_LEFT, 4, 228, 0, 0, "Filters:", Shown},
@@ -237,7 +238,7 @@ TEST_F(Layout, TabVisitsTheFocusableControlsInOrder) {
     StartProgram();
     const HWND TFormSelect::*order[] = {
         &TFormSelect::DriveComboBox1, &TFormSelect::DirectoryListBox1, &TFormSelect::FileListBox1,
-        &TFormSelect::FilterComboBox1, &TFormSelect::BtnAdd, &TFormSelect::btnRemove,
+        &TFormSelect::FilterComboBox1, &TFormSelect::BtnAdd, &TFormSelect::BtnAddFolder, &TFormSelect::btnRemove,
         &TFormSelect::chkbStartUpRun, &TFormSelect::ListStart, &TFormSelect::ListWait,
         &TFormSelect::ListShut, &TFormSelect::ListWall, &TFormSelect::pnlPreview,
         &TFormSelect::CBStyle, &TFormSelect::PnlExtend, &TFormSelect::sbtnStart, &TFormSelect::sbtnWait,
@@ -300,10 +301,14 @@ TEST_F(Layout, MainMenuItemsShortcutsAndCheckMarks) {
     ASSERT_EQ(MenuItems(menu), (std::vector<std::string>{"&File", "&Options", "&Uninstall", "&Info"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 0)), (std::vector<std::string>{"&Save\tCtrl+S", "-", "&Exit\tCtrl+X"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 1)),
-              (std::vector<std::string>{"&Run Randomizer at Start-Up [x]", "-", "Report Add &Errors [x]", "-",
-                                        "Preview &None", "Preview &Choose Only", "Preview &Selected Only",
-                                        "Preview &Both [x]", "-", "Same &Picture on Every Monitor [x]",
-                                        "&A Picture for Each Monitor", "&One Picture Across All Monitors"}));
+              (std::vector<std::string>{"&Run Randomizer at Start-Up [x]", "&Next Wallpaper Now", "Change &Wallpaper",
+                                        "-", "Report Add &Errors [x]", "-", "Preview &None", "Preview &Choose Only",
+                                        "Preview &Selected Only", "Preview &Both [x]", "-",
+                                        "Same &Picture on Every Monitor [x]", "&A Picture for Each Monitor",
+                                        "&One Picture Across All Monitors"}));
+    EXPECT_EQ(MenuItems(::GetSubMenu(::GetSubMenu(menu, 1), 2)),
+              (std::vector<std::string>{"At &Log-On Only [x]", "Every &15 Minutes", "Every &Hour", "Every &6 Hours",
+                                        "Every &Day", "-", "Also When &Unlocked"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 2)),
               (std::vector<std::string>{"&Set Original Screens Back", "&Uninstall"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 3)), (std::vector<std::string>{"&About ..."}));
@@ -314,7 +319,7 @@ TEST_F(Layout, MainMenuItemsShortcutsAndCheckMarks) {
 
 TEST_F(Layout, PopupMenusItemsInOrder) {
     StartProgram();
-    EXPECT_EQ(PopupItems(form->PopMFile), (std::vector<std::string>{"Add", "-", "Select All", "Invert Selection"}));
+    EXPECT_EQ(PopupItems(form->PopMFile), (std::vector<std::string>{"Add", "Add &Folder", "-", "Select All", "Invert Selection"}));
     EXPECT_EQ(PopupItems(form->PopMSelected),
               (std::vector<std::string>{"View", "Remove", "-", "Find file directory", "-", "Select All",
                                         "Invert Selection"}));

@@ -136,10 +136,12 @@ TEST_F(Monitors, EachMonitorGetsItsPictureFromTheWindowOnIt) {
     EXPECT_EQ(Shows(-160, 200), kRed);
 }
 
-// The randomizer's lines, without their time.
+// The randomizer's lines, without their time, after the line of the log-on.
 std::vector<std::string> Lines(TestEnvironment& env, std::vector<std::string> args) {
     std::vector<std::string> lines;
     RunRandomizer(env, args, [&](const std::string& line) { lines.push_back(line.substr(20)); });
+    EXPECT_EQ(lines.empty() ? "" : lines[0], "Change at log-on");
+    if (!lines.empty()) lines.erase(lines.begin());
     return lines;
 }
 

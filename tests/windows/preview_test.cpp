@@ -131,10 +131,35 @@ TEST_F(Preview, AddingChecksEachBootScreenOnItsOwnPicture) {
 
     Click(form->sbtnWall);
     PickStyle("Tiled");
-    Choose({"notes.txt"});
+    Choose({"deep.bmp"});
     Click(form->BtnAdd);
     EXPECT_EQ(ItemText(form->ListWall, 0, ColumnStyle), "Tiled");
     EXPECT_TRUE(form->UnsavedChanges);
+}
+
+// No list takes a file without a picture it can read: the file stays chosen, and the box says why.
+TEST_F(Preview, AFileThatCannotBeReadIsRefusedInEveryList) {
+    StartProgram();
+    for (HWND button : {form->sbtnStart, form->sbtnWall}) {
+        SCOPED_TRACE(Text(button));
+        MakeBmp("a.bmp", 320, 400), MakeBmp("gone.bmp", 320, 400);
+        sandbox->WriteFile(dir + "\\empty.jpg", "");
+        sandbox->WriteFile(dir + "\\noise.png", std::string("\x89PNG\r\n\x1a\n\x13\x37\xee\x01", 12));
+        sandbox->WriteFile(dir + "\\notes.txt", "not a picture");
+        Click(button);
+        int all = ComboBox_FindStringExact(form->FilterComboBox1, -1, "All files (*.*)");
+        ComboBox_SetCurSel(form->FilterComboBox1, all);
+        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(ID_FilterComboBox1, CBN_SELCHANGE),
+                       LPARAM(form->FilterComboBox1));
+        Choose({"a.bmp", "empty.jpg", "gone.bmp", "noise.png", "notes.txt"});
+        ::DeleteFileA((dir + "\\gone.bmp").c_str());  // gone since it was chosen
+        for (const char* name : {"empty.jpg", "gone.bmp", "noise.png", "notes.txt"})
+            env.ExpectBox(BoxKind::Error, "Read Error " + dir + "\\" + name + ",\n\rThe file cannot be read.");
+        Click(form->BtnAdd);
+        EXPECT_EQ(Captions(form->ListForCategory(form->CurrentCategory)), std::vector<std::string>{"a.bmp"});
+        EXPECT_EQ(ListBox_GetSelCount(form->FileListBox1), 4);
+        EXPECT_TRUE(env.AllBoxesShown());
+    }
 }
 
 TEST_F(Preview, TheListsMenuFollowsTheSelectionAndFindsTheDirectory) {

@@ -89,6 +89,9 @@ protected:
     std::vector<std::string> Run(std::vector<std::string> args) {
         std::vector<std::string> lines;
         RunRandomizer(env, args, [&](const std::string& line) { lines.push_back(line); });
+        // A run's first line says what made it: here the log-on.
+        EXPECT_EQ(lines.empty() ? "" : lines[0].substr(20), "Change at log-on");
+        if (!lines.empty()) lines.erase(lines.begin());
         return lines;
     }
     std::string Screen(int category) const { return sandbox->ReadFile(BootScreenPathOf(sandbox->windowsDir, category)); }
@@ -360,8 +363,8 @@ TEST_F(Randomizer, ARunOvertakenByNewerRunsLeavesTheirWallpaperAndDeck) {
     EXPECT_TRUE(stale.wallpapers.empty());
     EXPECT_EQ(sandbox->ReadFile(sandbox->programDir + "@MX!BACK.BMP"), wallpaper);
     EXPECT_EQ(Sandbox::Value(std::string(kSettings) + "\\Randomizer", "Wallpaper"), deck);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("Wallpaper: another run has dealt from this list meanwhile"), std::string::npos) << lines[0];
+    ASSERT_EQ(lines.size(), 2u);  // the log-on's line, and
+    EXPECT_NE(lines[1].find("Wallpaper: another run has dealt from this list meanwhile"), std::string::npos) << lines[1];
 }
 
 // Twenty shares that never answer, listed before a share that does and a picture on a local drive,
@@ -390,6 +393,92 @@ TEST_F(Randomizer, SilentSharesNeverKeepOtherRootsFromBeingAsked) {
     EXPECT_LT(took, 8000u) << "each share waited for in turn";
 }
 
+// Sets a folder's times an hour back, as if it had not changed for that long.
+void AgeFolder(const std::string& folder) {
+    HANDLE dir = ::CreateFileA(folder.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(dir, INVALID_HANDLE_VALUE) << folder;
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= 3600ull * 10000000;
+    const FILETIME hourAgo{t.LowPart, t.HighPart};
+    EXPECT_TRUE(::SetFileTime(dir, nullptr, nullptr, &hourAgo));
+    ::CloseHandle(dir);
+}
+
+// A folder entry's pictures are found again at each run (the dealing itself is the unit tests'); a
+// folder unchanged for a while is not listed again.
+TEST_F(Randomizer, FolderEntriesAreListedAtEachRunOrTakenFromTheCache) {
+    const std::string pics = sandbox->programDir + "pics\\";
+    ASSERT_TRUE(::CreateDirectoryA(pics.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((pics + "sub").c_str(), nullptr));
+    sandbox->WriteFile(pics + "f1.bmp", kBoot2);
+    sandbox->WriteFile(pics + "sub\\wide.bmp", Bitmap(640, 480, 8, 20));
+    sandbox->WriteFile(pics + "notes.txt", "not a picture");
+    WriteLists({{}, {{pics + "**", std::nullopt, true}}, {}, {}});
+    std::vector<std::string> lines = Run({});
+    EXPECT_EQ(Screen(20), kBoot2);
+    EXPECT_NE(lines.at(0).find("Waiting screen: folder " + pics + "** gave 2 pictures from 2 folders, listed"),
+              std::string::npos) << lines.at(0);
+    sandbox->WriteFile(pics + "sub\\new.bmp", kBoot1);
+    for (int run = 0; run < 3 && Screen(20) != kBoot1; ++run) lines = Run({});
+    EXPECT_EQ(Screen(20), kBoot1);
+    EXPECT_NE(lines.at(0).find("gave 3 pictures"), std::string::npos) << lines.at(0);
+    AgeFolder(pics);
+    AgeFolder(pics + "sub");
+    Run({});
+    EXPECT_NE(Run({}).at(0).find("gave 3 pictures from 2 folders, every listing from the cache"), std::string::npos);
+}
+
+// Folder entries that give nothing to deal, or whose pictures sit out the run, leave the run to the
+// list's other entries.
+TEST_F(Randomizer, FolderEntriesThatCannotBeReadAreLoggedAndPassedOver) {
+    const std::string links = WindowsPath(MX_LINK_LOOP) + "\\";
+    const DWORD up = ::GetFileAttributesA((links + "sub\\up").c_str());
+    const bool haveLinks = up != INVALID_FILE_ATTRIBUTES && (up & FILE_ATTRIBUTE_REPARSE_POINT);
+    struct Case {
+        const char* name;
+        std::string folder;  // the entry; "%" stands for the program directory
+        std::string cache;   // MXRandom.cache before the run
+        std::string logs;
+        size_t held = 0;     // pictures sitting out the run
+    } cases[] = {
+        {"a share that is not there, last seen holding two pictures", "\\\\absent\\share\\pics\\*",
+         "Mosalux folder listings 1\r\n1 2 2 0 \\\\absent\\share\\pics\r\na.bmp\r\nb.jpg\r\n",
+         "\\\\absent\\share\\pics\\*: \\\\absent\\share\\ is not there; 2 pictures last seen there sit out this run", 2},
+        {"a share that is not there, never seen", "\\\\absent\\share\\pics\\**", "",
+         "\\\\absent\\share\\pics\\**: \\\\absent\\share\\ is not there; none of its pictures is known"},
+        {"a folder that is a file", "%one.bmp\\*", "", "one.bmp\\* is a file, not a folder"},
+        {"a folder that is not there", "%gone\\**", "", "gone\\** is not there"},
+        {"an empty folder", "%empty\\**", "", "empty\\** gave 0 pictures from 1 folder, listed"},
+        {"a loop of links", haveLinks ? links + "**" : "%empty\\**", "",
+         haveLinks ? "link-loop\\** gave 0 pictures from 2 folders, listed" : "empty\\** gave 0 pictures"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sandbox.reset();
+        SetUp();
+        env.wallpapers.clear();
+        ::CreateDirectoryA((sandbox->programDir + "empty").c_str(), nullptr);
+        sandbox->WriteFile(sandbox->programDir + "one.bmp", kBoot1);
+        const std::string folder = c.folder[0] == '%' ? sandbox->programDir + c.folder.substr(1) : c.folder;
+        if (!c.cache.empty()) sandbox->WriteFile(sandbox->programDir + "MXRandom.cache", c.cache);
+        WriteLists({{}, {}, {}, {{folder, std::nullopt, false}, {"wall.bmp", Bitmap(40, 30, 24, 9), true}}});
+        std::string log;
+        for (const std::string& line : Run({})) log += line + "\n";
+        EXPECT_NE(log.find("Wallpaper: folder "), std::string::npos) << log;
+        EXPECT_NE(log.find(c.logs), std::string::npos) << log;
+        EXPECT_EQ(env.wallpapers.size(), 1u) << log;
+        EXPECT_NE(log.find("wall.bmp as Tiled (place 1 of " + std::to_string(c.held + 1) + ")"), std::string::npos)
+            << log;
+        // The listing of a folder that did not answer is kept for when it does.
+        if (c.held) {
+            EXPECT_EQ(sandbox->ReadFile(sandbox->programDir + "MXRandom.cache"), c.cache);
+        }
+    }
+}
+
 // The selector's start-up switch names the randomizer beside it; that command line, started as the
 // system starts it, does the job. The build puts MXRandom.exe beside MXSelect.exe.
 using RandomizerAtStartUp = MainWindowTest;
@@ -401,8 +490,8 @@ TEST_F(RandomizerAtStartUp, StartsFromTheRunValueTheSelectorWrites) {
     Click(form->chkbStartUpRun);
     Click(form->chkbStartUpRun);
     auto command = Sandbox::Value("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "Mosalux");
-    ASSERT_EQ(command, sandbox->programDir + "MXRandom.exe");
-    ASSERT_TRUE(::CopyFileA(built.c_str(), command->c_str(), FALSE));
+    ASSERT_EQ(command, "\"" + sandbox->programDir + "MXRandom.exe\"");
+    ASSERT_TRUE(::CopyFileA(built.c_str(), (sandbox->programDir + "MXRandom.exe").c_str(), FALSE));
     // Started by itself, the randomizer uses the machine's own Windows directory and registry: the
     // start-up screen there is put back afterwards, and the deck it keeps is removed.
     char windows[MAX_PATH];

@@ -35,6 +35,16 @@ struct PopupCall {
     POINT point;                  // screen coordinates
 };
 
+struct IconCall {
+    DWORD message;  // NIM_ADD, NIM_SETVERSION, NIM_MODIFY, NIM_DELETE
+    std::string tip;
+};
+
+struct StartCall {
+    std::string path;
+    std::string arguments;
+};
+
 struct HelpCall {
     std::string file;
     UINT command;
@@ -46,6 +56,7 @@ public:
     std::string moduleFileName;
     std::string windowsDirectory;
     std::vector<std::string> arguments;
+    UINT eightBitCodePage = 1252;
     SIZE screen{1024, 768};
     int displayBits = 32;
     std::optional<MonitorLayout> layout;  // none: one monitor of the screen's size
@@ -59,6 +70,9 @@ public:
     int failWritesAfter = -1;             // >= 0: that many writes succeed, the next ones fail
     std::vector<std::pair<std::string, std::string>> registryWrites;  // name and text of every value written
     std::string failRegistryValue;        // a value of this name cannot be written
+    std::vector<IconCall> icons;          // every call for the notification area
+    std::vector<StartCall> started;       // every program started
+    DWORD failStarts = 0;                 // not 0: no program starts, with this system error
     FolderQuestion folderQuestion;        // when set, asked about folders instead of the system
 
     // The next box must be of this kind and text; it is answered with `answer`.
@@ -68,6 +82,7 @@ public:
     std::string ModuleFileName() override { return moduleFileName; }
     std::string WindowsDirectory() override { return windowsDirectory; }
     std::vector<std::string> Arguments() override { return arguments; }
+    UINT EightBitCodePage() override { return eightBitCodePage; }
     int ShowMessage(HWND owner, BoxKind kind, const std::string& text, UINT buttons) override;
     void WinHelp(HWND, const std::string& file, UINT command, ULONG_PTR data) override {
         helpCalls.push_back({file, command, data});
@@ -88,6 +103,15 @@ public:
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
     bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value) override;
     void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;
+    bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
+        icons.push_back({message, data.szTip});
+        return true;
+    }
+    bool StartProgram(const std::string& path, const std::string& arguments, DWORD& error) override {
+        started.push_back({path, arguments});
+        error = failStarts;
+        return failStarts == 0;
+    }
     FolderQuestion AskFolder() override { return folderQuestion ? folderQuestion : Environment::AskFolder(); }
 
 private:

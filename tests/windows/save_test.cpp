@@ -4,6 +4,7 @@
 #include "lists/list_view.h"
 #include "platform/file_reading.h"
 #include "platform/user_error.h"
+#include "randomizer/randomizer.h"
 #include "sandbox.h"
 #include "system/wallpaper.h"
 
@@ -59,6 +60,40 @@ TEST_F(Saving, SavedListsLoadBackInTheirOrder) {
               "[START]\r\nC:\\S\\A.SYS\r\nC:\\S\\b.sys\r\nC:\\pic.bmp\r\n\r\n[WAIT]\r\n" + sandbox->programDir +
                   "local.sys\r\n\r\n[SHUT]\r\nD:\\LOGOS\\BYE.BMP\r\n\r\n[WALLPAPER]\r\nC:\\P\\FOREST.BMP, Tiled\r\n"
                   "C:\\P\\SEA.JPG, Fit 2 Screen\r\n");
+}
+
+// A selection file or log an earlier version wrote in the system's 8-bit code page reads to the same
+// entries and lines, in both programs, and is written back in UTF-8; one that is UTF-8 is read as
+// UTF-8 whatever that code page is.
+TEST_F(Saving, OlderFilesInTheSystemsCodePageReadToTheSameEntries) {
+    const std::string cafe = "Caf\xc3\xa9 \xc3\xa9t\xc3\xa9.jpg";
+    const struct { UINT codePage; std::string onDisk, name; } cases[] = {
+        {1252, "Caf\xe9 \xe9t\xe9.jpg", cafe},
+        {1253, "\xc8\xdc\xeb\xe1\xf3\xf3\xe1.jpg", "\xce\x98\xce\xac\xce\xbb\xce\xb1\xcf\x83\xcf\x83\xce\xb1.jpg"},
+        {1251, "\xcc\xee\xf0\xe5.jpg", "\xd0\x9c\xd0\xbe\xd1\x80\xd0\xb5.jpg"},
+        // Shift-JIS, where the second byte of a character may be a backslash.
+        {932, "\x93\x8c\x8b\x9e\x83\x5c.jpg", "\xe6\x9d\xb1\xe4\xba\xac\xe3\x82\xbd.jpg"},
+        {1253, cafe, cafe}};
+    auto file = [](const std::string& name) {
+        return "[START]\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\nC:\\P\\" + name + ", Tiled\r\n";
+    };
+    const std::string log = sandbox->programDir + "MXRandom.log";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        form.reset();
+        env.eightBitCodePage = c.codePage;
+        sandbox->WriteFile(DataFile(), file(c.onDisk));
+        sandbox->WriteFile(log, "C:\\P\\" + c.onDisk + "\r\n");
+        std::string said;
+        RunRandomizer(env, {"--dry-run"}, [&](const std::string& line) { said += line + "\n"; });
+        EXPECT_NE(said.find("C:\\P\\" + c.name + " "), std::string::npos) << said;
+        EXPECT_EQ(sandbox->ReadFile(log).substr(0, c.name.size() + 7), "C:\\P\\" + c.name + "\r\n");
+        StartProgram();
+        EXPECT_EQ(Captions(form->ListWall), std::vector<std::string>{c.name});
+        form->UnsavedChanges = true;
+        Menu(IDM_SAVE);
+        EXPECT_EQ(sandbox->ReadFile(DataFile()), file(c.name));
+    }
 }
 
 TEST_F(Saving, LargeFilesWithVeryLongLinesLoadAndSaveUnchanged) {

@@ -28,7 +28,7 @@ protected:
     }
     bool MenuChecked(int id) const { return form->MenuChecked(id); }
     bool BoxChecked() const { return ::SendMessageA(form->chkbStartUpRun, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    std::string Randomizer() const { return sandbox->programDir + "MXRandom.exe"; }
+    std::string Randomizer() const { return "\"" + sandbox->programDir + "MXRandom.exe\""; }
 };
 
 TEST_F(Settings, FirstStartRecordsTheSystemsScreensAndWallpaperOnce) {
@@ -92,9 +92,11 @@ TEST_F(Settings, StoredValuesAreReadWithTheirDefaults) {
 }
 
 TEST_F(Settings, TheRunValueSetsTheStartUpSwitch) {
-    struct Case { const char* stored; bool on; } cases[] = {
-        {"C:\\TOOLS\\mxrandom.exe", true}, {"\"C:\\TOOLS\\MXRandom.exe\"", false},
-        {"C:\\TOOLS\\MXRandom.exe /q", false}, {nullptr, false}};
+    // An entry of earlier versions, without quotes, is ours and is written again in quotes.
+    struct Case { const char* stored; bool on; const char* after; } cases[] = {
+        {"C:\\My Tools\\mxrandom.exe", true, "\"C:\\My Tools\\mxrandom.exe\""},
+        {"\"C:\\TOOLS\\MXRandom.exe\"", true, "\"C:\\TOOLS\\MXRandom.exe\""},
+        {"C:\\TOOLS\\MXRandom.exe /q", false, ""}, {"\"C:\\TOOLS\\MXRandom.exe\" /q", false, ""}, {nullptr, false, ""}};
     AfterFirstStart();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored ? c.stored : "(no value)");
@@ -104,7 +106,7 @@ TEST_F(Settings, TheRunValueSetsTheStartUpSwitch) {
         EXPECT_EQ(BoxChecked(), c.on);
         EXPECT_EQ(MenuChecked(IDM_RUNRANDOMIZER), c.on);
         // Off rewrites the value as switching off leaves it.
-        EXPECT_EQ(Sandbox::Value(kRun, "Mosalux"), c.on ? c.stored : "");
+        EXPECT_EQ(Sandbox::Value(kRun, "Mosalux"), c.after);
     }
 }
 
@@ -192,6 +194,7 @@ TEST_F(Settings, RestorePutsBackWhatTheFirstStartSaved) {
     Menu(IDM_ORIGINALSCREENS);  // without "FilesBackedUp" there is nothing to put back
     EXPECT_EQ(sandbox->ReadFile(root + "logo.sys"), "mine");
     EXPECT_EQ(Sandbox::Value(kDesktop, "WallPaper"), "new");
+    EXPECT_TRUE(env.wallpapers.empty());
 
     AfterFirstStart();
     Menu(IDM_ORIGINALSCREENS);
@@ -202,14 +205,18 @@ TEST_F(Settings, RestorePutsBackWhatTheFirstStartSaved) {
     EXPECT_EQ(Sandbox::Value(kDesktop, "WallPaper"), "C:\\old.bmp");
     EXPECT_EQ(Sandbox::Value(kDesktop, "TileWallpaper"), "");
     EXPECT_EQ(Sandbox::Value(kDesktop, "WallpaperStyle"), "0");
+    EXPECT_EQ(env.wallpapers, std::vector<std::string>{"C:\\old.bmp"});  // shown at once
 
     // Again: the consumed backup leaves the start-up screen alone, a screen not saved goes again.
+    // A desktop that had no wallpaper gets none.
     sandbox->WriteFile(windows + "logow.sys", "installed since");
     Sandbox::SetValue(kOriginal, "WallpaperStyle", "2");
+    Sandbox::SetValue(kOriginal, "WallPaper", "");
     Menu(IDM_ORIGINALSCREENS);
     EXPECT_EQ(sandbox->ReadFile(root + "logo.sys"), "original");
     EXPECT_FALSE(sandbox->FileExists(windows + "logow.sys"));
     EXPECT_EQ(Sandbox::Value(kDesktop, "WallpaperStyle"), "2");
+    EXPECT_EQ(env.wallpapers, (std::vector<std::string>{"C:\\old.bmp", ""}));
     EXPECT_TRUE(env.boxes.empty());
 }
 
@@ -222,6 +229,7 @@ TEST_F(Settings, UninstallRemovesOurKeysOnlyWhenAnsweredYes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         form.reset();
+        const size_t shown = env.wallpapers.size();
         Sandbox::SetValue(kDesktop, "WallPaper", "C:\\pic.bmp");
         if (c.keysThere) {
             Sandbox::SetValue(kOriginal, "FilesBackedUp", "1");
@@ -244,6 +252,8 @@ TEST_F(Settings, UninstallRemovesOurKeysOnlyWhenAnsweredYes) {
         EXPECT_EQ(Sandbox::KeyExists(kSettings), c.keysThere && !removes);
         EXPECT_EQ(Sandbox::Value(kRun, "Mosalux").has_value(), c.keysThere && !removes);
         EXPECT_TRUE(Sandbox::KeyExists(kKelbrant) || !c.keysThere);
+        // The restored wallpaper (none was recorded) is shown at once.
+        EXPECT_EQ(env.wallpapers.size() - shown, removes && c.keysThere ? 1u : 0u);
     }
 }
 

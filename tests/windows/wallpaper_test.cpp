@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "app/layout.h"
 #include "app/resource.h"
 #include "lists/browser_filters.h"
+#include "lists/categories.h"
 #include "lists/file_masks.h"
 #include "picture/bmp_reader.h"
 #include "picture/bmp_writer.h"
@@ -44,7 +46,7 @@ protected:
                 }
         WriteBmp(p, dir + "\\wide.bmp");
         WriteBmp(q, dir + "\\tall.bmp");
-        for (const char* name : {"rose.jpg", "plasma400.jpg", "portrait-6.jpg", "clear.png"})
+        for (const char* name : {"rose.jpg", "plasma400.jpg", "portrait-6.jpg", "clear.png", "clear.webp"})
             ASSERT_TRUE(::CopyFileA(TestData(name).c_str(), (dir + "\\" + name).c_str(), FALSE));
         Sandbox::SetValue(kDesktop, "TileWallpaper", "0");
         Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");
@@ -216,14 +218,25 @@ TEST_F(WallpaperFile, UprightPictureAndTransparencyOverTheDesktop) {
     Click(form->sbtnWall);
     Choose("portrait-6.jpg");  // stored 40 x 24, to be turned a quarter clockwise
     EXPECT_EQ(form->SizeHint, "Size : 24 X 40");
-    Choose("clear.png");  // its left half transparent red, its right half opaque blue
-    PickStyle("Centred");
-    Menu(IDM_INFO_SETWALLPAPER);
-    Picture written;
-    ASSERT_EQ(ReadBmpFile(sandbox->programDir + "@MX!BACK.BMP", written), 0u);
-    ASSERT_EQ(written.width, 16);
-    EXPECT_EQ(written.ColorAt(3, 4), SystemColour(COLOR_DESKTOP));
-    EXPECT_EQ(written.ColorAt(12, 4), 0x0000FFu);
+    // Left half transparent (red beneath in the PNG, black in the WebP), right half opaque blue: the
+    // desktop shows through in every style, from both programs.
+    env.screen = SIZE{64, 48};
+    for (const char* file : {"clear.png", "clear.webp"})
+        for (std::string_view style : kStyleNames) {
+            SCOPED_TRACE(testing::Message() << file << " " << style);
+            Choose(file);
+            PickStyle(std::string(style));
+            Menu(IDM_INFO_SETWALLPAPER);
+            const size_t fromSelector = Converted();
+            RunRandomizer(file, std::string(style));
+            EXPECT_EQ(Converted(), fromSelector) << "the two programs wrote different files";
+            Picture written;
+            ASSERT_EQ(ReadBmpFile(sandbox->programDir + "@MX!BACK.BMP", written), 0u);
+            std::set<uint32_t> colours;
+            for (int y = 0; y < written.height; ++y)
+                for (int x = 0; x < written.width; ++x) colours.insert(written.ColorAt(x, y));
+            EXPECT_EQ(colours, (std::set<uint32_t>{SystemColour(COLOR_DESKTOP), 0x0000FFu}));
+        }
 }
 
 bool SamePicture(const Picture& a, const Picture& b) {

@@ -236,7 +236,7 @@ TEST_F(ContextMenus, EachControlOpensItsMenuWhereClicked) {
     RightClick(form->FileListBox1, {200, 300});
     ASSERT_EQ(env.popups.size(), 1u);
     EXPECT_EQ(env.popups[0].menu, &form->PopMFile);
-    EXPECT_EQ(ShownCaptions(0), (std::vector<std::string>{"Add", "-", "Select All", "Invert Selection"}));
+    EXPECT_EQ(ShownCaptions(0), (std::vector<std::string>{"Add", "Add &Folder", "-", "Select All", "Invert Selection"}));
     EXPECT_EQ(env.popups[0].point.x, 200);
     EXPECT_EQ(env.popups[0].point.y, 300);
 
