@@ -21,6 +21,7 @@ TEST(SelectionList, TheSelectionStaysWithItsEntries) {
     for (const char* name : {"a", "b", "c", "d", "e"}) list.Append("C:\\P", name);
     list.Select(1, true);
     list.Select(3, true);
+    EXPECT_EQ(list[0].style, "");  // only the wallpaper list holds styles
     const struct { const char* what; std::function<void()> change; Names all, selected; } steps[] = {
         {"insert before them", [&] { list.Insert(0, "C:\\P", "0"); }, {"0", "a", "b", "c", "d", "e"}, {"b", "d"}},
         {"insert at the end", [&] { list.Insert(99, "C:\\Q", "z"); }, {"0", "a", "b", "c", "d", "e", "z"}, {"b", "d"}},
@@ -80,21 +81,6 @@ TEST(SelectionList, LargeRemovalsKeepTheRestIntact) {
         EXPECT_EQ(e.directory, k % 2 ? "C:\\Odd\\" : "C:\\Even");
         EXPECT_EQ(e.style, kStyleNames[size_t(k) % kStyleNames.size()]);
     }
-}
-
-TEST(SelectionList, StylesAndValues) {
-    for (size_t i = 0; i < kStyleNames.size(); ++i) EXPECT_EQ(StyleName(StyleNamed(kStyleNames[i]).value()), kStyleNames[i]);
-    EXPECT_EQ(StyleNamed("tiled"), std::nullopt);
-    SelectionList boot, wall(true);
-    boot.Append("C:\\", "A.SYS", StyleNamed("Tiled").value());
-    wall.Append("C:\\", "A.BMP");
-    wall.Append("C:\\", "B.BMP");
-    EXPECT_EQ(boot[0].style, "");  // the boot-screen lists have no style
-    EXPECT_EQ(wall[0].style, "Centred");
-    wall.Select(1, true);
-    EXPECT_EQ(wall.SetStyleOfSelected(StyleNamed("Fit 2 Screen").value()), 1u);
-    EXPECT_EQ(wall[0].style, "Centred");
-    EXPECT_EQ(wall[1].style, "Fit 2 Screen");
 }
 
 TEST(SelectionList, FindGoesOnFromTheStartWhenAskedTo) {

@@ -99,9 +99,7 @@ TEST_F(Folders, TheNameShowsTheFolderAndItsPicturesAndViewTheNextDeal) {
     EXPECT_EQ(form->SizeHint, "");
 
     // "View" shows what the randomizer's next run sets, before the first run and after each.
-    TestEnvironment randomizer;
-    randomizer.moduleFileName = sandbox->programDir + "MXRandom.exe";
-    randomizer.windowsDirectory = sandbox->windowsDir;
+    TestEnvironment randomizer = RandomizerEnvironment();
     std::set<std::string> shown;
     for (int run = 0; run < 4; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));

@@ -41,15 +41,7 @@ protected:
         Sandbox::SetValue(kDesktop, "TileWallpaper", "0");
         Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");
     }
-    void Choose(const std::string& name) {
-        form->ApplyFilePath(dir);
-        ListBox_SetSel(form->FileListBox1, FALSE, -1);
-        const int index = ListBox_FindStringExact(form->FileListBox1, -1, name.c_str());
-        ListBox_SetSel(form->FileListBox1, TRUE, index);
-        ListBox_SetCaretIndex(form->FileListBox1, index);
-        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(form->FileListBox1), LBN_SELCHANGE),
-                       LPARAM(form->FileListBox1));
-    }
+    void Choose(const std::string& name) { MainWindowTest::Choose(dir, {name}); }
     void MoveMainWindow(int x, int y) { ::SetWindowPos(form->Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER); }
     // What the wallpaper file shows at a point of the virtual screen, spanned or tiled.
     uint32_t Shows(int x, int y, bool tiled = false) {
@@ -137,9 +129,9 @@ TEST_F(Monitors, EachMonitorGetsItsPictureFromTheWindowOnIt) {
 }
 
 // The randomizer's lines, without their time.
-std::vector<std::string> Lines(TestEnvironment& env, std::vector<std::string> args) {
-    std::vector<std::string> lines;
-    RunRandomizer(env, args, [&](const std::string& line) { lines.push_back(line.substr(20)); });
+std::vector<std::string> Lines(TestEnvironment& env, const std::vector<std::string>& args) {
+    std::vector<std::string> lines = RandomizerLines(env, args);
+    for (std::string& line : lines) line.erase(0, 20);
     return lines;
 }
 
