@@ -159,18 +159,9 @@ TEST(FolderListing, UnchangedFoldersComeFromTheCacheChangedOnesAreListedAgain) {
         {"nothing changed", [](Memory&) {}, {}, {}, 4, 1},
         {"a picture added below", [](Memory& fs) { fs.Set("C:\\P\\sub\\deep\\n.jpg"); }, {"C:\\P\\sub\\deep\\n.jpg"}, {}, 3, 2},
         {"a picture removed", [](Memory& fs) { fs.Remove("C:\\P\\a.jpg"); }, {}, {"C:\\P\\a.jpg"}, 3, 2},
-        {"a picture renamed",
-         [](Memory& fs) {
-             fs.Remove("C:\\P\\sub\\c.jpg");
-             fs.Set("C:\\P\\sub\\c2.jpg");
-         },
+        {"a picture renamed", [](Memory& fs) { fs.Remove("C:\\P\\sub\\c.jpg"), fs.Set("C:\\P\\sub\\c2.jpg"); },
          {"C:\\P\\sub\\c2.jpg"}, {"C:\\P\\sub\\c.jpg"}, 3, 2},
-        {"a new subfolder",
-         [&](Memory& fs) {
-             fs.Set("C:\\P\\sub\\2024", kAttributeDirectory);
-             fs.Set(e);
-         },
-         {e}, {}, 3, 3},
+        {"a new subfolder", [&](Memory& fs) { fs.Set("C:\\P\\sub\\2024", kAttributeDirectory), fs.Set(e); }, {e}, {}, 3, 3},
         {"subfolders off", [](Memory&) {}, {}, {"C:\\P\\sub\\c2.jpg", "C:\\P\\sub\\deep\\d.gif", "C:\\P\\sub\\deep\\n.jpg", e},
          1, 0, false},
         {"and on again: the run before kept only what it used", [](Memory&) {},

@@ -21,7 +21,6 @@ TEST(SelectionList, TheSelectionStaysWithItsEntries) {
     for (const char* name : {"a", "b", "c", "d", "e"}) list.Append("C:\\P", name);
     list.Select(1, true);
     list.Select(3, true);
-    EXPECT_EQ(list[0].style, "");  // only the wallpaper list holds styles
     const struct { const char* what; std::function<void()> change; Names all, selected; } steps[] = {
         {"insert before them", [&] { list.Insert(0, "C:\\P", "0"); }, {"0", "a", "b", "c", "d", "e"}, {"b", "d"}},
         {"insert at the end", [&] { list.Insert(99, "C:\\Q", "z"); }, {"0", "a", "b", "c", "d", "e", "z"}, {"b", "d"}},

@@ -1,10 +1,9 @@
 // The system's decoders run in a process of their own, which a test switch makes crash or never
 // answer (and a TIFF of many frames really crashes under Wine): the randomizer passes such a picture
-// over and sets the next entry; the selector's pane
-// never waits for it, a newer choice ends it, and the commands that need the picture wait for it
-// with the window answering. No process, thread or memory of a request is left behind.
+// over and sets the next entry; the selector's pane never waits for it, a newer choice ends it, and
+// the commands that need the picture wait for it with the window answering. No process, thread or
+// memory of a request is left behind.
 #include <windows.h>
-#include <windowsx.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -12,11 +11,9 @@
 #include <string_view>
 #include <thread>
 
-#include "app/layout.h"
 #include "app/resource.h"
 #include "picture/form_preview.h"
 #include "picture/wic_reader_win.h"
-#include "randomizer/randomizer.h"
 #include "sandbox.h"
 
 namespace mx::test {

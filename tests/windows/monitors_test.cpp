@@ -3,7 +3,6 @@
 // randomizer's deal (the pixels of every layout, way and style are the unit tests'; here, where each
 // picture goes). Then real monitors, where the system has two: Wine on a nested X server with two
 // screens (tests/monitors/run.sh); elsewhere they are skipped.
-#include <windowsx.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +12,6 @@
 #include "picture/bmp_writer.h"
 #include "picture/form_preview.h"
 #include "picture/picture_win.h"
-#include "randomizer/randomizer.h"
 #include "randomizer/wallpaper_step.h"
 #include "sandbox.h"
 
@@ -57,7 +55,6 @@ protected:
 
 TEST_F(Monitors, TheOptionsMenuKeepsTheWayAndTheCommandCoversEveryMonitor) {
     StartProgram();
-    EXPECT_TRUE(form->MenuChecked(IDM_MONITORSSAME));
     EXPECT_FALSE(Sandbox::Value(kSelector, "Wallpaper Monitors"));  // nothing is written until chosen
     Click(form->sbtnWall);
     Choose("red.bmp");
