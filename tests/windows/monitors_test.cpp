@@ -3,7 +3,6 @@
 // randomizer's deal (the pixels of every layout, way and style are the unit tests'; here, where each
 // picture goes). Then real monitors, where the system has two: Wine on a nested X server with two
 // screens (tests/monitors/run.sh); elsewhere they are skipped.
-
 #include <cstdlib>
 #include <cstring>
 
@@ -55,6 +54,7 @@ protected:
 
 TEST_F(Monitors, TheOptionsMenuKeepsTheWayAndTheCommandCoversEveryMonitor) {
     StartProgram();
+    EXPECT_TRUE(form->MenuChecked(IDM_MONITORSSAME));  // read as the default
     EXPECT_FALSE(Sandbox::Value(kSelector, "Wallpaper Monitors"));  // nothing is written until chosen
     Click(form->sbtnWall);
     Choose("red.bmp");
@@ -125,10 +125,12 @@ TEST_F(Monitors, EachMonitorGetsItsPictureFromTheWindowOnIt) {
     EXPECT_EQ(Shows(-160, 200), kRed);
 }
 
-// The randomizer's lines, without their time.
+// The randomizer's lines, without their time, after the line of the log-on.
 std::vector<std::string> Lines(TestEnvironment& env, const std::vector<std::string>& args) {
     std::vector<std::string> lines = RandomizerLines(env, args);
     for (std::string& line : lines) line.erase(0, 20);
+    EXPECT_EQ(lines.empty() ? "" : lines[0], "Change at log-on");
+    if (!lines.empty()) lines.erase(lines.begin());
     return lines;
 }
 

@@ -36,6 +36,16 @@ struct PopupCall {
     POINT point;                  // screen coordinates
 };
 
+struct IconCall {
+    DWORD message;  // NIM_ADD, NIM_SETVERSION, NIM_MODIFY, NIM_DELETE
+    std::string tip;
+};
+
+struct StartCall {
+    std::string path;
+    std::string arguments;
+};
+
 struct HelpCall {
     std::string file;
     UINT command;
@@ -61,6 +71,9 @@ public:
     int failWritesAfter = -1;             // >= 0: that many writes succeed, the next ones fail
     std::vector<std::pair<std::string, std::string>> registryWrites;  // name and text of every value written
     std::string failRegistryValue;        // a value of this name cannot be written
+    std::vector<IconCall> icons;          // every call for the notification area
+    std::vector<StartCall> started;       // every program started
+    DWORD failStarts = 0;                 // not 0: no program starts, with this system error
     FolderQuestion folderQuestion;        // when set, asked about folders instead of the system
 
     // The next box must be of this kind and text; it is answered with `answer`.
@@ -91,6 +104,15 @@ public:
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
     bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value) override;
     void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;
+    bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
+        icons.push_back({message, data.szTip});
+        return true;
+    }
+    bool StartProgram(const std::string& path, const std::string& arguments, DWORD& error) override {
+        started.push_back({path, arguments});
+        error = failStarts;
+        return failStarts == 0;
+    }
     FolderQuestion AskFolder() override { return folderQuestion ? folderQuestion : Environment::AskFolder(); }
 
 private:
