@@ -131,6 +131,10 @@ LRESULT ResidentRandomizer::OnRequest(ResidentRequest request) {
     case ResidentRequest::LogOn: Change(ChangeTrigger::LogOn); return 1;
     case ResidentRequest::Exit: End("Ended, as asked"); return 1;
     case ResidentRequest::SettingsChanged: FollowSettings(); return 1;
+    case ResidentRequest::WallpaperReplaced:
+        current_.clear();
+        UpdateTip();
+        return 1;
     }
     return 0;
 }

@@ -23,6 +23,7 @@ enum class ResidentRequest : WPARAM {
     LogOn = 2,            // a log-on run, for a second start at log-on
     Exit = 3,             // end, as the icon menu's Exit
     SettingsChanged = 4,  // read the change settings again now
+    WallpaperReplaced = 5,  // the selector set the wallpaper itself: a display change keeps its picture
 };
 
 // The registered message that carries a request; the answer is 1 when it was done.

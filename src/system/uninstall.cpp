@@ -20,6 +20,7 @@ void TFormSelect::OriginalScreens1Click() {
         std::string style = store.ReadString(kOriginalInfoSection, "WallpaperStyle", "");
         if (style != kNotSaved) desktop.WriteString("WallpaperStyle", style);
         env_.SetDesktopWallpaper(wallPaper);
+        TellResident(ResidentRequest::WallpaperReplaced);
     }
 
     // A saved screen is put back and its backup consumed; a screen the first start did not find is

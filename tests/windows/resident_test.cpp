@@ -256,6 +256,13 @@ TEST_F(Resident, ADisplayChangeMakesTheCurrentWallpaperAgainWithoutADeal) {
     EXPECT_EQ(env.wallpapers.size(), 2u);
     EXPECT_EQ(Sandbox::Value(deckKey, "Wallpaper"), deck);
     EXPECT_EQ(Shown().size() + Changes().size(), 2u) << "no deal";
+
+    // A wallpaper the selector set is the desktop's now: a display change leaves it to the system.
+    Request(ResidentRequest::WallpaperReplaced);
+    env.layout = MonitorLayout{{{0, 0, 1024, 768}}};
+    Send(WM_DISPLAYCHANGE);
+    EXPECT_FALSE(PumpUntil([&] { return madeAgain() > 1; }, 300));
+    EXPECT_EQ(fileSize(), "1824 x 768");
 }
 
 TEST_F(Resident, ASecondStartHandsItsRequestOver) {

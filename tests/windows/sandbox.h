@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -139,6 +140,9 @@ struct Finished {
 };
 Finished RunProgram(std::string commandLine, DWORD timeoutMs = 60000);
 
+// The lines the randomizer, run in this process, logs.
+std::vector<std::string> RandomizerLines(TestEnvironment& env, const std::vector<std::string>& arguments);
+
 // Scratch folders and a scratch registry key for one test; all removed at the end.
 class Sandbox {
 public:
@@ -183,12 +187,16 @@ protected:
     void RequestClose();
 
     void SelectRow(HWND list, int row, bool selected = true);
+    // Chooses files in the browser, in the folder `dir`, as clicks do: the last one named has the focus.
+    void Choose(const std::string& dir, std::initializer_list<std::string> names);
     void PickStyle(const std::string& style);
     std::vector<std::string> Captions(HWND list) const;
     std::string Text(HWND control) const;
     bool Visible(HWND control) const;
 
     std::string DataFile() const { return sandbox->programDir + "MXDATA.MXD"; }
+    // The environment of the randomizer beside the program in the sandbox.
+    TestEnvironment RandomizerEnvironment() const;
 
     std::unique_ptr<Sandbox> sandbox;
     TestEnvironment env;
