@@ -168,51 +168,36 @@ TEST(LayoutWallpaper, TiledFromThePrimaryWhatLiesLeftOrAboveWrapsRound) {
 // monitor renders the smaller one as the whole picture would.
 TEST(LayoutWallpaper, OneDecodeServesTheLargestRequest) {
     const MonitorLayout two = Layout("1920x1080+0+0,1080x1920+1920+0");
-    const MonitorLayout alike = Layout("1920x1080+0+0,3840x2160+1920+0");
     using Kind = ShowRequest::Kind;
-    struct Case {
-        const MonitorLayout& layout;
-        MonitorCover cover;
-        const char* style;
-        std::vector<size_t> screens;
-        ShowRequest request;
-    } cases[] = {
-        {two, MonitorCover::Same, "Centred", {0, 1}, {Kind::Centred, {1920, 1920}}},
-        {two, MonitorCover::Same, "Fill", {0, 1}, {Kind::Covering, {1920, 1920}}},
-        {alike, MonitorCover::Same, "Fill", {0, 1}, {Kind::Filled, {3840, 2160}}},
-        {two, MonitorCover::Each, "Stretched", {1}, {Kind::Scaled, {1080, 1920}}},
-        {two, MonitorCover::Each, "Fill", {1}, {Kind::Filled, {1080, 1920}}},
-        {two, MonitorCover::Across, "Tiled", {0}, {Kind::TopLeft, {3000, 1920}}},
+    struct Case { MonitorCover cover; const char* style; std::vector<size_t> screens; ShowRequest request; } cases[] = {
+        {MonitorCover::Same, "Centred", {0, 1}, {Kind::Centred, {1920, 1920}}},
+        {MonitorCover::Same, "Fill", {0, 1}, {Kind::Covering, {1920, 1920}}},
+        {MonitorCover::Each, "Stretched", {1}, {Kind::Scaled, {1080, 1920}}},
+        {MonitorCover::Each, "Fill", {1}, {Kind::Filled, {1080, 1920}}},
+        {MonitorCover::Across, "Tiled", {0}, {Kind::TopLeft, {3000, 1920}}},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(LayoutWallpaper(c.layout, c.cover, false, 0).RequestFor(c.style, c.screens), c.request);
+    for (const Case& c : cases) EXPECT_EQ(LayoutWallpaper(two, c.cover, false, 0).RequestFor(c.style, c.screens), c.request);
     EXPECT_FALSE(LayoutWallpaper(two, MonitorCover::Same, false, 0).RequestFor("centred", {0, 1}));
+    const LayoutWallpaper alike(Layout("1920x1080+0+0,3840x2160+1920+0"), MonitorCover::Same, false, 0);
+    EXPECT_EQ(alike.RequestFor("Fill", {0, 1}), (ShowRequest{Kind::Filled, {3840, 2160}}));
 
-    const Picture photo = SamplePicture(300, 200, 24);
-    LayoutWallpaper shared(Layout("64x48+0+0,32x24+64+0"), MonitorCover::Same, false, kDesktop);
-    const ShowRequest request = *shared.RequestFor("Centred", {0, 1});
-    DecodedPicture part{Picture::MakeTrueColour(64, 48, false), 300, 200, PartShown(request, {300, 200}).region, request, false};
-    ASSERT_EQ(part.region, (Rect{118, 76, 64, 48}));
-    for (int y = 0; y < 48; ++y) std::memcpy(part.picture.Row(y), photo.Row(76 + y) + 3 * 118, 3 * 64);
-    EXPECT_FALSE(shared.Complete());
-    shared.Render(std::move(part), "Centred", {0, 1});
-    EXPECT_TRUE(FileShowsTheScreens(shared, {photo, photo}, "Centred"));
-
-    // Fill on monitors of one shape: the part under the larger, at its own size as a decoder gives it
-    // when it is enlarged, renders both.
-    const Picture wide = SamplePicture(40, 20, 24);
-    LayoutWallpaper filled(Layout("64x48+0+0,32x24+64+0"), MonitorCover::Same, false, kDesktop);
-    DecodedPicture middle;
-    middle.width = 40;
-    middle.height = 20;
-    middle.request = *filled.RequestFor("Fill", {0, 1});
-    middle.region = PartShown(middle.request, {40, 20}).region;
-    middle.anyRequest = false;
-    ASSERT_EQ(middle.region, (Rect{6, 0, 28, 20}));
-    middle.picture = Picture::MakeTrueColour(28, 20, false);
-    for (int y = 0; y < 20; ++y) std::memcpy(middle.picture.Row(y), wide.Row(y) + 3 * 6, 3 * 28);
-    filled.Render(std::move(middle), "Fill", {0, 1});
-    EXPECT_TRUE(FileShowsTheScreens(filled, {wide, wide}, "Fill"));
+    // A part at its own size, as a decoder gives it (Fill's where it is enlarged), renders both.
+    struct Part { const char* style; Size photo; Rect region; } parts[] = {{"Centred", {300, 200}, {118, 76, 64, 48}},
+                                                                          {"Fill", {40, 20}, {6, 0, 28, 20}}};
+    for (const Part& p : parts) {
+        const Picture photo = SamplePicture(p.photo.width, p.photo.height, 24);
+        LayoutWallpaper shared(Layout("64x48+0+0,32x24+64+0"), MonitorCover::Same, false, kDesktop);
+        const ShowRequest request = *shared.RequestFor(p.style, {0, 1});
+        const Rect r = PartShown(request, p.photo).region;
+        ASSERT_EQ(r, p.region);
+        DecodedPicture part{Picture::MakeTrueColour(r.width, r.height, false), p.photo.width, p.photo.height, r,
+                            request, false};
+        for (int y = 0; y < r.height; ++y)
+            std::memcpy(part.picture.Row(y), photo.Row(r.top + y) + 3 * r.left, 3 * size_t(r.width));
+        EXPECT_FALSE(shared.Complete());
+        shared.Render(std::move(part), p.style, {0, 1});
+        EXPECT_TRUE(FileShowsTheScreens(shared, {photo, photo}, p.style));
+    }
 }
 
 }  // namespace
