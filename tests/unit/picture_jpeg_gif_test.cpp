@@ -17,8 +17,8 @@
 #include <gif_lib.h>
 
 #include "allocation_meter.h"
-#include "picture/decoder.h"
 #include "lists/categories.h"
+#include "picture/decoder.h"
 #include "picture/reader_util.h"
 #include "picture/render.h"
 #include "picture/system_decoder.h"
@@ -121,13 +121,11 @@ DecodedPicture Decode(const Bytes& bytes, ShowRequest request) {
 
 // Every JPEG kind the decoder reads, at a size that is no multiple of any block size, decoded for
 // what a caller shows. Only the part shown is decoded, rows skipped to and columns cropped, and its
-// pixels are exactly those of the whole picture decoded at the size it is shown at, at every offset
-// from the blocks' edges: at its own size (Centred, Tiled), or, for Fill, reduced (the middle of the
-// decode for the size that covers the screen, which Fill renders as it is) or, enlarged, at its own
-// size for the renderer to enlarge (rendered as from the whole picture). The whole picture shown at
-// half its size or less goes through the transform's reduction, the smallest that covers the size
-// shown, then nearest-pixel scaling to that size; reduced, it is within a few levels of the whole
-// decode averaged over the square each pixel stands for.
+// pixels are exactly those of the whole picture decoded at the size it is shown at (Fill's, reduced
+// or at its own size where enlarged, rendering as that does), at every offset from the blocks'
+// edges. The whole picture shown at half its size or less goes through the transform's reduction,
+// the smallest that covers the size shown, then nearest-pixel scaling to that size; reduced, it is
+// within a few levels of the whole decode averaged over the square each pixel stands for.
 TEST(JpegParts, PartsAreTheWholeDecodesAndReductionsWithinAFewLevels) {
     if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
     using Kind = ShowRequest::Kind;

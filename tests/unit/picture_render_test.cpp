@@ -170,7 +170,6 @@ TEST(RenderFill, CoversTheScreenCuttingTheOverflowEvenly) {
         const ShownPart part = PartShown({ShowRequest::Kind::Filled, kScreen}, c.picture);
         EXPECT_EQ(part.region, c.shown);
         EXPECT_EQ(part.shown, kScreen);
-        EXPECT_EQ(part.window, (Rect{-filled.left, -filled.top, kScreen.width, kScreen.height}));
         const ShownPart covering = PartShown({ShowRequest::Kind::Covering, kScreen}, c.picture);
         EXPECT_EQ(covering.region, (Rect{0, 0, c.picture.width, c.picture.height}));
         EXPECT_EQ(covering.shown, (Size{filled.width, filled.height}));
