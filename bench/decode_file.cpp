@@ -2,9 +2,9 @@
 //   decode_file FILE [REPETITIONS [SHOWN]]
 // The file is read once; each repetition decodes it from memory into the same picture, whose
 // storage is reused, as in reader_bench. SHOWN is what the decode is for: whole (the default), or
-// scaled, fitted, centred or topleft followed by the area, as in scaled:160x100. Prints the size
-// decoded, a checksum of the pixels (the same in both builds when they decode alike) and the
-// fastest and median times.
+// scaled, fitted, centred, topleft, filled or covering followed by the area, as in scaled:160x100.
+// Prints the size decoded, a checksum of the pixels (the same in both builds when they decode alike)
+// and the fastest and median times.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -19,14 +19,15 @@
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
-                     "usage: decode_file FILE [REPETITIONS [whole|scaled:WxH|fitted:WxH|centred:WxH|topleft:WxH]]\n");
+                     "usage: decode_file FILE [REPETITIONS [whole|scaled:WxH|fitted:WxH|centred:WxH|topleft:WxH|"
+                     "filled:WxH|covering:WxH]]\n");
         return 2;
     }
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
     mx::ShowRequest request;
     if (argc > 3) {
-        const char* kinds[] = {"whole", "scaled", "fitted", "centred", "topleft"};
-        for (int k = 0; k < 5; ++k)
+        const char* kinds[] = {"whole", "scaled", "fitted", "centred", "topleft", "filled", "covering"};
+        for (int k = 0; k < 7; ++k)
             if (std::strncmp(argv[3], kinds[k], std::strlen(kinds[k])) == 0) request.kind = mx::ShowRequest::Kind(k);
         if (const char* area = std::strchr(argv[3], ':'))
             std::sscanf(area + 1, "%dx%d", &request.area.width, &request.area.height);

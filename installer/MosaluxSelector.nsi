@@ -44,12 +44,25 @@ UninstPage instfiles
 
 Section "Install"
   SetShellVarContext current
+  ; A randomizer that stays running holds its program file: it is ended first (its --exit gives 0
+  ; when it ended one; earlier versions know no --exit) and started again afterwards.
+  StrCpy $1 ""
+  IfFileExists "$INSTDIR\MXRandom.exe" 0 replace
+    ExecWait '"$INSTDIR\MXRandom.exe" --exit' $1
+  replace:
   SetOutPath "$INSTDIR"
   ; Only the programs are replaced: the user's MXDATA.MXD and saved screens stay as they are.
   File "${SOURCE}\MXSelect.exe"
   File "${SOURCE}\MXRandom.exe"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
-  CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\MXSelect.exe"
+  ; The selector and the next wallpaper in a folder of their own; earlier versions had the selector's
+  ; shortcut alone.
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\MXSelect.exe"
+  CreateShortcut "$SMPROGRAMS\${PRODUCT}\Next Wallpaper.lnk" "$INSTDIR\MXRandom.exe" "--next"
+  StrCmp $1 "0" 0 +2
+    Exec '"$INSTDIR\MXRandom.exe" --resident'
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -66,8 +79,9 @@ SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
-  ; The program's own uninstall first: its question, the original screens put back, its registry
-  ; entries removed. Declined or failed, nothing is removed here either.
+  ; The program's own uninstall first: its question, the randomizer that stays running ended, the
+  ; original screens put back, its registry entries removed. Declined or failed, nothing is removed
+  ; here either.
   ExecWait '"$INSTDIR\MXSelect.exe" /u' $0
   IfErrors 0 +3
     DetailPrint "MXSelect.exe could not be started."
@@ -94,6 +108,9 @@ Section "Uninstall"
   Delete "$INSTDIR\~MXDATA.MXD"
   Delete "$INSTDIR\~@MX!BACK.BMP"
   Delete "$INSTDIR\Uninstall.exe"
+  Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\Next Wallpaper.lnk"
+  RMDir "$SMPROGRAMS\${PRODUCT}"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 

@@ -87,6 +87,10 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+    case WM_INITMENUPOPUP:
+        // The randomizer's icon menu may have chosen another interval since.
+        if (::GetMenuState(reinterpret_cast<HMENU>(wp), IDM_CHANGE_LOGON, MF_BYCOMMAND) != UINT(-1)) ShowChangeSettings();
+        break;
     case WM_NEXTDLGCTL: NextControl(wp, LOWORD(lp) != 0); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
     case WM_SIZE:
@@ -145,6 +149,8 @@ const CommandRoute kCommandRoutes[] = {
     {IDM_SAVE, -1, &TFormSelect::SaveToFile},
     {IDM_EXIT, -1, &TFormSelect::Close1Click},
     {IDM_REPORTERRORS, -1, &TFormSelect::ChangeErrorReport},
+    {IDM_NEXTWALLPAPER, -1, &TFormSelect::NextWallpaperNow1Click},
+    {IDM_CHANGE_UNLOCKED, -1, &TFormSelect::AlsoWhenUnlocked1Click},
     {IDM_REFRESH, -1, &TFormSelect::Refresh1Click},
     {IDM_ORIGINALSCREENS, -1, &TFormSelect::OriginalScreens1Click},
     {IDM_UNINSTALL, -1, &TFormSelect::Uninstall2Click},
@@ -205,6 +211,10 @@ void TFormSelect::OnCommand(int id, int code, HWND control) {
     }
     if (id >= IDM_PREVIEWNONE && id <= IDM_PREVIEWBOTH && !control) {
         ChangePreviewOn(id);
+        return;
+    }
+    if (id >= IDM_CHANGE_LOGON && id <= IDM_CHANGE_DAY && !control) {
+        ChangeWallpaperEvery(id);
         return;
     }
     if (id >= IDM_MONITORSSAME && id <= IDM_MONITORSACROSS && !control) {

@@ -245,6 +245,13 @@ public:
     void Uninstall2Click();
     // The sender is the check box or, for the menu item, null.
     void Runrandomizeratstartup1Click(HWND sender);
+    // When the randomizer changes the wallpaper (src/system/wallpaper_changes.cpp): now, every so
+    // often, at unlock. The menu shows the settings as they are kept, which the randomizer's icon
+    // menu changes too.
+    void NextWallpaperNow1Click();
+    void ChangeWallpaperEvery(int menuId);
+    void AlsoWhenUnlocked1Click();
+    void ShowChangeSettings();
 
 private:
     template <class T>
@@ -291,6 +298,9 @@ private:
     void MakeFirstRunBackup(class SettingsStore& store);
     // Sets the start-up check box as the program; a change of its state counts as a click on it.
     void SetStartUpRunChecked(bool checked);
+    // Starts the randomizer that stays running, or tells the one that runs, after the settings that
+    // keep it running changed; ends it when it is no longer to start at log-on.
+    void FollowRandomizerSettings();
 
     // File browser.
     void DriveComboBox1Change();

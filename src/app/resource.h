@@ -27,6 +27,14 @@
 #define IDM_UNINSTALL 221
 #define IDM_HELP 230
 #define IDM_ABOUT 231
+// When the randomizer changes the wallpaper; the intervals in the order of the settings' choices.
+#define IDM_NEXTWALLPAPER 250
+#define IDM_CHANGE_LOGON 251
+#define IDM_CHANGE_15MINUTES 252
+#define IDM_CHANGE_HOUR 253
+#define IDM_CHANGE_6HOURS 254
+#define IDM_CHANGE_DAY 255
+#define IDM_CHANGE_UNLOCKED 256
 // Shortcuts without a menu item: Ctrl+1 to Ctrl+4 press the category buttons, in their order.
 #define IDM_CATEGORY1 240
 #define IDM_CATEGORY2 241

@@ -85,6 +85,10 @@ bool FolderCache::Changed() const {
     return false;
 }
 
+void FolderCache::KeepEvery() {
+    for (auto& [key, held] : listings_) held.used = true;
+}
+
 size_t FolderCache::KeptNames() const {
     size_t names = 0;
     for (const auto& [key, held] : listings_)

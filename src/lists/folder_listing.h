@@ -67,6 +67,9 @@ public:
     std::string Text() const;
     // The cache kept in `text`; a text that is not one gives an empty cache.
     static FolderCache Parse(std::string_view text);
+    // Keeps every listing read, used by this run or not: a run that deals one list only must not
+    // drop what the others' folders gave.
+    void KeepEvery();
 
     size_t Size() const { return listings_.size(); }
     // Whether the text to keep differs from the one read: a listing was stored, or one read was

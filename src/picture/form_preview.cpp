@@ -11,6 +11,7 @@
 #include "picture/reader_util.h"
 #include "picture/scale.h"
 #include "picture/transparency.h"
+#include "randomizer/resident_link.h"
 #include "system/wallpaper.h"
 
 namespace mx {
@@ -220,10 +221,12 @@ void TFormPreview::SetascurrentScreen1Click() { main_.SetascurrentScreen1Click()
 // Takes what the window shows now: the rendering of its last activation or style change, which
 // with several monitors is that of the window's own.
 void TFormPreview::SetascurrentWallpaper1Click() {
-    if (main_.Env().Monitors().Single())
+    if (main_.Env().Monitors().Single()) {
         ApplyWallpaper(main_.Env(), rendering_.picture, WindowText(main_.CBStyle), main_.ProgramDir);
-    else
+        TellResident(ResidentRequest::WallpaperReplaced);
+    } else {
         main_.SetWallpaperOnMonitors(&rendering_, monitor_);
+    }
 }
 
 }  // namespace mx

@@ -73,7 +73,9 @@ void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, int width, bool inverted) {
     }
 }
 
-// The smallest reduction of the transform whose picture still covers the size shown, or 1.
+// The smallest reduction of the transform whose picture still covers the size shown, or 1. The
+// library's other scales (3/8, 6/8 and the like) are left out: it has no SIMD code for their
+// transforms, and they cost more than the next larger of these (6/8 about 1.4 times the whole decode).
 int ScaleDenominator(Size full, Size shown) {
     for (int d : {8, 4, 2})
         if ((full.width + d - 1) / d >= shown.width && (full.height + d - 1) / d >= shown.height) return d;
@@ -96,7 +98,6 @@ public:
         uint8_t* rows[1] = {row};
         return mx_jpeg_read_rows(jpeg_, rows, 1) == 1;
     }
-    bool Direct() const { return !cmyk_; }
     // Pixels first to first + count - 1 of the line, as BGR.
     void CopyTo(uint8_t* out, int first, int count) const {
         if (cmyk_) CmykToBgr(line_.data() + 4 * size_t(first), out, count, inverted_);
@@ -116,60 +117,56 @@ private:
     std::vector<uint8_t> line_;
 };
 
-// The whole picture as the library gives it, straight into the rows when they are BGR.
-int ReadEveryRow(MxJpeg* jpeg, Picture& pic, RowReader& reader) {
-    int done = 0;
-    if (reader.Direct()) {
-        std::vector<uint8_t*> rows(size_t(pic.height));
-        for (int y = 0; y < pic.height; ++y) rows[size_t(y)] = pic.Row(y);
+// Which of the library's columns (or rows) each of the picture's shows: those that nearest-pixel
+// scaling from `from` to `to` pixels takes for `first` to `first + count - 1`. `to` is at most
+// `from`, so each is a later one than the one before.
+struct Axis {
+    int first, count, from, to;
+    int Source(int k) const { return NearestSource(first + k, from, to); }
+};
+
+// The picture's rows and columns from what the library gives, `width` columns wide. Only the
+// columns from the first to the last one taken are decoded, with one more on each side where the
+// picture goes on, so that the library's edges fall outside them; rows before the first one taken
+// and between the ones taken are skipped, which spares their colour conversion, and decoding stops
+// after the last.
+int ReadPart(MxJpeg* jpeg, Picture& pic, const Axis& columns, const Axis& rows, int width, bool cmyk, bool inverted) {
+    int first = std::max(columns.Source(0) - 1, 0);
+    int count = std::min(columns.Source(columns.count - 1) + 2, width) - first;
+    if (count < width && !mx_jpeg_crop(jpeg, &first, &count)) return 0;
+    std::vector<int> taken(size_t(pic.width));
+    for (int x = 0; x < pic.width; ++x) taken[size_t(x)] = columns.Source(x) - first;
+    const bool contiguous = taken.back() - taken.front() == pic.width - 1;
+    const bool direct = !cmyk && contiguous && taken.front() == 0 && count == pic.width;
+    if (direct && rows.from == rows.to) {
+        // Consecutive whole rows: straight into the picture, as many at a call as the library gives.
+        if (rows.first > 0 && mx_jpeg_skip_rows(jpeg, rows.first) != rows.first) return 0;
+        std::vector<uint8_t*> pointers(size_t(pic.height));
+        for (int y = 0; y < pic.height; ++y) pointers[size_t(y)] = pic.Row(y);
+        int done = 0;
         while (done < pic.height) {
-            const int n = mx_jpeg_read_rows(jpeg, rows.data() + done, pic.height - done);
+            const int n = mx_jpeg_read_rows(jpeg, pointers.data() + done, pic.height - done);
             if (n <= 0) break;
             done += n;
         }
-    } else {
-        while (done < pic.height && reader.Next()) reader.CopyTo(pic.Row(done++), 0, pic.width);
+        return done;
     }
-    return done;
-}
-
-// The rows and columns that nearest-pixel scaling from the library's width x height takes. Rows
-// between them are skipped, which spares their colour conversion.
-int ReadSampledRows(MxJpeg* jpeg, Picture& pic, RowReader& reader, int width, int height) {
-    std::vector<int> columns(size_t(pic.width));
-    for (int x = 0; x < pic.width; ++x) columns[size_t(x)] = NearestSource(x, width, pic.width);
+    RowReader reader(jpeg, cmyk, inverted, count);
     int decoded = 0;  // rows the library has given or skipped
     for (int y = 0; y < pic.height; ++y) {
-        const int source = NearestSource(y, height, pic.height);
+        const int source = rows.Source(y);
         if (source > decoded) {
             if (mx_jpeg_skip_rows(jpeg, source - decoded) != source - decoded) return y;
             decoded = source;
         }
-        if (!reader.Next()) return y;
         ++decoded;
-        if (pic.width == width) reader.CopyTo(pic.Row(y), 0, width);
-        else reader.SampleTo(pic.Row(y), columns.data(), pic.width);
-    }
-    return pic.height;
-}
-
-// A part of the picture: rows skipped to, columns cropped. The crop is one pixel wider on each side
-// than the part, where the picture goes on, so that the library's edges fall outside it.
-int ReadRegion(MxJpeg* jpeg, Picture& pic, const Rect& region, int fullWidth, bool cmyk, bool inverted) {
-    int first = std::max(region.left - 1, 0);
-    int count = std::min(region.Right() + 1, fullWidth) - first;
-    if ((first > 0 || count < fullWidth) && !mx_jpeg_crop(jpeg, &first, &count)) return 0;
-    if (region.top > 0 && mx_jpeg_skip_rows(jpeg, region.top) != region.top) return 0;
-    RowReader reader(jpeg, cmyk, inverted, count);
-    const int offset = region.left - first;
-    const bool direct = reader.Direct() && offset == 0 && count == region.width;
-    for (int y = 0; y < pic.height; ++y) {
         if (direct) {
             if (!reader.NextInto(pic.Row(y))) return y;
-        } else {
-            if (!reader.Next()) return y;
-            reader.CopyTo(pic.Row(y), offset, region.width);
+            continue;
         }
+        if (!reader.Next()) return y;
+        if (contiguous) reader.CopyTo(pic.Row(y), taken.front(), pic.width);
+        else reader.SampleTo(pic.Row(y), taken.data(), pic.width);
     }
     return pic.height;
 }
@@ -198,37 +195,36 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
     const bool swaps = SwapsSides(orientation);
     const Size upright = swaps ? Size{full.height, full.width} : full;
     const ShownPart uprightPart = PartShown(request, upright);
-    const ShownPart part{StoredRect(uprightPart.region, upright, orientation),
-                         swaps ? Size{uprightPart.shown.height, uprightPart.shown.width} : uprightPart.shown};
-    const bool whole = part.region == Rect{0, 0, full.width, full.height};
+    const Size scaled = swaps ? Size{uprightPart.scaled.height, uprightPart.scaled.width} : uprightPart.scaled;
+    const Rect window = StoredRect(uprightPart.window, uprightPart.scaled, orientation);
+    const Rect region = StoredRect(uprightPart.region, upright, orientation);
     int width = 0, height = 0;  // of the rows the library gives
-    if (!mx_jpeg_start(jpeg.get(), cmyk, whole ? ScaleDenominator(full, part.shown) : 1, &width, &height) ||
-        width <= 0 || height <= 0)
+    if (!mx_jpeg_start(jpeg.get(), cmyk, ScaleDenominator(full, scaled), &width, &height) || width <= 0 ||
+        height <= 0)
         return ReadResult::Malformed;
+    // Each direction is scaled down from what the library gives to the size shown, or, where it
+    // would be enlarged, taken at its own size for the renderer to enlarge.
+    const Axis columns = scaled.width <= width ? Axis{window.left, window.width, width, scaled.width}
+                                               : Axis{region.left, region.width, width, width};
+    const Axis rows = scaled.height <= height ? Axis{window.top, window.height, height, scaled.height}
+                                              : Axis{region.top, region.height, height, height};
 
     Picture pic;
-    pic.width = whole ? std::min(part.shown.width, width) : part.region.width;
-    pic.height = whole ? std::min(part.shown.height, height) : part.region.height;
+    pic.width = columns.count;
+    pic.height = rows.count;
     pic.bitsPerPixel = 24;
     pic.format = PixelFormat::Bits24;
     // A fitted picture is shown inside bands that fill the area: its storage has room for the
     // area's picture at this depth, so that the bands can be added in place.
     const size_t size = pic.Stride() * size_t(pic.height);
-    const bool bands = request.kind == ShowRequest::Kind::Fitted && whole && !swaps &&
-                       part.shown == Size{pic.width, pic.height} &&
+    const bool bands = request.kind == ShowRequest::Kind::Fitted && !swaps &&
+                       uprightPart.shown == Size{pic.width, pic.height} &&
                        PictureSizeAllowed(request.area.width, request.area.height, 24);
     const size_t room =
         bands ? std::max(size, Picture::StrideFor(request.area.width, 24) * size_t(request.area.height)) : size;
     pic.pixels = Storage(target.picture, size, room, bytes);
 
-    int done = 0;
-    if (!whole) {
-        done = ReadRegion(jpeg.get(), pic, part.region, full.width, cmyk, inverted);
-    } else {
-        RowReader reader(jpeg.get(), cmyk, inverted, width);
-        done = pic.width == width && pic.height == height ? ReadEveryRow(jpeg.get(), pic, reader)
-                                                           : ReadSampledRows(jpeg.get(), pic, reader, width, height);
-    }
+    const int done = ReadPart(jpeg.get(), pic, columns, rows, width, cmyk, inverted);
     // Rows never decoded are grey; the padding at the end of each row, which the decoder does not
     // write, is zero whatever the reused storage held.
     const size_t used = size_t(pic.width) * 3;

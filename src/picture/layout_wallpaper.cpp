@@ -1,6 +1,7 @@
 #include "picture/layout_wallpaper.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "lists/categories.h"
@@ -56,8 +57,12 @@ std::optional<ShowRequest> LayoutWallpaper::RequestFor(std::string_view style, c
         std::optional<ShowRequest> request = RequestForStyle(style, CategoryWall, sizes_[s]);
         if (!request) return std::nullopt;
         if (!largest) largest = request;
-        largest->area = {std::max(largest->area.width, request->area.width),
-                         std::max(largest->area.height, request->area.height)};
+        // Fill shows screens of another shape other parts of the picture: they are rendered from all
+        // of it, scaled to cover each of them.
+        const Size a = largest->area, b = request->area;
+        if (request->kind == ShowRequest::Kind::Filled && int64_t(a.width) * b.height != int64_t(b.width) * a.height)
+            largest->kind = ShowRequest::Kind::Covering;
+        largest->area = {std::max(a.width, b.width), std::max(a.height, b.height)};
     }
     return largest;
 }

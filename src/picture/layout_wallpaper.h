@@ -47,8 +47,9 @@ public:
     // The screens one picture shows on: every screen, but in "A Picture for Each Monitor" one only.
     std::vector<std::vector<size_t>> ScreensPerPicture() const;
 
-    // The request that serves each of the screens in the style: the largest of theirs. Nothing for a
-    // style text that names no style.
+    // The request that serves each of the screens in the style: the largest of theirs (for Fill on
+    // screens of several shapes, the whole picture at the size that covers each). Nothing for a style
+    // text that names no style.
     std::optional<ShowRequest> RequestFor(std::string_view style, const std::vector<size_t>& screens) const;
     // Renders the source in the style for each of the screens, the largest last, which may take the
     // source's pixels; the source is let go afterwards.

@@ -205,10 +205,14 @@ RenderReport Render(const DecodedPicture& s, DecodedPicture* owned, std::string_
         out.scaled = true;
     } else if (style == "Fill") {
         // The picture covers the screen, its overflow cut off evenly on both sides. A picture decoded
-        // at exactly the size that covers the screen is cut down where it lies.
+        // for the part the screen shows at the screen's size is that rendering; one decoded whole at
+        // exactly the size that covers the screen is cut down where it lies.
         const Rect filled = FilledArea(s.Full(), screen);
         const Rect shown{-filled.left, -filled.top, screen.width, screen.height};
-        if (owned && s.region == whole && s.picture.width == filled.width && s.picture.height == filled.height &&
+        const Rect part = PartShown({ShowRequest::Kind::Filled, screen}, s.Full()).region;
+        if (Exactly(s, part, screen)) {
+            Resample(s, owned, part, screen, out.picture);
+        } else if (owned && s.region == whole && s.picture.width == filled.width && s.picture.height == filled.height &&
             CropInPlace(owned->picture, shown)) {
             out.picture = std::move(owned->picture);
         } else if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {

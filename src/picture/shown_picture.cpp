@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "lists/categories.h"
 
@@ -18,6 +19,14 @@ void CentredSpan(int picture, int area, int& first, int& count) {
     const int left = (area - picture) / 2;
     first = left < 0 ? -left : 0;
     count = std::min(picture, area);
+}
+
+// The pixels of a picture side of `picture` pixels that the span `first` to `first + count - 1` of
+// the side scaled to `scaled` pixels lies over, wholly or in part.
+void CoveredSpan(int first, int count, int scaled, int picture, int& from, int& covered) {
+    from = int(int64_t(first) * picture / scaled);
+    const int end = int(std::min<int64_t>((int64_t(first + count) * picture + scaled - 1) / scaled, picture));
+    covered = end - from;
 }
 
 }  // namespace
@@ -54,31 +63,44 @@ ShownPart PartShown(const ShowRequest& request, Size full) {
     if (full.width <= 0 || full.height <= 0) return {};
     const Rect all{0, 0, full.width, full.height};
     const Size area = request.area;
-    if (request.kind == ShowRequest::Kind::Whole || area.width <= 0 || area.height <= 0) return {all, full};
+    // The whole picture scaled to `size`, all of it shown.
+    auto scaledWhole = [&](Size size) { return ShownPart{all, size, size, {0, 0, size.width, size.height}}; };
+    // A part at the picture's own size.
+    auto own = [&](const Rect& region) {
+        return ShownPart{region, {region.width, region.height}, full, region};
+    };
+    if (request.kind == ShowRequest::Kind::Whole || area.width <= 0 || area.height <= 0) return scaledWhole(full);
     switch (request.kind) {
-    case ShowRequest::Kind::Scaled: return {all, area};
+    case ShowRequest::Kind::Scaled: return scaledWhole(area);
     case ShowRequest::Kind::Fitted: {
         // A sliver fitted to less than a pixel is still decoded one pixel high or wide.
         const Rect fitted = FittedArea(full, area);
-        return {all, {std::max(fitted.width, 1), std::max(fitted.height, 1)}};
+        return scaledWhole({std::max(fitted.width, 1), std::max(fitted.height, 1)});
+    }
+    case ShowRequest::Kind::Covering: {
+        const Rect filled = FilledArea(full, area);
+        return scaledWhole({filled.width, filled.height});
     }
     case ShowRequest::Kind::Filled: {
         const Rect filled = FilledArea(full, area);
-        return {all, {filled.width, filled.height}};
+        const Size scaled{filled.width, filled.height};
+        const Rect window{-filled.left, -filled.top, area.width, area.height};
+        Rect region;
+        CoveredSpan(window.left, window.width, scaled.width, full.width, region.left, region.width);
+        CoveredSpan(window.top, window.height, scaled.height, full.height, region.top, region.height);
+        return {region, area, scaled, window};
     }
     case ShowRequest::Kind::Centred: {
         Rect region;
         CentredSpan(full.width, area.width, region.left, region.width);
         CentredSpan(full.height, area.height, region.top, region.height);
-        return {region, {region.width, region.height}};
+        return own(region);
     }
-    case ShowRequest::Kind::TopLeft: {
-        const Rect region{0, 0, std::min(full.width, area.width), std::min(full.height, area.height)};
-        return {region, {region.width, region.height}};
-    }
+    case ShowRequest::Kind::TopLeft:
+        return own({0, 0, std::min(full.width, area.width), std::min(full.height, area.height)});
     case ShowRequest::Kind::Whole: break;
     }
-    return {all, full};
+    return scaledWhole(full);
 }
 
 DecodedPicture DecodedPicture::Whole(Picture picture) {

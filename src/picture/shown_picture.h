@@ -16,7 +16,10 @@ struct ShowRequest {
         Fitted,   // the whole picture scaled to fit `area` with its proportions (Fit 2 Screen)
         Centred,  // at its own size, centred on `area`: the part inside the area
         TopLeft,  // at its own size from the area's top-left corner: the part inside the area
-        Filled,   // the whole picture scaled to cover `area` with its proportions, centred (Fill)
+        Filled,   // the whole picture scaled to cover `area` with its proportions, centred: the part
+                  // inside the area (Fill)
+        Covering, // the same scaled picture whole, for Fill on screens of several shapes, which each
+                  // show another part of it
     };
     Kind kind = Kind::Whole;
     Size area;
@@ -26,10 +29,15 @@ struct ShowRequest {
 // What a request shows of a picture of `full` size: `region`, in the picture's own pixels, shown at
 // `shown` pixels. A decoder delivers the region at any size from the smaller of `shown` and the
 // region's own up to the region's own. An area without pixels asks for the whole picture. Fill shows
-// the whole picture at the size that covers the area, of which the area cuts out the middle.
+// the whole picture at the size that covers the area, of which the area cuts out the middle: its
+// region is the part of the picture under that middle.
 struct ShownPart {
     Rect region;
     Size shown;
+    // The whole picture as the request shows it (its own size for the kinds that do not scale it)
+    // and the part of that which is shown: `shown` pixels, taken from `region`.
+    Size scaled;
+    Rect window;
 };
 ShownPart PartShown(const ShowRequest& request, Size full);
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/handles.h"
 #include "platform/menu.h"
 
 namespace mx {
@@ -38,6 +39,23 @@ bool Environment::WriteRegistryString(HKEY key, const std::string& name, const s
 }
 
 void Environment::TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) { menu.Track(owner, screenPoint); }
+
+bool Environment::NotifyIcon(DWORD message, NOTIFYICONDATAA& data) { return ::Shell_NotifyIconA(message, &data); }
+
+bool Environment::StartProgram(const std::string& path, const std::string& arguments, DWORD& error) {
+    std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        error = ::GetLastError();
+        return false;
+    }
+    KernelHandle thread(process.hThread), started(process.hProcess);
+    error = 0;
+    return true;
+}
 
 namespace {
 

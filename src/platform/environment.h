@@ -4,6 +4,8 @@
 // the system, the tests' one redirects to scratch folders and records or scripts what would reach
 // the user.
 #include <windows.h>
+#include <shellapi.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,6 +58,11 @@ public:
     virtual bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value);
     // Opens a pop-up menu at a screen point and runs the item chosen; modal, so the tests record it.
     virtual void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint);
+    // Adds, changes or removes an icon of the notification area (Shell_NotifyIconA); the tests record it.
+    virtual bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data);
+    // Starts a program with arguments and does not wait for it; false, with the system's error code
+    // in `error`, when it cannot be started. The tests record it.
+    virtual bool StartProgram(const std::string& path, const std::string& arguments, DWORD& error);
 
     // Asks for a folder's attributes as GetFileAttributesA does. It may wait as long as a network
     // share takes to answer, on threads that outlive whoever asked, so it owns all it uses; the tests

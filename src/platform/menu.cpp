@@ -46,6 +46,10 @@ void PopupMenu::SetEnabled(UINT id, bool enabled) {
     if (MenuItem* item = Find(id)) item->enabled = enabled;
 }
 
+void PopupMenu::SetChecked(UINT id, bool checked) {
+    if (MenuItem* item = Find(id)) item->checked = checked;
+}
+
 std::vector<std::string> PopupMenu::VisibleCaptions() const {
     std::vector<std::string> captions;
     for (const MenuItem& item : items_)
@@ -61,6 +65,14 @@ void PopupMenu::Track(HWND owner, POINT screenPoint) const {
         if (!item.enabled) flags |= MF_GRAYED;
         if (item.checked) flags |= MF_CHECKED;
         ::AppendMenuA(menu.get(), flags, item.id, item.IsSeparator() ? nullptr : item.caption.c_str());
+        if (item.radio) {
+            MENUITEMINFOA info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_FTYPE;
+            info.fType = MFT_RADIOCHECK;
+            ::SetMenuItemInfoA(menu.get(), item.id, FALSE, &info);
+        }
+        if (item.isDefault) ::SetMenuDefaultItem(menu.get(), item.id, FALSE);
     }
     ::TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0, owner, nullptr);
 }

@@ -15,6 +15,8 @@ struct MenuItem {
     bool visible = true;
     bool enabled = true;
     bool checked = false;
+    bool radio = false;      // checked with a dot: one of a group of choices
+    bool isDefault = false;  // in bold: what a double-click does
     bool IsSeparator() const { return caption == "-"; }
 };
 
@@ -27,6 +29,7 @@ public:
     MenuItem* Find(UINT id);
     void SetVisible(UINT id, bool visible);
     void SetEnabled(UINT id, bool enabled);
+    void SetChecked(UINT id, bool checked);
     const std::vector<MenuItem>& Items() const { return items_; }
     std::vector<std::string> VisibleCaptions() const;
 

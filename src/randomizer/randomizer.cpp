@@ -32,6 +32,8 @@
 #include "randomizer/folder_expansion.h"
 #include "randomizer/folder_probes.h"
 #include "randomizer/randomizer_text.h"
+#include "randomizer/resident.h"
+#include "randomizer/resident_link.h"
 #include "randomizer/wallpaper_step.h"
 #include "state/selection_file.h"
 #include "state/settings_store.h"
@@ -54,6 +56,8 @@ inline constexpr size_t kFolderProbeThreads = 8;
 // turns; one that waits longer than this for its turn goes ahead anyway.
 inline constexpr DWORD kTurnWaitMs = 60000;
 inline constexpr const char* kTurnMutex = "Local\\Mosalux Randomizer";
+// --exit, the installer's, gives the randomizer this long to end by itself.
+inline constexpr DWORD kEndWaitMs = 30000;
 
 struct ListKind {
     int category;
@@ -161,12 +165,28 @@ private:
     int waitsLeft_ = 100;
 };
 
+// The monitors the wallpaper is made for: the system's, or those of --monitors or --screen.
+MonitorLayout RunLayout(Environment& env, const RandomizerOptions& options) {
+    if (options.monitors) return *options.monitors;
+    if (options.screenWidth) return MonitorLayout::One({*options.screenWidth, *options.screenHeight});
+    return env.Monitors();
+}
+
+// The wallpaper of a layout, by the way the selector's settings keep.
+LayoutWallpaper WallpaperFor(Environment& env, MonitorLayout layout) {
+    RegistryKey settings(env, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kSelectorSection,
+                         RegistryKey::Mode::Read);
+    const MonitorCover cover = MonitorCoverOf(ReadIntegerValue(settings.ReadString(kMonitorCoverValue), 0));
+    return LayoutWallpaper(std::move(layout), cover, !env.WallpaperSpans(), DesktopColour());
+}
+
 class Randomizer {
 public:
     Randomizer(Environment& env, const RandomizerOptions& options, RunLog& log)
         : env_(env), options_(options), log_(log), programDir_(ProgramDirOf(env.ModuleFileName())) {}
 
-    void Run() {
+    // Deals every list, or only the wallpaper's.
+    void Run(bool wallpaperOnly) {
         if (options_.dryRun) log_.Line("Dry run: nothing is changed");
 
         std::string text;
@@ -185,10 +205,18 @@ public:
         MakeTextOfFile(text, env_.EightBitCodePage());
         ParseSelectionFile(text, programDir_, lists);
         text = std::string();
+        if (wallpaperOnly && lists[SectionOfCategory(CategoryWall)].empty()) {
+            log_.Line("The wallpaper list is empty: nothing to do");
+            return;
+        }
         if (std::all_of(lists.begin(), lists.end(), [](const auto& list) { return list.empty(); })) {
             log_.Line("The selection file lists no pictures: nothing to do");
             return;
         }
+        // A change of the wallpaper alone neither probes nor lists what the boot-screen lists name.
+        if (wallpaperOnly)
+            for (const ListKind& kind : kLists)
+                if (kind.category != CategoryWall) lists[SectionOfCategory(kind.category)] = SelectionList();
         bool folders = false;
         for (const auto& list : lists)
             for (const SelectionEntry& entry : list) {
@@ -197,7 +225,7 @@ public:
             }
         // Every folder is listed before any picture is dealt, and the listings kept for the next run.
         std::array<ExpandedList, 4> expanded;
-        if (folders) ExpandFolders(lists, expanded);
+        if (folders) ExpandFolders(lists, expanded, wallpaperOnly);
         else
             for (size_t s = 0; s < lists.size(); ++s) expanded[s].entries = std::move(lists[s]);
 
@@ -227,7 +255,7 @@ private:
     };
 
     // Lists each folder entry's pictures, logs what each gave, and keeps the listings for the next run.
-    void ExpandFolders(SelectionLists& lists, std::array<ExpandedList, 4>& expanded) {
+    void ExpandFolders(SelectionLists& lists, std::array<ExpandedList, 4>& expanded, bool wallpaperOnly) {
         const std::string cachePath = programDir_ + std::string(kFolderCacheFile);
         std::string text;
         ReadWholeFile(cachePath, text);
@@ -252,6 +280,7 @@ private:
             for (const FolderEntryReport& folder : expanded[section].folders)
                 log_.Line(std::string(kind.name) + ": " + FolderReportText(folder));
         }
+        if (wallpaperOnly) cache.KeepEvery();
         if (options_.dryRun || !cache.Changed()) return;
         FileReplacement file(cachePath);
         text = cache.Text();
@@ -391,13 +420,8 @@ private:
     // selector's settings keep.
     void SetWallpaper(KeptDeck& kept, const SelectionList& list, Deck& deck) {
         const ListKind& kind = kept.kind;
-        MonitorLayout layout = options_.monitors ? *options_.monitors : env_.Monitors();
-        if (!options_.monitors && options_.screenWidth)
-            layout = MonitorLayout::One({*options_.screenWidth, *options_.screenHeight});
-        RegistryKey settings(env_, HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\" + kSelectorSection,
-                             RegistryKey::Mode::Read);
-        const MonitorCover cover = MonitorCoverOf(ReadIntegerValue(settings.ReadString(kMonitorCoverValue), 0));
-        LayoutWallpaper wallpaper(std::move(layout), cover, !env_.WallpaperSpans(), DesktopColour());
+        layout_ = RunLayout(env_, options_);
+        LayoutWallpaper wallpaper = WallpaperFor(env_, layout_);
         const WallpaperRun run{
             env_, list, deck, programDir_, options_.dryRun, kind.name,
             [&](const std::string& line) { log_.Line(line); },
@@ -409,16 +433,26 @@ private:
                                               : EntryRead::LeftToAnotherRun;
             },
             [&](const std::string& path, const std::string& why) { PassOver(kind, path, deck, why); },
-            [&](const DeckState& state) { return KeepDeck(kept, state); }};
+            [&](const DeckState& state) { return KeepDeck(kept, state); },
+            &shown_};
         if (SetWallpaperOnLayout(run, wallpaper) == WallpaperOutcome::NoneUsable) NoneUsable(kept, deck);
     }
 
+public:
+    // The wallpaper's entries this run set, one for each group of monitors that shows one picture,
+    // and the layout they were made for.
+    const std::vector<SelectionEntry>& Shown() const { return shown_; }
+    const MonitorLayout& Layout() const { return layout_; }
+
+private:
     Environment& env_;
     const RandomizerOptions& options_;
     RunLog& log_;
     std::string programDir_;
     FolderProbes probe_{kFolderWaitMs, kFolderProbeThreads, env_.AskFolder()};
     std::unique_ptr<SettingsStore> store_;
+    std::vector<SelectionEntry> shown_;
+    MonitorLayout layout_;
 };
 
 // This run's turn: held from the first look at the lists to the last line of the log.
@@ -444,23 +478,22 @@ private:
     bool held_ = false;
 };
 
+std::string LogPath(Environment& env) { return ProgramDirOf(env.ModuleFileName()) + std::string(kRandomizerLogFile); }
+
 }  // namespace
 
-int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo) {
-    RandomizerOptions options = ParseRandomizerArguments(arguments);
-    const std::string programDir = ProgramDirOf(env.ModuleFileName());
-    const std::string logPath = programDir + std::string(kRandomizerLogFile);
-    if (!options.unknown.empty()) {
-        // Asked for help, or given something it does not know: it says how it is used, and does nothing.
-        if (echo)
-            for (const std::string& line : RandomizerUsage(options.unknown, logPath)) echo(line);
-        return 2;
-    }
-    RunLog log(echo, logPath, env.EightBitCodePage());
+ChangeOutcome RunChange(Environment& env, const RandomizerOptions& options, ChangeTrigger trigger, const LogEcho& echo,
+                        int intervalMinutes) {
+    ChangeOutcome outcome;
+    RunLog log(echo, LogPath(env), env.EightBitCodePage());
     {
         Turn turn(log);
+        log.Line(ChangeHeading(trigger, intervalMinutes));
         try {
-            Randomizer(env, options, log).Run();
+            Randomizer randomizer(env, options, log);
+            randomizer.Run(trigger != ChangeTrigger::LogOn);
+            outcome.wallpaper = randomizer.Shown();
+            outcome.layout = randomizer.Layout();
         } catch (const std::exception& e) {
             log.Line(std::string("Stopped: ") + e.what());
         } catch (...) {
@@ -471,6 +504,70 @@ int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, c
         } catch (...) {
         }
     }
+    return outcome;
+}
+
+bool MakeAgain(Environment& env, const RandomizerOptions& options, const std::vector<SelectionEntry>& pictures,
+               MonitorLayout& madeFor, const LogEcho& echo) {
+    const MonitorLayout layout = RunLayout(env, options);
+    if (pictures.empty() || layout == madeFor) return false;
+    madeFor = layout;
+    RunLog log(echo, LogPath(env), env.EightBitCodePage());
+    {
+        Turn turn(log);
+        log.Line("Display change: the wallpaper made again without a deal for " +
+                 (layout.Single() ? std::string("one monitor") : DescribeLayout(layout)));
+        try {
+            LayoutWallpaper wallpaper = WallpaperFor(env, layout);
+            // A monitor more, or a picture for each monitor chosen since: the pictures come round again.
+            std::vector<SelectionEntry> each;
+            for (size_t i = 0; i < wallpaper.ScreensPerPicture().size(); ++i) each.push_back(pictures[i % pictures.size()]);
+            const auto start = Clock::now();
+            ApplyPictures(env, wallpaper, each, ProgramDirOf(env.ModuleFileName()));
+            const Size file = wallpaper.FileSize();
+            log.Line("Wallpaper: " + std::to_string(each.size()) + (each.size() == 1 ? " picture" : " pictures") +
+                     " as one file of " + std::to_string(file.width) + " x " + std::to_string(file.height) + ", set " +
+                     std::to_string(Milliseconds(Clock::now() - start)) + " ms");
+        } catch (const std::exception& e) {
+            log.Line(std::string("Wallpaper: left as it is: ") + e.what());
+        }
+        try {
+            log.Finish();
+        } catch (...) {
+        }
+    }
+    return true;
+}
+
+void AddToLog(Environment& env, const std::vector<std::string>& lines, const LogEcho& echo) {
+    try {
+        RunLog log(echo, LogPath(env), env.EightBitCodePage());
+        for (const std::string& line : lines) log.Line(line);
+        log.Finish();
+    } catch (...) {
+    }
+}
+
+int RunRandomizer(Environment& env, const std::vector<std::string>& arguments, const LogEcho& echo) {
+    RandomizerOptions options = ParseRandomizerArguments(arguments);
+    if (!options.unknown.empty()) {
+        // Asked for help, or given something it does not know: it says how it is used, and does nothing.
+        if (echo)
+            for (const std::string& line : RandomizerUsage(options.unknown, LogPath(env))) echo(line);
+        return 2;
+    }
+    if (options.exit) return EndResident(kEndWaitMs) ? 0 : 1;
+    // A dry run changes nothing, so it never needs the randomizer that stays running.
+    if (!options.dryRun) {
+        if (ResidentRuns()) {
+            if (options.resident) return 0;
+            if (HandToResident(options.next ? ResidentRequest::Next : ResidentRequest::LogOn, kHandOverWaitMs)) return 0;
+            // One that does not answer is busy or stuck: this start makes its change itself.
+        } else if (options.resident || (!options.next && ReadChangeSettings(env).KeepsRunning())) {
+            return RunResident(env, options, !options.resident, echo);
+        }
+    }
+    RunChange(env, options, options.next ? ChangeTrigger::Next : ChangeTrigger::LogOn, echo);
     return 0;
 }
 

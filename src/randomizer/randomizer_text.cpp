@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "platform/text.h"
+#include "state/change_settings.h"
 
 namespace mx {
 
@@ -24,6 +25,12 @@ RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args)
         const bool hasValue = i + 1 < args.size();
         if (arg == "--dry-run") {
             options.dryRun = true;
+        } else if (arg == "--next") {
+            options.next = true;
+        } else if (arg == "--resident") {
+            options.resident = true;
+        } else if (arg == "--exit") {
+            options.exit = true;
         } else if (arg == "--seed" && hasValue) {
             uint64_t seed = 0;
             if (ParseNumber(args[i + 1], seed)) options.seed = seed;
@@ -52,6 +59,17 @@ RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args)
     return options;
 }
 
+std::string ChangeHeading(ChangeTrigger trigger, int intervalMinutes) {
+    switch (trigger) {
+    case ChangeTrigger::LogOn: return "Change at log-on";
+    case ChangeTrigger::Timer: return "Change by the timer (" + IntervalName(intervalMinutes) + ")";
+    case ChangeTrigger::Unlock: return "Change at unlock";
+    case ChangeTrigger::Wake: return "Change after waking: the interval passed during sleep";
+    case ChangeTrigger::Next: return "Change asked for: the next wallpaper";
+    }
+    return {};
+}
+
 std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown, const std::string& logPath) {
     std::vector<std::string> lines;
     for (const std::string& arg : unknown) {
@@ -62,10 +80,15 @@ std::vector<std::string> RandomizerUsage(const std::vector<std::string>& unknown
     if (!lines.empty()) lines.push_back("");
     for (const char* line : {
              "MXRandom.exe sets the next picture of each list kept by Mosalux Selector (MXDATA.MXD beside it)",
-             "as the start-up, waiting and shut-down screen and as the wallpaper. It runs at log-on.",
+             "as the start-up, waiting and shut-down screen and as the wallpaper. It runs at log-on, and",
+             "stays in the notification area when the wallpaper is to change every so often or at unlock.",
              "",
-             "  MXRandom.exe [--dry-run] [--seed N] [--screen WxH] [--monitors WxH+X+Y,...]",
+             "  MXRandom.exe [--next] [--dry-run] [--seed N] [--screen WxH] [--monitors WxH+X+Y,...]",
+             "  MXRandom.exe --resident | --exit",
              "",
+             "  --next         sets the next wallpaper only (the randomizer that stays running does it)",
+             "  --resident     stays in the notification area without a change now",
+             "  --exit         ends the randomizer that stays running",
              "  --dry-run      says what the next run will set, and changes nothing",
              "  --seed N       makes the same choices for the same number N",
              "  --screen WxH   makes the wallpaper for a screen of W x H pixels",

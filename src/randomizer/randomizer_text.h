@@ -17,10 +17,19 @@ struct RandomizerOptions {
     std::optional<int> screenHeight;
     // --monitors WxH+X+Y,...: render for these monitors, the primary first (for tests and measurements)
     std::optional<MonitorLayout> monitors;
+    bool next = false;                   // --next: only the wallpaper, the next entry of its deck
+    bool resident = false;               // --resident: stay running for the timer and unlock, no change now
+    bool exit = false;                   // --exit: end the randomizer that stays running
     std::vector<std::string> unknown;    // arguments it does not know, with a bad value, or asking for help
 };
 
 RandomizerOptions ParseRandomizerArguments(const std::vector<std::string>& args);
+
+// What made a change: at log-on every list is dealt, at any other the wallpaper only.
+enum class ChangeTrigger { LogOn, Timer, Unlock, Wake, Next };
+
+// The log's line that begins a change: what triggered it (the timer's interval in minutes with it).
+std::string ChangeHeading(ChangeTrigger trigger, int intervalMinutes = 0);
 
 // What the program says, line by line, when its arguments are not all known: what is wrong, what it
 // does, its arguments, and where its log is.

@@ -37,6 +37,7 @@ public:
                      std::string(MonitorCoverName(wallpaper_.Cover())));
         const std::vector<std::vector<size_t>> groups = wallpaper_.ScreensPerPicture();
         std::vector<bool> done(wallpaper_.Screens());
+        entryOn_.assign(wallpaper_.Screens(), kNoEntry);
         for (;;) {
             std::vector<Pick> picks;
             bool exhausted = false;
@@ -49,7 +50,10 @@ public:
                 std::optional<std::string> line = Show(pick);
                 if (left_) return WallpaperOutcome::LeftToAnotherRun;
                 if (!line) continue;
-                for (size_t s : pick.screens) done[s] = true;
+                for (size_t s : pick.screens) {
+                    done[s] = true;
+                    entryOn_[s] = pick.entry;
+                }
                 // The line of the picture that completes the wallpaper also says how it was set.
                 if (std::find(done.begin(), done.end(), false) == done.end()) held_ = std::move(*line);
                 else run_.log(*line);
@@ -176,12 +180,19 @@ private:
                    (wallpaper_.Tiled() ? ", tiled from the primary monitor" : ", spanned");
         }
         run_.log(held_ + set);
+        if (run_.pictures) {
+            run_.pictures->clear();
+            for (const std::vector<size_t>& screens : wallpaper_.ScreensPerPicture())
+                if (entryOn_[screens[0]] != kNoEntry) run_.pictures->push_back(run_.list[entryOn_[screens[0]]]);
+        }
     }
 
     const WallpaperRun& run_;
     LayoutWallpaper& wallpaper_;
     std::vector<size_t> shown_;   // entries rendered, in the order they were
     std::vector<size_t> failed_;  // entries that could not be used this run
+    static constexpr size_t kNoEntry = size_t(-1);
+    std::vector<size_t> entryOn_;  // the entry shown on each screen
     size_t reused_ = 0;
     bool left_ = false;  // another run has dealt from the list meanwhile
     std::string held_;

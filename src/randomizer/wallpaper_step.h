@@ -34,6 +34,9 @@ struct WallpaperRun {
     std::function<EntryRead(const std::string& path, const ShowRequest& request, DecodedPicture& picture)> load;
     std::function<void(const std::string& path, const std::string& why)> passOver;
     std::function<bool(const DeckState& state)> keep;
+    // When given, receives the entries set, one for each group of ScreensPerPicture(), once the
+    // wallpaper is set: what a change of the display makes again.
+    std::vector<SelectionEntry>* pictures = nullptr;
 };
 
 enum class WallpaperOutcome { Set, NoneUsable, LeftToAnotherRun };

@@ -53,6 +53,7 @@ void TFormSelect::LoadSettings() {
     WallpaperMonitors = MonitorCoverOf(store.ReadInteger(kSelectorSection, kMonitorCoverValue, 0));
     ::CheckMenuRadioItem(MainMenu1, IDM_MONITORSSAME, IDM_MONITORSACROSS, IDM_MONITORSSAME + int(WallpaperMonitors),
                          MF_BYCOMMAND);
+    ShowChangeSettings();
 
     // A directory the settings do not hold, or hold as text no directory can have, is the program's
     // own, on every start; closing then keeps that one.

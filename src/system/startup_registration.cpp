@@ -17,6 +17,8 @@ void TFormSelect::Runrandomizeratstartup1Click(HWND sender) {
     // Switched off, the value stays with empty text; only the uninstall removes it.
     RegistryKey run(env_, HKEY_CURRENT_USER, kRunKey, RegistryKey::Mode::Create);
     run.WriteString(kRunValue, MenuChecked(IDM_RUNRANDOMIZER) ? RandomizerCommand(ProgramDir) : "");
+    // Once for the menu item too, which turned the box over and so came here first.
+    if (sender == chkbStartUpRun) FollowRandomizerSettings();
 }
 
 void TFormSelect::SetStartUpRunChecked(bool checked) {

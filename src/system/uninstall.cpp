@@ -1,5 +1,6 @@
 // Putting back the system's own screens and wallpaper values, and uninstalling.
 #include "app/form_select.h"
+#include "randomizer/resident_link.h"
 #include "state/settings_store.h"
 
 namespace mx {
@@ -19,6 +20,7 @@ void TFormSelect::OriginalScreens1Click() {
         std::string style = store.ReadString(kOriginalInfoSection, "WallpaperStyle", "");
         if (style != kNotSaved) desktop.WriteString("WallpaperStyle", style);
         env_.SetDesktopWallpaper(wallPaper);
+        TellResident(ResidentRequest::WallpaperReplaced);
     }
 
     // A saved screen is put back and its backup consumed; a screen the first start did not find is
@@ -39,6 +41,9 @@ void TFormSelect::Uninstall2Click() {
                                   "This will uninstall MXSR.\n\r\n\rIt will place your original screens back\n\r"
                                   "and remove all registry entries of MXSR.\n\r\n\rAre you sure you want to continue?",
                                   MB_YESNO);
+    // A randomizer that stays running would change the wallpaper again after the restore, and keeps
+    // its program file from being removed: it ends first.
+    if (answer == IDYES) EndResident(kResidentEndWaitMs);
     // A desktop value that cannot be written ends the uninstall before anything is removed.
     if (answer == IDYES && ReportingErrors([&] { OriginalScreens1Click(); })) {
         try {

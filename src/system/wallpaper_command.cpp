@@ -10,6 +10,7 @@
 #include "picture/picture_win.h"
 #include "picture/reader_util.h"
 #include "platform/registry.h"
+#include "randomizer/resident_link.h"
 #include "platform/user_error.h"
 #include "state/settings_store.h"
 #include "state/settings_values.h"
@@ -91,6 +92,7 @@ void TFormSelect::SetWallpaperOnMonitors(const Rendering* shown, size_t monitor)
         }
     }
     ApplyWallpaper(env_, wallpaper, ProgramDir);
+    TellResident(ResidentRequest::WallpaperReplaced);
 }
 
 }  // namespace mx

@@ -11,7 +11,7 @@ namespace {
 mx::ShowRequest RequestFrom(const uint8_t* data, size_t size) {
     if (size < 5) return {};
     const uint8_t* tail = data + size - 5;
-    return {mx::ShowRequest::Kind(tail[0] % 5), {(tail[1] | tail[2] << 8) & 0x3FF, (tail[3] | tail[4] << 8) & 0x3FF}};
+    return {mx::ShowRequest::Kind(tail[0] % 7), {(tail[1] | tail[2] << 8) & 0x3FF, (tail[3] | tail[4] << 8) & 0x3FF}};
 }
 
 void Check(const mx::DecodedPicture& decoded, const mx::ShowRequest& request) {

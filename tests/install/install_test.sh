@@ -33,7 +33,7 @@ local_app=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
 start_menu=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")/Microsoft/Windows/Start\ Menu/Programs
 dir="$local_app/Programs/Mosalux Selector"
 entry='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\MosaluxSelector'
-rm -rf "$dir" "$start_menu/Mosalux Selector.lnk"
+rm -rf "$dir" "$start_menu/Mosalux Selector.lnk" "$start_menu/Mosalux Selector"
 wine reg delete 'HKCU\Software\Kelbrant' /f >/dev/null 2>&1 || true
 wine reg delete "$entry" /f >/dev/null 2>&1 || true
 
@@ -45,7 +45,7 @@ answer="$build/answer.exe"
 echo "== silent install"
 wine "$setup" /S; settle
 for f in MXSelect.exe MXRandom.exe Uninstall.exe; do check "$f installed" test -f "$dir/$f"; done
-check "Start-menu shortcut" test -f "$start_menu/Mosalux Selector.lnk"
+for f in "Mosalux Selector" "Next Wallpaper"; do check "Start-menu shortcut $f" test -f "$start_menu/Mosalux Selector/$f.lnk"; done
 check "entry: name" test "$(reg_value "$entry" DisplayName)" = "Mosalux Selector"
 check "entry: version" test "$(reg_value "$entry" DisplayVersion)" = "2.0.4b"
 for v in DisplayIcon UninstallString QuietUninstallString EstimatedSize; do check "entry: $v" reg_has "$entry" "$v"; done
@@ -57,9 +57,29 @@ check "the randomizer registered from there" test "$(reg_value 'HKCU\Software\Mi
 printf '[START]\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\nC:\\kept.bmp, Tiled\r\n' > "$dir/MXDATA.MXD"
 cp "$dir/MXDATA.MXD" "$out/MXDATA.kept"
 
-echo "== installing over it keeps the lists"
-wine "$setup" /S; settle
+# The randomizer that stays running, with a change every hour: up once its log says so once more.
+stays_running() { local n; n=$(grep -c "Stays running" "$dir/MXRandom.log" 2>/dev/null) || true; echo "${n:-0}"; }
+wait_stays_running() {  # wait_stays_running COUNT
+  for _ in $(seq 150); do [ "$(stays_running)" -ge "$1" ] && return 0; sleep 0.2; done
+  return 1
+}
+start_resident() {
+  local before; before=$(stays_running)
+  wine reg add 'HKCU\Software\Kelbrant\Mosalux\Mosalux Selector' /v "Change Interval" /d 60 /f >/dev/null 2>&1
+  wine "$dir/MXRandom.exe" --resident &
+  check "the randomizer stays running" wait_stays_running $((before + 1))
+}
+
+echo "== installing over it keeps the lists, and ends and starts again the randomizer that stays running"
+start_resident
+before=$(stays_running)
+wine "$setup" /S
 check "MXDATA.MXD kept" cmp -s "$dir/MXDATA.MXD" "$out/MXDATA.kept"
+check "the randomizer ended for the new files" grep -q "Ended, as asked" "$dir/MXRandom.log"
+check "and runs again" wait_stays_running $((before + 1))
+ended=0; wine "$dir/MXRandom.exe" --exit || ended=$?
+check "--exit ends it" test $ended = 0
+wait; settle
 
 echo "== uninstall, the question answered No: nothing goes"
 wine "$answer" Warning=no & wine "$dir/Uninstall.exe" /S; wait; settle
@@ -80,9 +100,10 @@ echo "== uninstall, answered Yes: nothing of ours is left but Software\\Kelbrant
 # What a write killed half-way leaves goes too, and the randomizer's listings of folders.
 touch "$dir/~MXDATA.MXD.1c-0.tmp" "$dir/~@MX!BACK.BMP.1c-1.tmp" "$dir/~MXD0f3a9k" "$dir/~@MX!Bq81c2v" \
   "$dir/MXRandom.cache" "$dir/~MXRando0f3a9k"
+start_resident
 wine "$answer" Warning=yes Information=ok & wine "$dir/Uninstall.exe" /S; wait; settle
 check "install folder gone" test ! -e "$dir"
-check "shortcut gone" test ! -e "$start_menu/Mosalux Selector.lnk"
+check "shortcuts gone" test ! -e "$start_menu/Mosalux Selector.lnk" -a ! -e "$start_menu/Mosalux Selector"
 check "entry gone" bash -c "! wine reg query '$entry' >/dev/null 2>&1"
 check "settings gone" bash -c "! wine reg query 'HKCU\\Software\\Kelbrant\\Mosalux' >/dev/null 2>&1"
 check "Software\\Kelbrant kept" reg_has 'HKCU\Software\Kelbrant'

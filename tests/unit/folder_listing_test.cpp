@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -7,7 +8,6 @@
 #include "lists/file_masks.h"
 #include "lists/folder_listing.h"
 #include "platform/text.h"
-#include "randomizer/deck.h"
 
 namespace mx {
 namespace {
@@ -159,18 +159,9 @@ TEST(FolderListing, UnchangedFoldersComeFromTheCacheChangedOnesAreListedAgain) {
         {"nothing changed", [](Memory&) {}, {}, {}, 4, 1},
         {"a picture added below", [](Memory& fs) { fs.Set("C:\\P\\sub\\deep\\n.jpg"); }, {"C:\\P\\sub\\deep\\n.jpg"}, {}, 3, 2},
         {"a picture removed", [](Memory& fs) { fs.Remove("C:\\P\\a.jpg"); }, {}, {"C:\\P\\a.jpg"}, 3, 2},
-        {"a picture renamed",
-         [](Memory& fs) {
-             fs.Remove("C:\\P\\sub\\c.jpg");
-             fs.Set("C:\\P\\sub\\c2.jpg");
-         },
+        {"a picture renamed", [](Memory& fs) { fs.Remove("C:\\P\\sub\\c.jpg"), fs.Set("C:\\P\\sub\\c2.jpg"); },
          {"C:\\P\\sub\\c2.jpg"}, {"C:\\P\\sub\\c.jpg"}, 3, 2},
-        {"a new subfolder",
-         [&](Memory& fs) {
-             fs.Set("C:\\P\\sub\\2024", kAttributeDirectory);
-             fs.Set(e);
-         },
-         {e}, {}, 3, 3},
+        {"a new subfolder", [&](Memory& fs) { fs.Set("C:\\P\\sub\\2024", kAttributeDirectory), fs.Set(e); }, {e}, {}, 3, 3},
         {"subfolders off", [](Memory&) {}, {}, {"C:\\P\\sub\\c2.jpg", "C:\\P\\sub\\deep\\d.gif", "C:\\P\\sub\\deep\\n.jpg", e},
          1, 0, false},
         {"and on again: the run before kept only what it used", [](Memory&) {},
@@ -214,70 +205,6 @@ TEST(FolderListing, UnchangedFoldersComeFromTheCacheChangedOnesAreListedAgain) {
     for (std::string garbage : {std::string(), std::string("Mosalux folder listings 2\r\n"), kept.substr(0, kept.size() - 1),
                                 kept + "1 2 3\r\n", kept + "1 2 99999999 0 C:\\x\r\n", kept + "g 2 0 0 C:\\x\r\n"})
         EXPECT_EQ(FolderCache::Parse(garbage).Size(), 0u) << garbage;
-}
-
-// The deck over a folder's pictures found again at every log-on: every picture once a round while
-// pictures come and go, a newcomer before the round it joined ends.
-TEST(FolderListing, DeckDealsOverAChangingFolder) {
-    struct Case {
-        const char* name;
-        std::function<void(Memory&)> change;  // at the fourth run
-        std::set<std::string> newcomers;
-    } cases[] = {
-        {"pictures added mid-round",
-         [](Memory& fs) {
-             fs.Set("C:\\P\\n1.jpg");
-             fs.Set("C:\\P\\sub\\n2.jpg");
-         },
-         {"C:\\P\\n1.jpg", "C:\\P\\sub\\n2.jpg"}},
-        {"pictures removed mid-round",
-         [](Memory& fs) {
-             fs.Remove("C:\\P\\p3.jpg");
-             fs.Remove("C:\\P\\sub\\s1.jpg");
-         },
-         {}},
-        {"a picture renamed mid-round",
-         [](Memory& fs) {
-             fs.Remove("C:\\P\\p0.jpg");
-             fs.Set("C:\\P\\renamed.jpg");
-         },
-         {"C:\\P\\renamed.jpg"}},
-    };
-    for (const Case& c : cases) {
-        for (uint64_t seed = 1; seed <= 50; ++seed) {
-            SCOPED_TRACE(std::string(c.name) + ", seed " + std::to_string(seed));
-            Memory fs;
-            fs.Set("C:\\P", kAttributeDirectory);
-            fs.Set("C:\\P\\sub", kAttributeDirectory);
-            for (int i = 0; i < 12; ++i) fs.Set(i < 8 ? "C:\\P\\p" + std::to_string(i) + ".jpg" : "C:\\P\\sub\\s" + std::to_string(i - 8) + ".jpg");
-            std::string deckText, cacheText;
-            std::set<std::string> round, waiting;
-            for (int run = 1; run <= 40; ++run) {
-                fs.now += 3600 * kFileTimeSecond;
-                if (run == 4) c.change(fs);
-                FolderCache cache = FolderCache::Parse(cacheText);
-                std::vector<std::string> files =
-                    ListFolderPictures(fs, &cache, "C:\\P\\", true, [](std::string_view) { return true; }).files;
-                cacheText = cache.Text();
-                std::vector<uint64_t> keys;
-                for (const std::string& path : files) keys.push_back(EntryKey(path, "Tiled"));
-                SeededRandom random(seed * 1000 + uint64_t(run));
-                Deck deck(keys, ParseDeckText(deckText), random);
-                const size_t next = deck.Next().value();
-                deckText = DeckText(deck.StateShown(next));
-                if (deck.Place() == 1) {
-                    // The newcomers joined the round that ended, unless this one began as they came.
-                    if (run != 4) {
-                        ASSERT_TRUE(waiting.empty()) << *waiting.begin() << " missed its round";
-                    }
-                    round.clear();
-                }
-                if (run == 4) waiting = c.newcomers;
-                ASSERT_TRUE(round.insert(files[next]).second) << files[next] << " twice in a round";
-                waiting.erase(files[next]);
-            }
-        }
-    }
 }
 
 }  // namespace

@@ -30,8 +30,6 @@ TEST(MonitorLayout, TextBoundsAndTheMonitorAWindowIsOn) {
     EXPECT_EQ(two.Bounds(), (Rect{0, 0, 3000, 1920}));
     EXPECT_EQ(left.Bounds(), (Rect{-1600, -200, 2880, 1224}));
     EXPECT_EQ(LayoutText(left), "1280x1024+0+0,1600x900-1600-200");
-    EXPECT_EQ(DescribeLayout(two), "monitor 1: 1920 x 1080 at 0, 0 (primary); monitor 2: 1080 x 1920 at 1920, 0");
-    EXPECT_EQ(MonitorNames({0, 1, 2}), "monitors 1, 2 and 3");
     // The monitor a window is on: the one it overlaps most, else the nearest; the primary for none.
     for (auto [window, monitor] : {std::pair{Rect{1500, 100, 800, 600}, 0u}, {Rect{1800, 100, 800, 600}, 1u},
                                    {Rect{3500, 1500, 10, 10}, 1u}, {Rect{-500, -500, 10, 10}, 0u}})
@@ -68,14 +66,16 @@ Rendering RenderFor(const Picture& source, std::string_view style, Size screen) 
                                                std::string_view style) {
     const MonitorLayout& layout = wallpaper.Layout();
     const Rect bounds = layout.Bounds(), primary = layout.monitors[0];
+    const bool across = wallpaper.Cover() == MonitorCover::Across;
     if (wallpaper.FileSize() != Size{bounds.width, bounds.height})
         return ::testing::AssertionFailure() << "the file is " << wallpaper.FileSize().width << " x "
                                              << wallpaper.FileSize().height;
+    // Each monitor's screen, or across them one screen of the virtual screen's size.
     std::vector<Rendering> screens;
-    if (wallpaper.Cover() == MonitorCover::Across) screens.push_back(RenderFor(sources[0], style, {bounds.width, bounds.height}));
-    else
-        for (size_t i = 0; i < layout.monitors.size(); ++i)
-            screens.push_back(RenderFor(sources[i], style, {layout.monitors[i].width, layout.monitors[i].height}));
+    for (size_t i = 0; i < (across ? 1 : layout.monitors.size()); ++i) {
+        const Rect& screen = across ? bounds : layout.monitors[i];
+        screens.push_back(RenderFor(sources[i], style, {screen.width, screen.height}));
+    }
     std::vector<uint8_t> row(size_t(bounds.width) * 4);
     for (int fy = 0; fy < bounds.height; ++fy) {
         wallpaper.Row(fy, row.data());
@@ -90,10 +90,9 @@ Rendering RenderFor(const Picture& source, std::string_view style, Size screen) 
             uint32_t expected = kDesktop;
             for (size_t i = 0; i < layout.monitors.size(); ++i) {
                 const Rect& m = layout.monitors[i];
-                if (vx < m.left || vx >= m.Right() || vy < m.top || vy >= m.Bottom()) continue;
-                expected = wallpaper.Cover() == MonitorCover::Across
-                               ? ScreenShows(screens[0], vx - bounds.left, vy - bounds.top)
-                               : ScreenShows(screens[i], vx - m.left, vy - m.top);
+                const Rect& screen = across ? bounds : m;
+                if (vx >= m.left && vx < m.Right() && vy >= m.top && vy < m.Bottom())
+                    expected = ScreenShows(screens[across ? 0 : i], vx - screen.left, vy - screen.top);
             }
             uint32_t got = 0;
             std::memcpy(&got, row.data() + 4 * size_t(fx), 4);
@@ -164,34 +163,41 @@ TEST(LayoutWallpaper, TiledFromThePrimaryWhatLiesLeftOrAboveWrapsRound) {
     }
 }
 
-// One picture decoded once for several monitors asks for the largest of what they show, and the
-// part decoded for the larger monitor renders the smaller one as the whole picture would.
+// One picture decoded once for several monitors asks for the largest of what they show (Fill on
+// monitors of several shapes: the whole picture covering each), and the part decoded for the larger
+// monitor renders the smaller one as the whole picture would.
 TEST(LayoutWallpaper, OneDecodeServesTheLargestRequest) {
     const MonitorLayout two = Layout("1920x1080+0+0,1080x1920+1920+0");
     using Kind = ShowRequest::Kind;
     struct Case { MonitorCover cover; const char* style; std::vector<size_t> screens; ShowRequest request; } cases[] = {
         {MonitorCover::Same, "Centred", {0, 1}, {Kind::Centred, {1920, 1920}}},
-        {MonitorCover::Same, "Fill", {0, 1}, {Kind::Filled, {1920, 1920}}},
+        {MonitorCover::Same, "Fill", {0, 1}, {Kind::Covering, {1920, 1920}}},
         {MonitorCover::Each, "Stretched", {1}, {Kind::Scaled, {1080, 1920}}},
+        {MonitorCover::Each, "Fill", {1}, {Kind::Filled, {1080, 1920}}},
         {MonitorCover::Across, "Tiled", {0}, {Kind::TopLeft, {3000, 1920}}},
     };
     for (const Case& c : cases) EXPECT_EQ(LayoutWallpaper(two, c.cover, false, 0).RequestFor(c.style, c.screens), c.request);
     EXPECT_FALSE(LayoutWallpaper(two, MonitorCover::Same, false, 0).RequestFor("centred", {0, 1}));
+    const LayoutWallpaper alike(Layout("1920x1080+0+0,3840x2160+1920+0"), MonitorCover::Same, false, 0);
+    EXPECT_EQ(alike.RequestFor("Fill", {0, 1}), (ShowRequest{Kind::Filled, {3840, 2160}}));
 
-    const Picture photo = SamplePicture(300, 200, 24);
-    LayoutWallpaper shared(Layout("64x48+0+0,32x24+64+0"), MonitorCover::Same, false, kDesktop);
-    DecodedPicture part;
-    part.width = 300;
-    part.height = 200;
-    part.request = *shared.RequestFor("Centred", {0, 1});
-    part.region = PartShown(part.request, {300, 200}).region;
-    part.anyRequest = false;
-    ASSERT_EQ(part.region, (Rect{118, 76, 64, 48}));
-    part.picture = Picture::MakeTrueColour(64, 48, false);
-    for (int y = 0; y < 48; ++y) std::memcpy(part.picture.Row(y), photo.Row(76 + y) + 3 * 118, 3 * 64);
-    EXPECT_FALSE(shared.Complete());
-    shared.Render(std::move(part), "Centred", {0, 1});
-    EXPECT_TRUE(FileShowsTheScreens(shared, {photo, photo}, "Centred"));
+    // A part at its own size, as a decoder gives it (Fill's where it is enlarged), renders both.
+    struct Part { const char* style; Size photo; Rect region; } parts[] = {{"Centred", {300, 200}, {118, 76, 64, 48}},
+                                                                          {"Fill", {40, 20}, {6, 0, 28, 20}}};
+    for (const Part& p : parts) {
+        const Picture photo = SamplePicture(p.photo.width, p.photo.height, 24);
+        LayoutWallpaper shared(Layout("64x48+0+0,32x24+64+0"), MonitorCover::Same, false, kDesktop);
+        const ShowRequest request = *shared.RequestFor(p.style, {0, 1});
+        const Rect r = PartShown(request, p.photo).region;
+        ASSERT_EQ(r, p.region);
+        DecodedPicture part{Picture::MakeTrueColour(r.width, r.height, false), p.photo.width, p.photo.height, r,
+                            request, false};
+        for (int y = 0; y < r.height; ++y)
+            std::memcpy(part.picture.Row(y), photo.Row(r.top + y) + 3 * r.left, 3 * size_t(r.width));
+        EXPECT_FALSE(shared.Complete());
+        shared.Render(std::move(part), p.style, {0, 1});
+        EXPECT_TRUE(FileShowsTheScreens(shared, {photo, photo}, p.style));
+    }
 }
 
 }  // namespace

@@ -71,18 +71,22 @@ TEST(Orientation, EightOrientationsOfAJpegAndAWebpComeOutUpright) {
         EXPECT_EQ(PictureOrientation(jpegBytes), k);
         EXPECT_TRUE(Matches(pic, Output("convert " + jpeg + " -auto-orient -depth 8 rgb:-"), 40, 24, 2));
         // A request shows the upright picture: its part is decoded as stored and turned, pixel for
-        // pixel the whole decode's part; a reduction comes out at the upright size shown.
+        // pixel the part of the whole picture decoded at the upright size it is shown at (its own,
+        // or Fill's middle of a reduction); a reduction comes out at the upright size shown.
         using Kind = ShowRequest::Kind;
-        for (ShowRequest request : {ShowRequest{Kind::Centred, {29, 17}}, {Kind::TopLeft, {25, 15}}, {Kind::Scaled, {10, 6}}}) {
-            DecodedPicture part;
+        for (ShowRequest request : {ShowRequest{Kind::Centred, {29, 17}}, {Kind::TopLeft, {25, 15}},
+                                    {Kind::Scaled, {10, 6}}, {Kind::Filled, {10, 10}}, {Kind::Filled, {16, 5}}}) {
+            DecodedPicture part, scaled;
             ASSERT_EQ(DecodePicture(jpegBytes, request, part), kStatusOk);
             const ShownPart shown = PartShown(request, {40, 24});
+            ASSERT_EQ(DecodePicture(jpegBytes, {Kind::Scaled, shown.scaled}, scaled), kStatusOk);
             EXPECT_EQ(part.Full(), (Size{40, 24}));
             EXPECT_EQ(part.region, shown.region);
             ASSERT_EQ((Size{part.picture.width, part.picture.height}), shown.shown);
-            for (int y = 0; request.kind != Kind::Scaled && y < shown.shown.height; ++y)
+            for (int y = 0; y < shown.shown.height; ++y)
                 for (int x = 0; x < shown.shown.width; ++x)
-                    ASSERT_EQ(part.picture.ColorAt(x, y), pic.ColorAt(shown.region.left + x, shown.region.top + y));
+                    ASSERT_EQ(part.picture.ColorAt(x, y),
+                              scaled.picture.ColorAt(shown.window.left + x, shown.window.top + y));
         }
         EXPECT_EQ(PictureOrientation(Decoded(webp, pic)), k);
         EXPECT_TRUE(Matches(pic, uprightRgb, 40, 24, 0));

@@ -17,8 +17,10 @@
 #include <gif_lib.h>
 
 #include "allocation_meter.h"
+#include "lists/categories.h"
 #include "picture/decoder.h"
 #include "picture/reader_util.h"
+#include "picture/render.h"
 #include "picture/system_decoder.h"
 #include "picture_samples.h"
 #include "png_files.h"
@@ -119,10 +121,11 @@ DecodedPicture Decode(const Bytes& bytes, ShowRequest request) {
 
 // Every JPEG kind the decoder reads, at a size that is no multiple of any block size, decoded for
 // what a caller shows. Only the part shown is decoded, rows skipped to and columns cropped, and its
-// pixels are exactly those of the whole decode, at every offset from the blocks' edges. The whole
-// picture shown at half its size or less goes through the transform's reduction, the smallest that
-// covers the size shown, then nearest-pixel scaling to that size; reduced, it is within a few levels
-// of the whole decode averaged over the square each pixel stands for.
+// pixels are exactly those of the whole picture decoded at the size it is shown at (Fill's, reduced
+// or at its own size where enlarged, rendering as that does), at every offset from the blocks'
+// edges. The whole picture shown at half its size or less goes through the transform's reduction,
+// the smallest that covers the size shown, then nearest-pixel scaling to that size; reduced, it is
+// within a few levels of the whole decode averaged over the square each pixel stands for.
 TEST(JpegParts, PartsAreTheWholeDecodesAndReductionsWithinAFewLevels) {
     if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
     using Kind = ShowRequest::Kind;
@@ -142,22 +145,34 @@ TEST(JpegParts, PartsAreTheWholeDecodesAndReductionsWithinAFewLevels) {
     std::vector<ShowRequest> requests{{Kind::TopLeft, {50, 60}}, {Kind::TopLeft, {300, 1}}, {Kind::TopLeft, {16, 400}},
                                       {Kind::Centred, {300, 202}}, {Kind::Centred, {40, 500}}, {Kind::Centred, {1, 1}}};
     for (int a = 2; a < 40; a += 3) requests.push_back({Kind::Centred, {301 - 2 * a, 203 - 2 * (a / 2) - 1}});
+    // Fill cutting rows or columns at 1/2 and 1/8, columns at full size, exactly the screen, enlarged.
+    for (Size screen : {Size{100, 40}, {40, 60}, {37, 13}, {20, 25}, {200, 200}, {30, 20}, {500, 300}})
+        requests.push_back({Kind::Filled, screen});
     for (const auto& [name, command] : kinds) {
         SCOPED_TRACE(name);
         const Bytes bytes = Output(command);
         const DecodedPicture whole = Decode(bytes, {});
         ASSERT_EQ(whole.picture.width, w);
         for (const ShowRequest& request : requests) {
-            SCOPED_TRACE(testing::Message() << request.area.width << " x " << request.area.height);
-            const Rect region = PartShown(request, {w, h}).region;
+            SCOPED_TRACE(testing::Message() << int(request.kind) << ": " << request.area.width << " x "
+                                            << request.area.height);
+            const ShownPart shown = PartShown(request, {w, h});
             const DecodedPicture part = Decode(bytes, request);
-            ASSERT_EQ(part.region, region);
+            ASSERT_EQ(part.region, shown.region);
             EXPECT_EQ(part.Full(), (Size{w, h}));
-            ASSERT_EQ((Size{part.picture.width, part.picture.height}), (Size{region.width, region.height}));
-            for (int y = 0; y < region.height; ++y)
-                ASSERT_EQ(0, std::memcmp(part.picture.Row(y), whole.picture.Row(region.top + y) + 3 * region.left,
-                                         3 * size_t(region.width)))
+            const bool reduced = shown.scaled.width <= w;
+            const Rect from = reduced ? shown.window : shown.region;
+            const DecodedPicture scaled = reduced ? Decode(bytes, {Kind::Scaled, shown.scaled}) : whole;
+            ASSERT_EQ((Size{part.picture.width, part.picture.height}), (Size{from.width, from.height}));
+            for (int y = 0; y < from.height; ++y)
+                ASSERT_EQ(0, std::memcmp(part.picture.Row(y), scaled.picture.Row(from.top + y) + 3 * from.left,
+                                         3 * size_t(from.width)))
                     << "row " << y;
+            if (request.kind != Kind::Filled) continue;
+            Rendering fromPart, fromScaled;
+            RenderStyle(part, "Fill", CategoryWall, request.area, request.area, 0, fromPart);
+            RenderStyle(scaled, "Fill", CategoryWall, request.area, request.area, 0, fromScaled);
+            EXPECT_TRUE(test::SamePixels(fromPart.picture, fromScaled.picture));
         }
         for (int d : {2, 4, 8}) {
             SCOPED_TRACE(d);

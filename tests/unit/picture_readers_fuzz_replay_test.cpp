@@ -47,7 +47,7 @@ TEST(FuzzReplay, EverySeedAndCrashFileReadsSafely) {
             // Again for the request the decoder's fuzz target takes from the last five bytes.
             if (bytes.size() >= 5) {
                 const uint8_t* tail = bytes.data() + bytes.size() - 5;
-                const ShowRequest request{ShowRequest::Kind(tail[0] % 5),
+                const ShowRequest request{ShowRequest::Kind(tail[0] % 7),
                                           {(tail[1] | tail[2] << 8) & 0x3FF, (tail[3] | tail[4] << 8) & 0x3FF}};
                 DecodedPicture shown;
                 if (DecodePicture(bytes, request, shown) == kStatusOk) {

@@ -151,24 +151,28 @@ TEST(RenderFit2Screen, WiderPicturesFillTheWidthOthersTheHeight) {
 }
 
 // Fill covers the screen with the picture at its proportions, the overflow cut off evenly on both
-// sides; decoded for it, the whole picture is asked for at the size that covers the screen.
+// sides; decoded for it, the part of the picture under the screen is asked for at the screen's size
+// (for screens of several shapes, the whole picture at the size that covers them).
 TEST(RenderFill, CoversTheScreenCuttingTheOverflowEvenly) {
-    struct Case { Size picture; Rect filled; } cases[] = {
-        {{300, 100}, {-640, 0, 2304, 768}},   // wider than the screen: the height fills
-        {{100, 300}, {0, -1152, 1024, 3072}},  // taller: the width fills
-        {{800, 600}, {0, 0, 1024, 768}},       // the screen's ratio: exactly the screen
+    struct Case { Size picture; Rect filled, shown; } cases[] = {
+        {{300, 100}, {-640, 0, 2304, 768}, {83, 0, 134, 100}},    // wider than the screen: the height fills
+        {{100, 300}, {0, -1152, 1024, 3072}, {0, 112, 100, 76}},  // taller: the width fills
+        {{800, 600}, {0, 0, 1024, 768}, {0, 0, 800, 600}},         // the screen's ratio: exactly the screen
         // Halves round to the even neighbour: 768.5 to 768, 769.5 to 770.
-        {{2048, 1537}, {0, 0, 1024, 768}},
-        {{2048, 1539}, {0, -1, 1024, 770}},
-        {{1, 1}, {0, -128, 1024, 1024}},
+        {{2048, 1537}, {0, 0, 1024, 768}, {0, 0, 2048, 1537}},
+        {{2048, 1539}, {0, -1, 1024, 770}, {0, 1, 2048, 1537}},
+        {{1, 1}, {0, -128, 1024, 1024}, {0, 0, 1, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.picture.width << " x " << c.picture.height);
         const Rect filled = FilledArea(c.picture, kScreen);
         EXPECT_EQ(filled, c.filled);
-        EXPECT_EQ(PartShown({ShowRequest::Kind::Filled, kScreen}, c.picture).region,
-                  (Rect{0, 0, c.picture.width, c.picture.height}));
-        EXPECT_EQ(PartShown({ShowRequest::Kind::Filled, kScreen}, c.picture).shown, (Size{filled.width, filled.height}));
+        const ShownPart part = PartShown({ShowRequest::Kind::Filled, kScreen}, c.picture);
+        EXPECT_EQ(part.region, c.shown);
+        EXPECT_EQ(part.shown, kScreen);
+        const ShownPart covering = PartShown({ShowRequest::Kind::Covering, kScreen}, c.picture);
+        EXPECT_EQ(covering.region, (Rect{0, 0, c.picture.width, c.picture.height}));
+        EXPECT_EQ(covering.shown, (Size{filled.width, filled.height}));
         if (c.picture.width > 800) continue;
         const Picture source = SamplePicture(c.picture.width, c.picture.height, 24);
         Rendering r = Render(source, "Fill", {320, 200});

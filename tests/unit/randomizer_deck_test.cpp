@@ -207,6 +207,8 @@ TEST(RandomizerText, ArgumentsFolderRootsAndTheLogsLength) {
     EXPECT_FALSE(o.seed);
     EXPECT_FALSE(o.screenWidth);
     EXPECT_EQ(o.unknown, (std::vector<std::string>{"--seed -1", "--screen 0x5", "/x", "--seed"}));
+    o = ParseRandomizerArguments({"--next", "--resident", "--exit"});
+    EXPECT_TRUE(o.next && o.resident && o.exit && o.unknown.empty());
 
     for (auto [path, root] : std::vector<std::pair<const char*, const char*>>{
              {"C:\\pics\\a.bmp", "C:\\"}, {"q:a.bmp", "q:\\"}, {"\\\\server\\share\\dir\\a.bmp", "\\\\server\\share\\"},

@@ -82,21 +82,6 @@ TEST(SelectionList, LargeRemovalsKeepTheRestIntact) {
     }
 }
 
-TEST(SelectionList, StylesAndValues) {
-    for (size_t i = 0; i < kStyleNames.size(); ++i) EXPECT_EQ(StyleName(StyleNamed(kStyleNames[i]).value()), kStyleNames[i]);
-    EXPECT_EQ(StyleNamed("tiled"), std::nullopt);
-    SelectionList boot, wall(true);
-    boot.Append("C:\\", "A.SYS", StyleNamed("Tiled").value());
-    wall.Append("C:\\", "A.BMP");
-    wall.Append("C:\\", "B.BMP");
-    EXPECT_EQ(boot[0].style, "");  // the boot-screen lists have no style
-    EXPECT_EQ(wall[0].style, "Centred");
-    wall.Select(1, true);
-    EXPECT_EQ(wall.SetStyleOfSelected(StyleNamed("Fit 2 Screen").value()), 1u);
-    EXPECT_EQ(wall[0].style, "Centred");
-    EXPECT_EQ(wall[1].style, "Fit 2 Screen");
-}
-
 TEST(SelectionList, FindGoesOnFromTheStartWhenAskedTo) {
     SelectionList list;
     for (const char* name : {"alps", "beach", "bay", "cliff"}) list.Append("C:\\", name);

@@ -1,10 +1,9 @@
 // The system's decoders run in a process of their own, which a test switch makes crash or never
 // answer (and a TIFF of many frames really crashes under Wine): the randomizer passes such a picture
-// over and sets the next entry; the selector's pane
-// never waits for it, a newer choice ends it, and the commands that need the picture wait for it
-// with the window answering. No process, thread or memory of a request is left behind.
+// over and sets the next entry; the selector's pane never waits for it, a newer choice ends it, and
+// the commands that need the picture wait for it with the window answering. No process, thread or
+// memory of a request is left behind.
 #include <windows.h>
-#include <windowsx.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -12,11 +11,9 @@
 #include <string_view>
 #include <thread>
 
-#include "app/layout.h"
 #include "app/resource.h"
 #include "picture/form_preview.h"
 #include "picture/wic_reader_win.h"
-#include "randomizer/randomizer.h"
 #include "sandbox.h"
 
 namespace mx::test {
@@ -61,14 +58,7 @@ protected:
         sandbox->WriteFile(dir + "big.tif", "II*\0" + std::string(48 << 20, 'x'));
         sandbox->WriteFile(DataFile(), "[WALLPAPER]\r\n" + dir + "pic.tif, Centred\r\n" + dir + "rose.jpg, Centred\r\n");
     }
-    void Choose(const std::string& name) {
-        form->ApplyFilePath(dir);
-        ListBox_SetSel(form->FileListBox1, FALSE, -1);
-        const int index = ListBox_FindStringExact(form->FileListBox1, -1, name.c_str());
-        ListBox_SetSel(form->FileListBox1, TRUE, index);
-        ListBox_SetCaretIndex(form->FileListBox1, index);
-        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(ID_FileListBox1, LBN_SELCHANGE), LPARAM(form->FileListBox1));
-    }
+    void Choose(const std::string& name) { MainWindowTest::Choose(dir, {name}); }
     std::string dir;
 };
 
@@ -78,16 +68,14 @@ TEST_F(DecodingProcess, TheRandomizerPassesOverACrashOrAHangAndSetsTheNextEntry)
         SystemImaging imaging({"", 1000, test});
         bool passedOver = false;
         for (int run = 1; run <= 4 && !passedOver; ++run) {
-            TestEnvironment randomizer;
-            randomizer.moduleFileName = dir + "MXRandom.exe";
-            randomizer.windowsDirectory = sandbox->windowsDir;
-            std::vector<std::string> lines;
-            RunRandomizer(randomizer, {"--seed", std::to_string(run)}, [&](const std::string& l) { lines.push_back(l); });
-            passedOver = lines[0].find("passed over " + dir + "pic.tif") != std::string::npos;
+            TestEnvironment randomizer = RandomizerEnvironment();
+            const std::vector<std::string> lines = RandomizerLines(randomizer, {"--seed", std::to_string(run)});
+            // After the line of the log-on, what it did.
+            passedOver = lines.at(1).find("passed over " + dir + "pic.tif") != std::string::npos;
             if (!passedOver) continue;
-            EXPECT_NE(lines[0].find("): the system's decoder failed"), std::string::npos) << lines[0];
-            ASSERT_EQ(lines.size(), 2u);
-            EXPECT_NE(lines[1].find(dir + "rose.jpg as Centred"), std::string::npos) << lines[1];
+            EXPECT_NE(lines[1].find("): the system's decoder failed"), std::string::npos) << lines[1];
+            ASSERT_EQ(lines.size(), 3u);
+            EXPECT_NE(lines[2].find(dir + "rose.jpg as Centred"), std::string::npos) << lines[2];
             EXPECT_EQ(randomizer.wallpapers.size(), 1u);
         }
         EXPECT_TRUE(passedOver);
@@ -108,27 +96,13 @@ TEST_F(DecodingProcess, TheRandomizerPassesOverACrashOrAHangAndSetsTheNextEntry)
     sandbox->WriteFile(DataFile(), "[WALLPAPER]\r\n" + dir + "frames.tif, Centred\r\n");
     {
         SystemImaging imaging;
-        std::vector<std::string> lines;
-        RunRandomizer(env, {}, [&](const std::string& line) { lines.push_back(line); });
-        EXPECT_NE(lines.at(0).find(dir + "frames.tif"), std::string::npos);
+        EXPECT_NE(RandomizerLines(env, {}).at(1).find(dir + "frames.tif"), std::string::npos);
     }
     // The randomizer itself, started as at log-on, decodes the picture by starting itself again.
     const std::string program = dir + "MXRandom.exe";
     ASSERT_TRUE(::CopyFileA(WindowsPath(MX_RANDOMIZER_EXE).c_str(), program.c_str(), FALSE));
     sandbox->WriteFile(DataFile(), "[WALLPAPER]\r\n" + dir + "pic.tif, Centred\r\n");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE nul = ::CreateFileA("NUL", GENERIC_WRITE, 0, &inherit, OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = nul;
-    PROCESS_INFORMATION started{};
-    std::string command = "\"" + program + "\" --dry-run";
-    ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started));
-    ::CloseHandle(nul);
-    EXPECT_EQ(::WaitForSingleObject(started.hProcess, 60000), WAIT_OBJECT_0);
-    ::CloseHandle(started.hThread);
-    ::CloseHandle(started.hProcess);
+    RunProgram("\"" + program + "\" --dry-run");
     EXPECT_NE(sandbox->ReadFile(dir + "MXRandom.log").find("pic.tif as Centred (place 1 of 1): decoded"), std::string::npos);
 }
 

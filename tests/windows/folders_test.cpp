@@ -1,6 +1,4 @@
 // Folder entries in the selector: adding the browser's directory, its row, the pane and "View".
-#include <windowsx.h>
-
 #include <set>
 
 #include "app/resource.h"
@@ -80,8 +78,6 @@ TEST_F(Folders, AddFolderInEachCategoryAsksWithTheCountsAndTheRowIsSaved) {
         Menu(IDM_SAVE);
         EXPECT_NE(sandbox->ReadFile(DataFile()).find(dir + c.line + "\r\n"), std::string::npos);
     }
-    // Alt+F is the File menu's: the button's key is D.
-    EXPECT_EQ(Text(form->BtnAddFolder), "Add Fol&der");
 }
 
 TEST_F(Folders, TheNameShowsTheFolderAndItsPicturesAndViewTheNextDeal) {
@@ -99,9 +95,7 @@ TEST_F(Folders, TheNameShowsTheFolderAndItsPicturesAndViewTheNextDeal) {
     EXPECT_EQ(form->SizeHint, "");
 
     // "View" shows what the randomizer's next run sets, before the first run and after each.
-    TestEnvironment randomizer;
-    randomizer.moduleFileName = sandbox->programDir + "MXRandom.exe";
-    randomizer.windowsDirectory = sandbox->windowsDir;
+    TestEnvironment randomizer = RandomizerEnvironment();
     std::set<std::string> shown;
     for (int run = 0; run < 4; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));

@@ -301,10 +301,14 @@ TEST_F(Layout, MainMenuItemsShortcutsAndCheckMarks) {
     ASSERT_EQ(MenuItems(menu), (std::vector<std::string>{"&File", "&Options", "&Uninstall", "&Info"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 0)), (std::vector<std::string>{"&Save\tCtrl+S", "-", "&Exit\tCtrl+X"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 1)),
-              (std::vector<std::string>{"&Run Randomizer at Start-Up [x]", "-", "Report Add &Errors [x]", "-",
-                                        "Preview &None", "Preview &Choose Only", "Preview &Selected Only",
-                                        "Preview &Both [x]", "-", "Same &Picture on Every Monitor [x]",
-                                        "&A Picture for Each Monitor", "&One Picture Across All Monitors"}));
+              (std::vector<std::string>{"&Run Randomizer at Start-Up [x]", "&Next Wallpaper Now", "Change &Wallpaper",
+                                        "-", "Report Add &Errors [x]", "-", "Preview &None", "Preview &Choose Only",
+                                        "Preview &Selected Only", "Preview &Both [x]", "-",
+                                        "Same &Picture on Every Monitor [x]", "&A Picture for Each Monitor",
+                                        "&One Picture Across All Monitors"}));
+    EXPECT_EQ(MenuItems(::GetSubMenu(::GetSubMenu(menu, 1), 2)),
+              (std::vector<std::string>{"At &Log-On Only [x]", "Every &15 Minutes", "Every &Hour", "Every &6 Hours",
+                                        "Every &Day", "-", "Also When &Unlocked"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 2)),
               (std::vector<std::string>{"&Set Original Screens Back", "&Uninstall"}));
     EXPECT_EQ(MenuItems(::GetSubMenu(menu, 3)), (std::vector<std::string>{"&About ..."}));

@@ -3,8 +3,6 @@
 // randomizer's deal (the pixels of every layout, way and style are the unit tests'; here, where each
 // picture goes). Then real monitors, where the system has two: Wine on a nested X server with two
 // screens (tests/monitors/run.sh); elsewhere they are skipped.
-#include <windowsx.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -13,7 +11,6 @@
 #include "picture/bmp_writer.h"
 #include "picture/form_preview.h"
 #include "picture/picture_win.h"
-#include "randomizer/randomizer.h"
 #include "randomizer/wallpaper_step.h"
 #include "sandbox.h"
 
@@ -41,15 +38,7 @@ protected:
         Sandbox::SetValue(kDesktop, "TileWallpaper", "0");
         Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");
     }
-    void Choose(const std::string& name) {
-        form->ApplyFilePath(dir);
-        ListBox_SetSel(form->FileListBox1, FALSE, -1);
-        const int index = ListBox_FindStringExact(form->FileListBox1, -1, name.c_str());
-        ListBox_SetSel(form->FileListBox1, TRUE, index);
-        ListBox_SetCaretIndex(form->FileListBox1, index);
-        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(form->FileListBox1), LBN_SELCHANGE),
-                       LPARAM(form->FileListBox1));
-    }
+    void Choose(const std::string& name) { MainWindowTest::Choose(dir, {name}); }
     void MoveMainWindow(int x, int y) { ::SetWindowPos(form->Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER); }
     // What the wallpaper file shows at a point of the virtual screen, spanned or tiled.
     uint32_t Shows(int x, int y, bool tiled = false) {
@@ -65,7 +54,7 @@ protected:
 
 TEST_F(Monitors, TheOptionsMenuKeepsTheWayAndTheCommandCoversEveryMonitor) {
     StartProgram();
-    EXPECT_TRUE(form->MenuChecked(IDM_MONITORSSAME));
+    EXPECT_TRUE(form->MenuChecked(IDM_MONITORSSAME));  // read as the default
     EXPECT_FALSE(Sandbox::Value(kSelector, "Wallpaper Monitors"));  // nothing is written until chosen
     Click(form->sbtnWall);
     Choose("red.bmp");
@@ -136,10 +125,12 @@ TEST_F(Monitors, EachMonitorGetsItsPictureFromTheWindowOnIt) {
     EXPECT_EQ(Shows(-160, 200), kRed);
 }
 
-// The randomizer's lines, without their time.
-std::vector<std::string> Lines(TestEnvironment& env, std::vector<std::string> args) {
-    std::vector<std::string> lines;
-    RunRandomizer(env, args, [&](const std::string& line) { lines.push_back(line.substr(20)); });
+// The randomizer's lines, without their time, after the line of the log-on.
+std::vector<std::string> Lines(TestEnvironment& env, const std::vector<std::string>& args) {
+    std::vector<std::string> lines = RandomizerLines(env, args);
+    for (std::string& line : lines) line.erase(0, 20);
+    EXPECT_EQ(lines.empty() ? "" : lines[0], "Change at log-on");
+    if (!lines.empty()) lines.erase(lines.begin());
     return lines;
 }
 

@@ -3,7 +3,6 @@
 // for byte as UTF-8.
 #include <windowsx.h>
 
-#include "app/layout.h"
 #include "app/resource.h"
 #include "lists/list_view.h"
 #include "picture/bmp_writer.h"
@@ -73,13 +72,8 @@ TEST_F(Names, EveryScriptGoesThroughEveryStepByteForByte) {
         ASSERT_TRUE(form->ApplyFilePath(dir));
         const std::string step = ListBoxText(form->DirectoryListBox1, ListBox_GetCurSel(form->DirectoryListBox1));
         EXPECT_EQ(step.substr(step.find_first_not_of(' ')), dir.substr(dir.find_last_of('\\', dir.size() - 2) + 1));
-        int index = ListBox_FindStringExact(form->FileListBox1, -1, c.file.c_str());
-        ASSERT_GE(index, 0);
-        EXPECT_EQ(ListBoxText(form->FileListBox1, index), c.file);
-        ListBox_SetSel(form->FileListBox1, TRUE, index);
-        ListBox_SetCaretIndex(form->FileListBox1, index);
-        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(ID_FileListBox1, LBN_SELCHANGE),
-                       LPARAM(form->FileListBox1));
+        Choose(dir, {c.file});
+        EXPECT_EQ(ListBoxText(form->FileListBox1, ListBox_GetCaretIndex(form->FileListBox1)), c.file);
         EXPECT_EQ(Text(form->PnlPreviewName), path);
         EXPECT_EQ(form->SizeHint, "Size : 3 X 2");
 

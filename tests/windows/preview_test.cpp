@@ -33,16 +33,7 @@ protected:
         return path;
     }
     // Chooses files in the browser as a click does: the last one named has the focus.
-    void Choose(std::initializer_list<const char*> names) {
-        form->ApplyFilePath(dir);
-        ListBox_SetSel(form->FileListBox1, FALSE, -1);
-        for (const char* name : names) {
-            int index = ListBox_FindStringExact(form->FileListBox1, -1, name);
-            ListBox_SetSel(form->FileListBox1, TRUE, index);
-            ListBox_SetCaretIndex(form->FileListBox1, index);
-        }
-        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(ID_FileListBox1, LBN_SELCHANGE), LPARAM(form->FileListBox1));
-    }
+    void Choose(std::initializer_list<std::string> names) { MainWindowTest::Choose(dir, names); }
     std::string Shown() const { return Text(form->PnlPreviewName); }
     bool Red() const {
         HDC dc = ::GetDC(form->PnlPreviewName);

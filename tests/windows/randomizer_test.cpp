@@ -89,6 +89,9 @@ protected:
     std::vector<std::string> Run(std::vector<std::string> args) {
         std::vector<std::string> lines;
         RunRandomizer(env, args, [&](const std::string& line) { lines.push_back(line); });
+        // A run's first line says what made it: here the log-on.
+        EXPECT_EQ(lines.empty() ? "" : lines[0].substr(20), "Change at log-on");
+        if (!lines.empty()) lines.erase(lines.begin());
         return lines;
     }
     std::string Screen(int category) const { return sandbox->ReadFile(BootScreenPathOf(sandbox->windowsDir, category)); }
@@ -360,8 +363,8 @@ TEST_F(Randomizer, ARunOvertakenByNewerRunsLeavesTheirWallpaperAndDeck) {
     EXPECT_TRUE(stale.wallpapers.empty());
     EXPECT_EQ(sandbox->ReadFile(sandbox->programDir + "@MX!BACK.BMP"), wallpaper);
     EXPECT_EQ(Sandbox::Value(std::string(kSettings) + "\\Randomizer", "Wallpaper"), deck);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("Wallpaper: another run has dealt from this list meanwhile"), std::string::npos) << lines[0];
+    ASSERT_EQ(lines.size(), 2u);  // the log-on's line, and
+    EXPECT_NE(lines[1].find("Wallpaper: another run has dealt from this list meanwhile"), std::string::npos) << lines[1];
 }
 
 // Twenty shares that never answer, listed before a share that does and a picture on a local drive,

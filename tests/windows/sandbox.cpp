@@ -7,6 +7,7 @@
 #include "lists/list_view.h"
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "randomizer/randomizer.h"
 
 namespace mx::test {
 
@@ -101,6 +102,12 @@ Finished RunProgram(std::string commandLine, DWORD timeoutMs) {
     while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) finished.output.append(buffer, got);
     ::CloseHandle(read);
     return finished;
+}
+
+std::vector<std::string> RandomizerLines(TestEnvironment& env, const std::vector<std::string>& arguments) {
+    std::vector<std::string> lines;
+    RunRandomizer(env, arguments, [&](const std::string& line) { lines.push_back(line); });
+    return lines;
 }
 
 Sandbox::Sandbox() {
@@ -232,6 +239,26 @@ void MainWindowTest::PickStyle(const std::string& style) {
     ComboBox_SetCurSel(form->CBStyle, index);
     ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(form->CBStyle), CBN_SELCHANGE),
                    LPARAM(form->CBStyle));
+}
+
+void MainWindowTest::Choose(const std::string& dir, std::initializer_list<std::string> names) {
+    form->ApplyFilePath(dir);
+    ListBox_SetSel(form->FileListBox1, FALSE, -1);
+    for (const std::string& name : names) {
+        const int index = ListBox_FindStringExact(form->FileListBox1, -1, name.c_str());
+        EXPECT_GE(index, 0) << name << " is not in " << dir;
+        ListBox_SetSel(form->FileListBox1, TRUE, index);
+        ListBox_SetCaretIndex(form->FileListBox1, index);
+    }
+    ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(form->FileListBox1), LBN_SELCHANGE),
+                   LPARAM(form->FileListBox1));
+}
+
+TestEnvironment MainWindowTest::RandomizerEnvironment() const {
+    TestEnvironment randomizer;
+    randomizer.moduleFileName = sandbox->programDir + "MXRandom.exe";
+    randomizer.windowsDirectory = sandbox->windowsDir;
+    return randomizer;
 }
 
 std::vector<std::string> MainWindowTest::Captions(HWND list) const {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,16 @@ struct PopupCall {
     POINT point;                  // screen coordinates
 };
 
+struct IconCall {
+    DWORD message;  // NIM_ADD, NIM_SETVERSION, NIM_MODIFY, NIM_DELETE
+    std::string tip;
+};
+
+struct StartCall {
+    std::string path;
+    std::string arguments;
+};
+
 struct HelpCall {
     std::string file;
     UINT command;
@@ -60,6 +71,9 @@ public:
     int failWritesAfter = -1;             // >= 0: that many writes succeed, the next ones fail
     std::vector<std::pair<std::string, std::string>> registryWrites;  // name and text of every value written
     std::string failRegistryValue;        // a value of this name cannot be written
+    std::vector<IconCall> icons;          // every call for the notification area
+    std::vector<StartCall> started;       // every program started
+    DWORD failStarts = 0;                 // not 0: no program starts, with this system error
     FolderQuestion folderQuestion;        // when set, asked about folders instead of the system
 
     // The next box must be of this kind and text; it is answered with `answer`.
@@ -90,6 +104,15 @@ public:
     bool WriteToFile(HANDLE file, const void* data, DWORD size) override;
     bool WriteRegistryString(HKEY key, const std::string& name, const std::string& value) override;
     void TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) override;
+    bool NotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
+        icons.push_back({message, data.szTip});
+        return true;
+    }
+    bool StartProgram(const std::string& path, const std::string& arguments, DWORD& error) override {
+        started.push_back({path, arguments});
+        error = failStarts;
+        return failStarts == 0;
+    }
     FolderQuestion AskFolder() override { return folderQuestion ? folderQuestion : Environment::AskFolder(); }
 
 private:
@@ -116,6 +139,9 @@ struct Finished {
     std::string output;
 };
 Finished RunProgram(std::string commandLine, DWORD timeoutMs = 60000);
+
+// The lines the randomizer, run in this process, logs.
+std::vector<std::string> RandomizerLines(TestEnvironment& env, const std::vector<std::string>& arguments);
 
 // Scratch folders and a scratch registry key for one test; all removed at the end.
 class Sandbox {
@@ -161,12 +187,16 @@ protected:
     void RequestClose();
 
     void SelectRow(HWND list, int row, bool selected = true);
+    // Chooses files in the browser, in the folder `dir`, as clicks do: the last one named has the focus.
+    void Choose(const std::string& dir, std::initializer_list<std::string> names);
     void PickStyle(const std::string& style);
     std::vector<std::string> Captions(HWND list) const;
     std::string Text(HWND control) const;
     bool Visible(HWND control) const;
 
     std::string DataFile() const { return sandbox->programDir + "MXDATA.MXD"; }
+    // The environment of the randomizer beside the program in the sandbox.
+    TestEnvironment RandomizerEnvironment() const;
 
     std::unique_ptr<Sandbox> sandbox;
     TestEnvironment env;

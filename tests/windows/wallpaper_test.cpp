@@ -9,7 +9,6 @@
 #include <cstring>
 #include <set>
 
-#include "app/layout.h"
 #include "app/resource.h"
 #include "lists/browser_filters.h"
 #include "lists/categories.h"
@@ -51,22 +50,13 @@ protected:
         Sandbox::SetValue(kDesktop, "TileWallpaper", "0");
         Sandbox::SetValue(kDesktop, "WallpaperStyle", "0");
     }
-    void Choose(const std::string& name) {
-        form->ApplyFilePath(dir);
-        ListBox_SetSel(form->FileListBox1, FALSE, -1);
-        int index = ListBox_FindStringExact(form->FileListBox1, -1, name.c_str());
-        ListBox_SetSel(form->FileListBox1, TRUE, index);
-        ListBox_SetCaretIndex(form->FileListBox1, index);
-        ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(ID_FileListBox1, LBN_SELCHANGE), LPARAM(form->FileListBox1));
-    }
+    void Choose(const std::string& name) { MainWindowTest::Choose(dir, {name}); }
     // The converted file, by its hash.
     size_t Converted() const { return std::hash<std::string>()(sandbox->ReadFile(sandbox->programDir + "@MX!BACK.BMP")); }
     // The randomizer beside the selector, with the one wallpaper entry.
     void RunRandomizer(const std::string& name, const std::string& style) {
         sandbox->WriteFile(DataFile(), "[WALLPAPER]\r\n" + dir + "\\" + name + ", " + style + "\r\n");
-        TestEnvironment randomizerEnv;
-        randomizerEnv.moduleFileName = sandbox->programDir + "MXRandom.exe";
-        randomizerEnv.windowsDirectory = sandbox->windowsDir;
+        TestEnvironment randomizerEnv = RandomizerEnvironment();
         randomizerEnv.screen = env.screen;
         mx::RunRandomizer(randomizerEnv, {}, [](const std::string&) {});
         ASSERT_EQ(randomizerEnv.wallpapers.size(), 1u);
