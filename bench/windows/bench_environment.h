@@ -12,6 +12,14 @@
 
 namespace mx::bench {
 
+// The performance counter in milliseconds.
+inline double NowMs() {
+    LARGE_INTEGER t, f;
+    ::QueryPerformanceCounter(&t);
+    ::QueryPerformanceFrequency(&f);
+    return 1000.0 * double(t.QuadPart) / double(f.QuadPart);
+}
+
 class BenchEnvironment : public SystemEnvironment {
 public:
     explicit BenchEnvironment(std::string dir) : dir_(std::move(dir)) {}

@@ -14,6 +14,7 @@
 #include <cwchar>
 #include <string>
 
+#include "bench_environment.h"
 #include "lists/file_masks.h"
 #include "lists/folder_listing_win.h"
 #include "picture/reader_util.h"
@@ -21,13 +22,6 @@
 #include "platform/handles.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER t, f;
-    ::QueryPerformanceCounter(&t);
-    ::QueryPerformanceFrequency(&f);
-    return 1000.0 * double(t.QuadPart) / double(f.QuadPart);
-}
 
 const mx::FileMask kWallpapers("*.bmp;*.jpg;*.jpeg;*.jif;*.gif;*.dib;*.rle;*.tga;*.pcx;*.sys;*.png;*.webp;");
 
@@ -41,14 +35,14 @@ double RunProcess(std::string commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const double start = Now();
+    const double start = mx::bench::NowMs();
     if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                           &startup, &process)) {
         std::fprintf(stderr, "cannot start %s\n", commandLine.c_str());
         std::exit(1);
     }
     ::WaitForSingleObject(process.hProcess, INFINITE);
-    const double took = Now() - start;
+    const double took = mx::bench::NowMs() - start;
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     return took;
@@ -104,21 +98,21 @@ int main(int argc, char** argv) {
         ours = std::min(ours, RunProcess(std::string("\"") + self + "\" --list \"" + folder + "\""));
         idle = std::min(idle, RunProcess(std::string("\"") + self + "\" --idle"));
 
-        double start = Now();
+        double start = mx::bench::NowMs();
         if (BareWalk(mx::Widen(folder)) < first.files.size()) return 1;
-        bare = std::min(bare, Now() - start);
+        bare = std::min(bare, mx::bench::NowMs() - start);
 
-        start = Now();
+        start = mx::bench::NowMs();
         const mx::FolderPictures listed = List(folder, nullptr);
-        fresh = std::min(fresh, Now() - start);
+        fresh = std::min(fresh, mx::bench::NowMs() - start);
         if (listed.files.size() != first.files.size()) return 1;
 
-        start = Now();
+        start = mx::bench::NowMs();
         std::vector<uint8_t> bytes;
         if (mx::ReadFileBytes(cachePath, bytes) != mx::kStatusOk) return 1;
         mx::FolderCache cache = mx::FolderCache::Parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         const mx::FolderPictures again = List(folder, &cache);
-        cached = std::min(cached, Now() - start);
+        cached = std::min(cached, mx::bench::NowMs() - start);
         fromCache = again.fromCache;
         cachedFiles = again.files.size();
     }

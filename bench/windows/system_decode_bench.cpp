@@ -13,21 +13,11 @@
 #include <optional>
 #include <vector>
 
+#include "bench_environment.h"
 #include "picture/background_decode_win.h"
 #include "picture/decoding_process_win.h"
 #include "picture/reader_util.h"
 #include "picture/wic_reader_win.h"
-
-namespace {
-
-double Now() {
-    LARGE_INTEGER t, f;
-    ::QueryPerformanceCounter(&t);
-    ::QueryPerformanceFrequency(&f);
-    return 1000.0 * double(t.QuadPart) / double(f.QuadPart);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (std::optional<int> decoded = mx::RunDecodingProcess()) return *decoded;
@@ -41,13 +31,13 @@ int main(int argc, char** argv) {
         double here = 1e300, apart = 1e300;
         mx::Picture picture;
         for (int run = 0; run < 10; ++run) {
-            double start = Now();
+            double start = mx::bench::NowMs();
             if (mx::ReadWithWic(bytes, picture) != mx::ReadResult::Ok) return 1;
-            here = std::min(here, Now() - start);
+            here = std::min(here, mx::bench::NowMs() - start);
             picture = {};
-            start = Now();
+            start = mx::bench::NowMs();
             if (mx::DecodeInOwnProcess(bytes, picture) != mx::ReadResult::Ok) return 1;
-            apart = std::min(apart, Now() - start);
+            apart = std::min(apart, mx::bench::NowMs() - start);
             picture = {};
         }
         std::printf("%s (%zu bytes): this thread %.1f ms, own process %.1f ms, ratio %.2f\n", argv[i], bytes.size(), here,
@@ -59,9 +49,9 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 10; ++run) {
         auto request = std::make_unique<mx::BackgroundDecode>(bytes, nullptr, WM_APP, 0);
         ::Sleep(300);  // the process has started and hangs
-        const double start = Now();
+        const double start = mx::bench::NowMs();
         request.reset();
-        ending = std::min(ending, Now() - start);
+        ending = std::min(ending, mx::bench::NowMs() - start);
     }
     std::printf("a hanging request given up: %.1f ms until its process and thread have ended\n", ending);
     return 0;

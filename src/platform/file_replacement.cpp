@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/mix.h"
 #include "platform/text.h"
 
 namespace mx {
@@ -33,15 +34,6 @@ std::string KeptPart(const std::string& targetName) {
 // A path's length as the system counts it against its limit: in UTF-16 units.
 size_t SystemLength(const std::string& path) {
     return size_t(::MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0));
-}
-
-uint64_t Mix(uint64_t x) {
-    x ^= x >> 30;
-    x *= 0xBF58476D1CE4E5B9u;
-    x ^= x >> 27;
-    x *= 0x94D049BB133111EBu;
-    x ^= x >> 31;
-    return x;
 }
 
 }  // namespace
@@ -86,7 +78,7 @@ bool FileReplacement::Create() {
     // The name holds the process and the write, mixed; something else of that name (a folder, a file
     // an earlier process left, another process's write) only moves the write on to the next number.
     for (int attempt = 0; attempt < 64; ++attempt) {
-        uint64_t unique = Mix((uint64_t(::GetCurrentProcessId()) << 32) | writeCount++);
+        uint64_t unique = Mix64((uint64_t(::GetCurrentProcessId()) << 32) | writeCount++);
         std::string name = stem;
         for (size_t i = 0; i < kUniqueChars; ++i, unique >>= 5) name += kUniqueDigits[unique & 31];
         file_.reset(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -5,20 +5,12 @@
 #include <charconv>
 #include <unordered_set>
 
+#include "platform/mix.h"
 #include "platform/text.h"
 
 namespace mx {
 
 namespace {
-
-uint64_t Mix64(uint64_t x) {
-    x ^= x >> 30;
-    x *= 0xBF58476D1CE4E5B9u;
-    x ^= x >> 27;
-    x *= 0x94D049BB133111EBu;
-    x ^= x >> 31;
-    return x;
-}
 
 constexpr uint64_t kGolden = 0x9E3779B97F4A7C15u;
 
