@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 . cmake/ensure-packages.sh
 mx_ensure_packages hyperfine
 dir=${MX_BENCH_DIR:-/dev/shm/mxlists}
-# Both programs run as the release ships them: stripped, their debug information (20 MB of the
+# Both programs run as the release ships them: stripped, their debug information (23 MB of the
 # selector's) not mapped at each start.
 B=$dir/bin
 mkdir -p "$B"
