@@ -19,6 +19,7 @@ typedef struct MxJpegHeader {
     int components;
     int arithmetic;       /* arithmetic-coded rather than Huffman-coded */
     int dataAfterHeader;  /* any bytes after the first scan's header */
+    int singleScan;       /* one scan holds every component: rows are skipped by the entropy decoding alone */
 } MxJpegHeader;
 
 /* A decompressor reading the bytes (kept by the caller until mx_jpeg_close), which refuses to use

@@ -8,6 +8,7 @@
 #include "picture/jpeg_calls.h"
 #include "picture/orient.h"
 #include "picture/scale.h"
+#include "platform/beside.h"
 
 namespace mx {
 
@@ -41,6 +42,9 @@ constexpr double kMaxScanPixels = 2147483648.0;
 // bytes whatever its size, since the coder's convention fills the end of a scan with zero bits, so
 // a few bytes are a valid picture of any size and such files are held to the size limits.
 constexpr uint64_t kMostHuffmanPixelsPerByte = 1024;
+// Pictures from about this size (a full-HD photograph) take more to decode than a second thread
+// costs to start.
+constexpr uint64_t kPixelsOnTwoThreads = 2'000'000;
 
 // The storage for the picture, with room for `room` bytes: the target's, when it is of about the
 // right size and does not hold the bytes being read; otherwise fresh. Its old contents are
@@ -125,50 +129,95 @@ struct Axis {
     int Source(int k) const { return NearestSource(first + k, from, to); }
 };
 
-// The picture's rows and columns from what the library gives, `width` columns wide. Only the
-// columns from the first to the last one taken are decoded, with one more on each side where the
-// picture goes on, so that the library's edges fall outside them; rows before the first one taken
-// and between the ones taken are skipped, which spares their colour conversion, and decoding stops
-// after the last.
-int ReadPart(MxJpeg* jpeg, Picture& pic, const Axis& columns, const Axis& rows, int width, bool cmyk, bool inverted) {
-    int first = std::max(columns.Source(0) - 1, 0);
-    int count = std::min(columns.Source(columns.count - 1) + 2, width) - first;
-    if (count < width && !mx_jpeg_crop(jpeg, &first, &count)) return 0;
-    std::vector<int> taken(size_t(pic.width));
-    for (int x = 0; x < pic.width; ++x) taken[size_t(x)] = columns.Source(x) - first;
-    const bool contiguous = taken.back() - taken.front() == pic.width - 1;
-    const bool direct = !cmyk && contiguous && taken.front() == 0 && count == pic.width;
-    if (direct && rows.from == rows.to) {
+// The library's columns each row is decoded for, and those of them the picture takes.
+struct Columns {
+    int first = 0, count = 0;
+    std::vector<int> taken;  // for each of the picture's columns, from `first`
+    bool contiguous = false;
+    bool direct = false;  // the picture's row is the library's row
+};
+
+// Only the columns from the first to the last one taken are decoded, with one more on each side where
+// the picture goes on, so that the library's edges fall outside them.
+bool Crop(MxJpeg* jpeg, const Axis& axis, int width, bool cmyk, int pictureWidth, Columns& columns) {
+    int first = std::max(axis.Source(0) - 1, 0);
+    int count = std::min(axis.Source(axis.count - 1) + 2, width) - first;
+    if (count < width && !mx_jpeg_crop(jpeg, &first, &count)) return false;
+    columns.first = first;
+    columns.count = count;
+    columns.taken.resize(size_t(pictureWidth));
+    for (int x = 0; x < pictureWidth; ++x) columns.taken[size_t(x)] = axis.Source(x) - first;
+    columns.contiguous = columns.taken.back() - columns.taken.front() == pictureWidth - 1;
+    columns.direct = !cmyk && columns.contiguous && columns.taken.front() == 0 && count == pictureWidth;
+    return true;
+}
+
+// The picture's rows `from` to `to` - 1 from a decoder that has given no row yet: rows before the
+// first one taken and between the ones taken are skipped, which spares their colour conversion, and
+// decoding stops after the last. The row it stopped at, `to` when every one was decoded.
+int ReadRows(MxJpeg* jpeg, Picture& pic, const Columns& columns, const Axis& rows, bool cmyk, bool inverted, int from,
+             int to) {
+    if (columns.direct && rows.from == rows.to) {
         // Consecutive whole rows: straight into the picture, as many at a call as the library gives.
-        if (rows.first > 0 && mx_jpeg_skip_rows(jpeg, rows.first) != rows.first) return 0;
-        std::vector<uint8_t*> pointers(size_t(pic.height));
-        for (int y = 0; y < pic.height; ++y) pointers[size_t(y)] = pic.Row(y);
+        const int skip = rows.first + from;
+        if (skip > 0 && mx_jpeg_skip_rows(jpeg, skip) != skip) return from;
+        std::vector<uint8_t*> pointers(size_t(to - from));
+        for (int y = from; y < to; ++y) pointers[size_t(y - from)] = pic.Row(y);
         int done = 0;
-        while (done < pic.height) {
-            const int n = mx_jpeg_read_rows(jpeg, pointers.data() + done, pic.height - done);
+        while (done < to - from) {
+            const int n = mx_jpeg_read_rows(jpeg, pointers.data() + done, to - from - done);
             if (n <= 0) break;
             done += n;
         }
-        return done;
+        return from + done;
     }
-    RowReader reader(jpeg, cmyk, inverted, count);
+    RowReader reader(jpeg, cmyk, inverted, columns.count);
     int decoded = 0;  // rows the library has given or skipped
-    for (int y = 0; y < pic.height; ++y) {
+    for (int y = from; y < to; ++y) {
         const int source = rows.Source(y);
         if (source > decoded) {
             if (mx_jpeg_skip_rows(jpeg, source - decoded) != source - decoded) return y;
             decoded = source;
         }
         ++decoded;
-        if (direct) {
+        if (columns.direct) {
             if (!reader.NextInto(pic.Row(y))) return y;
             continue;
         }
         if (!reader.Next()) return y;
-        if (contiguous) reader.CopyTo(pic.Row(y), taken.front(), pic.width);
-        else reader.SampleTo(pic.Row(y), taken.data(), pic.width);
+        if (columns.contiguous) reader.CopyTo(pic.Row(y), columns.taken.front(), pic.width);
+        else reader.SampleTo(pic.Row(y), columns.taken.data(), pic.width);
     }
-    return pic.height;
+    return to;
+}
+
+// Skipping a row costs its entropy decoding, about half of decoding it (with the colour conversion).
+// A second decoder skips the rows the first one decodes and decodes the rest: the rows are split where
+// both take as long.
+int SplitRow(const Axis& rows, int height) {
+    const double first = rows.Source(0), last = rows.Source(height - 1) + 1, skipCost = 0.55;
+    const double at = (last + (1 - skipCost) * first) / (2 - skipCost);
+    int y = 0;
+    while (y < height && rows.Source(y) < at) ++y;
+    return y;
+}
+
+// The picture's rows and columns from what the library gives, `width` columns wide: the rows read
+// by `jpeg`, or, when `second` is another decoder of the file started alike, its upper rows read by
+// `jpeg` while `second` reads the others on another thread. Returns the row reading stopped at.
+int ReadPart(MxJpeg* jpeg, MxJpeg* second, Picture& pic, const Axis& columnAxis, const Axis& rows, int width,
+             bool cmyk, bool inverted) {
+    Columns columns, again;
+    if (!Crop(jpeg, columnAxis, width, cmyk, pic.width, columns)) return 0;
+    const int split = second ? SplitRow(rows, pic.height) : pic.height;
+    if (split <= 0 || split >= pic.height || !Crop(second, columnAxis, width, cmyk, pic.width, again) ||
+        again.first != columns.first || again.count != columns.count)
+        return ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, pic.height);
+    int upper = 0, lower = split;
+    RunBeside([&] { lower = ReadRows(second, pic, columns, rows, cmyk, inverted, split, pic.height); },
+              [&] { upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, split); });
+    // Rows after a failure in the upper ones are grey, as one decoder would have left them.
+    return upper < split ? upper : lower;
 }
 
 }  // namespace
@@ -176,10 +225,13 @@ int ReadPart(MxJpeg* jpeg, Picture& pic, const Axis& columns, const Axis& rows, 
 bool LooksLikeJpeg(std::span<const uint8_t> d) { return d.size() >= 2 && d[0] == 0xFF && d[1] == 0xD8; }
 
 ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target,
-                    int orientation) {
+                    int orientation, JpegThreads threads) {
     if (!LooksLikeJpeg(bytes)) return ReadResult::Malformed;
-    std::unique_ptr<MxJpeg, Close> jpeg(
-        mx_jpeg_open(bytes.data(), bytes.size(), DecoderMemoryFor(bytes.size()), kMaxScanPixels));
+    auto open = [&] {
+        return std::unique_ptr<MxJpeg, Close>(
+            mx_jpeg_open(bytes.data(), bytes.size(), DecoderMemoryFor(bytes.size()), kMaxScanPixels));
+    };
+    std::unique_ptr<MxJpeg, Close> jpeg = open();
     MxJpegHeader header{};
     if (!jpeg || !mx_jpeg_read_header(jpeg.get(), &header)) return ReadResult::Malformed;
     if (header.width <= 0 || header.height <= 0) return ReadResult::Malformed;
@@ -198,9 +250,9 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
     const Size scaled = swaps ? Size{uprightPart.scaled.height, uprightPart.scaled.width} : uprightPart.scaled;
     const Rect window = StoredRect(uprightPart.window, uprightPart.scaled, orientation);
     const Rect region = StoredRect(uprightPart.region, upright, orientation);
+    const int denominator = ScaleDenominator(full, scaled);
     int width = 0, height = 0;  // of the rows the library gives
-    if (!mx_jpeg_start(jpeg.get(), cmyk, ScaleDenominator(full, scaled), &width, &height) || width <= 0 ||
-        height <= 0)
+    if (!mx_jpeg_start(jpeg.get(), cmyk, denominator, &width, &height) || width <= 0 || height <= 0)
         return ReadResult::Malformed;
     // Each direction is scaled down from what the library gives to the size shown, or, where it
     // would be enlarged, taken at its own size for the renderer to enlarge.
@@ -224,7 +276,20 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
         bands ? std::max(size, Picture::StrideFor(request.area.width, 24) * size_t(request.area.height)) : size;
     pic.pixels = Storage(target.picture, size, room, bytes);
 
-    const int done = ReadPart(jpeg.get(), pic, columns, rows, width, cmyk, inverted);
+    // A second decoder skips rows by their entropy decoding alone only in a file of one scan.
+    std::unique_ptr<MxJpeg, Close> second;
+    if (header.singleScan &&
+        (threads == JpegThreads::Two ||
+         (threads == JpegThreads::BySize && uint64_t(full.width) * uint64_t(full.height) >= kPixelsOnTwoThreads &&
+          SeveralProcessors()))) {
+        second = open();
+        MxJpegHeader again{};
+        int w = 0, h = 0;
+        if (second && !(mx_jpeg_read_header(second.get(), &again) && mx_jpeg_start(second.get(), cmyk, denominator, &w, &h) &&
+                        w == width && h == height))
+            second.reset();
+    }
+    const int done = ReadPart(jpeg.get(), second.get(), pic, columns, rows, width, cmyk, inverted);
     // Rows never decoded are grey; the padding at the end of each row, which the decoder does not
     // write, is zero whatever the reused storage held.
     const size_t used = size_t(pic.width) * 3;
