@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -154,15 +155,17 @@ bool Crop(MxJpeg* jpeg, const Axis& axis, int width, bool cmyk, int pictureWidth
     return true;
 }
 
-// The picture's rows `from` to `to` - 1 from a decoder that has given no row yet: rows before the
-// first one taken and between the ones taken are skipped, which spares their colour conversion, and
-// decoding stops after the last, or before a row `decode` refuses, when it is given. The row it
-// stopped at, `to` when every one was decoded.
+// The picture's rows `from` to `to` - 1 from a decoder that has given `given` rows of its own: rows
+// before the first one taken and between the ones taken are skipped, which spares their colour
+// conversion, and decoding stops after the last, or before a row `decode` refuses, when it is given.
+// With `stop`, a long skip goes in a few parts and ends when it is set. The row it stopped at, `to`
+// when every one was decoded.
 int ReadRows(MxJpeg* jpeg, Picture& pic, const Columns& columns, const Axis& rows, bool cmyk, bool inverted, int from,
-             int to, const std::function<bool(int y)>& decode = nullptr) {
+             int to, int given = 0, const std::function<bool(int y)>& decode = nullptr,
+             const std::atomic<bool>* stop = nullptr) {
     if (columns.direct && rows.from == rows.to && !decode) {
         // Consecutive whole rows: straight into the picture, as many at a call as the library gives.
-        const int skip = rows.first + from;
+        const int skip = rows.first + from - given;
         if (skip > 0 && mx_jpeg_skip_rows(jpeg, skip) != skip) return from;
         std::vector<uint8_t*> pointers(size_t(to - from));
         for (int y = from; y < to; ++y) pointers[size_t(y - from)] = pic.Row(y);
@@ -175,12 +178,16 @@ int ReadRows(MxJpeg* jpeg, Picture& pic, const Columns& columns, const Axis& row
         return from + done;
     }
     RowReader reader(jpeg, cmyk, inverted, columns.count);
-    int decoded = 0;  // rows the library has given or skipped
+    int decoded = given;  // rows the library has given or skipped
     for (int y = from; y < to; ++y) {
         const int source = rows.Source(y);
-        if (source > decoded) {
-            if (mx_jpeg_skip_rows(jpeg, source - decoded) != source - decoded) return y;
-            decoded = source;
+        while (source > decoded) {
+            // Each part of a skip decodes the rows of one more block row whole, for the smoothing of
+            // the chroma at its end: twelve parts cost a few per cent.
+            const int n = stop ? std::min(source - decoded, std::max(rows.from / 12, 64)) : source - decoded;
+            if (mx_jpeg_skip_rows(jpeg, n) != n) return y;
+            decoded += n;
+            if (stop && *stop) return y;
         }
         if (decode && !decode(y)) return y;
         ++decoded;
@@ -225,25 +232,41 @@ int ReadPart(MxJpeg* jpeg, MxJpeg* second, int denominator, Picture& pic, const 
     if (split <= 0 || split >= pic.height || !Crop(second, columnAxis, width, cmyk, pic.width, again) ||
         again.first != columns.first || again.count != columns.count)
         return ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, pic.height);
+    // The first rows are decoded alone, at the pace of a processor of the first decoder's own. If the
+    // next ones, with the second decoder started, come much slower, the two share one processor (the
+    // machine is busy): the second stops skipping, and the first decodes every row.
+    using Clock = std::chrono::steady_clock;
+    const int probe = std::max(1, split / 40);
+    const Clock::time_point start = Clock::now();
+    int upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, probe);
+    if (upper < probe) return upper;
+    const Clock::duration alone = Clock::now() - start;
     // The rows from the split are the second decoder's once it has skipped to them, unless the first
-    // has got there first (the second thread started late on a busy machine): then the first goes on
-    // to the end. `next` is the row the first may decode next, or kSecond.
+    // has got there first: then the first goes on to the end. `next` is the row the first may decode
+    // next, or kSecond.
     constexpr int kSecond = -1;
     std::atomic<int> next{split};
-    int upper = 0, lower = split;
+    std::atomic<bool> shared{false};
+    int lower = split;
     bool lowerRead = false;
     RunBeside(
         [&] {
-            lower = ReadRows(second, pic, columns, rows, cmyk, inverted, split, pic.height, [&](int y) {
-                int expected = split;
-                return y > split || (lowerRead = next.compare_exchange_strong(expected, kSecond));
-            });
+            lower = ReadRows(
+                second, pic, columns, rows, cmyk, inverted, split, pic.height, 0,
+                [&](int y) {
+                    int expected = split;
+                    return y > split || (!shared && (lowerRead = next.compare_exchange_strong(expected, kSecond)));
+                },
+                &shared);
         },
         [&] {
-            upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, pic.height, [&](int y) {
-                int expected = y;
-                return y < split || next.compare_exchange_strong(expected, y + 1);
-            });
+            const Clock::time_point beside = Clock::now();
+            upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, probe, pic.height, rows.Source(probe - 1) + 1,
+                             [&](int y) {
+                                 if (y == 2 * probe && (Clock::now() - beside) * 2 > alone * 3) shared = true;
+                                 int expected = y;
+                                 return y < split || next.compare_exchange_strong(expected, y + 1);
+                             });
         });
     // Rows after a failure in the upper ones are grey, as one decoder would have left them.
     return upper < split || !lowerRead ? upper : lower;
