@@ -211,35 +211,42 @@ double SkipCost(int denominator, double columnsDecoded) {
 }
 
 // A second decoder skips the rows the first one decodes and decodes the rest: the rows are split where
-// both take as long.
+// both take as long, the second started once the first has skipped to its first row (and the split
+// after the last when the second could not catch up).
 int SplitRow(const Axis& rows, int height, double skipCost) {
     const double first = rows.Source(0), last = rows.Source(height - 1) + 1;
-    const double at = (last + (1 - skipCost) * first) / (2 - skipCost);
+    const double at = (last + first) / (2 - skipCost);
     int y = 0;
     while (y < height && rows.Source(y) < at) ++y;
     return y;
 }
 
+// Another decoder of the file, started alike, or none.
+using SecondDecoder = std::function<std::unique_ptr<MxJpeg, Close>()>;
+
 // The picture's rows and columns from what the library gives, `width` columns wide: the rows read
-// by `jpeg`, or, when `second` is another decoder of the file started alike, its upper rows read by
-// `jpeg` while `second` reads the others on another thread. Returns the row reading stopped at.
-int ReadPart(MxJpeg* jpeg, MxJpeg* second, int denominator, Picture& pic, const Axis& columnAxis, const Axis& rows,
-             int width, bool cmyk, bool inverted) {
+// by `jpeg`, or, when a second decoder is worth it and `second` gives one, its upper rows read by
+// `jpeg` while the second reads the others on another thread. Returns the row reading stopped at.
+int ReadPart(MxJpeg* jpeg, const SecondDecoder& second, int denominator, Picture& pic, const Axis& columnAxis,
+             const Axis& rows, int width, bool cmyk, bool inverted) {
     Columns columns, again;
     if (!Crop(jpeg, columnAxis, width, cmyk, pic.width, columns)) return 0;
     const double skipCost = SkipCost(denominator, double(columns.count) / width);
     const int split = second && skipCost < 0.9 ? SplitRow(rows, pic.height, skipCost) : pic.height;
-    if (split <= 0 || split >= pic.height || !Crop(second, columnAxis, width, cmyk, pic.width, again) ||
-        again.first != columns.first || again.count != columns.count)
+    // The first row, after the rows skipped to it, is decoded alone; then the pace of the next ones,
+    // still alone, is that of a processor of the first decoder's own. If the ones after them, with the
+    // second decoder started, come much slower, the two share one processor (the machine is busy): the
+    // second stops skipping, and the first decodes every row.
+    const int probe = std::max(1, split / 40), paced = 1 + probe;
+    std::unique_ptr<MxJpeg, Close> other = 2 * paced < split && split < pic.height ? second() : nullptr;
+    if (!other || !Crop(other.get(), columnAxis, width, cmyk, pic.width, again) || again.first != columns.first ||
+        again.count != columns.count)
         return ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, pic.height);
-    // The first rows are decoded alone, at the pace of a processor of the first decoder's own. If the
-    // next ones, with the second decoder started, come much slower, the two share one processor (the
-    // machine is busy): the second stops skipping, and the first decodes every row.
     using Clock = std::chrono::steady_clock;
-    const int probe = std::max(1, split / 40);
+    int upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, 1);
     const Clock::time_point start = Clock::now();
-    int upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, probe);
-    if (upper < probe) return upper;
+    if (upper == 1) upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 1, paced, rows.Source(0) + 1);
+    if (upper < paced) return upper;
     const Clock::duration alone = Clock::now() - start;
     // The rows from the split are the second decoder's once it has skipped to them, unless the first
     // has got there first: then the first goes on to the end. `next` is the row the first may decode
@@ -252,7 +259,7 @@ int ReadPart(MxJpeg* jpeg, MxJpeg* second, int denominator, Picture& pic, const 
     RunBeside(
         [&] {
             lower = ReadRows(
-                second, pic, columns, rows, cmyk, inverted, split, pic.height, 0,
+                other.get(), pic, columns, rows, cmyk, inverted, split, pic.height, 0,
                 [&](int y) {
                     int expected = split;
                     return y > split || (!shared && (lowerRead = next.compare_exchange_strong(expected, kSecond)));
@@ -261,9 +268,9 @@ int ReadPart(MxJpeg* jpeg, MxJpeg* second, int denominator, Picture& pic, const 
         },
         [&] {
             const Clock::time_point beside = Clock::now();
-            upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, probe, pic.height, rows.Source(probe - 1) + 1,
+            upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, paced, pic.height, rows.Source(paced - 1) + 1,
                              [&](int y) {
-                                 if (y == 2 * probe && (Clock::now() - beside) * 2 > alone * 3) shared = true;
+                                 if (y == paced + probe && (Clock::now() - beside) * 2 > alone * 3) shared = true;
                                  int expected = y;
                                  return y < split || next.compare_exchange_strong(expected, y + 1);
                              });
@@ -330,19 +337,21 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
 
     // A second decoder skips rows by their entropy decoding alone only in a file of one scan, and at
     // 1/8 that is all of the decoding.
-    std::unique_ptr<MxJpeg, Close> second;
-    if (header.singleScan && denominator < 8 &&
-        (threads == JpegThreads::Two ||
-         (threads == JpegThreads::BySize && uint64_t(full.width) * uint64_t(full.height) >= kPixelsOnTwoThreads &&
-          SeveralProcessors()))) {
-        second = open();
+    const bool two = header.singleScan && denominator < 8 &&
+                     (threads == JpegThreads::Two ||
+                      (threads == JpegThreads::BySize &&
+                       uint64_t(full.width) * uint64_t(full.height) >= kPixelsOnTwoThreads && SeveralProcessors()));
+    auto second = [&] {
+        std::unique_ptr<MxJpeg, Close> decoder = open();
         MxJpegHeader again{};
         int w = 0, h = 0;
-        if (second && !(mx_jpeg_read_header(second.get(), &again) && mx_jpeg_start(second.get(), cmyk, denominator, &w, &h) &&
-                        w == width && h == height))
-            second.reset();
-    }
-    const int done = ReadPart(jpeg.get(), second.get(), denominator, pic, columns, rows, width, cmyk, inverted);
+        if (decoder && !(mx_jpeg_read_header(decoder.get(), &again) &&
+                         mx_jpeg_start(decoder.get(), cmyk, denominator, &w, &h) && w == width && h == height))
+            decoder.reset();
+        return decoder;
+    };
+    const int done = ReadPart(jpeg.get(), two ? second : SecondDecoder(), denominator, pic, columns, rows, width, cmyk,
+                              inverted);
     // Rows never decoded are grey; the padding at the end of each row, which the decoder does not
     // write, is zero whatever the reused storage held.
     const size_t used = size_t(pic.width) * 3;
