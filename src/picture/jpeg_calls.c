@@ -103,6 +103,8 @@ int mx_jpeg_crop(MxJpeg* jpeg, int* first, int* count) {
     return 1;
 }
 
+int mx_jpeg_block_rows(MxJpeg* jpeg) { return jpeg->info.max_v_samp_factor * jpeg->info.min_DCT_scaled_size; }
+
 int mx_jpeg_skip_rows(MxJpeg* jpeg, int count) {
     if (setjmp(jpeg->fatal)) return -1;
     return (int)jpeg_skip_scanlines(&jpeg->info, (JDIMENSION)count);

@@ -158,11 +158,15 @@ bool Crop(MxJpeg* jpeg, const Axis& axis, int width, bool cmyk, int pictureWidth
 // The picture's rows `from` to `to` - 1 from a decoder that has given `given` rows of its own: rows
 // before the first one taken and between the ones taken are skipped, which spares their colour
 // conversion, and decoding stops after the last, or before a row `decode` refuses, when it is given.
-// With `stop`, a long skip goes in a few parts and ends when it is set. The row it stopped at, `to`
-// when every one was decoded.
+// With `stop`, a long skip from the first row goes in parts of whole rows of blocks and ends when it
+// is set. The row it stopped at, `to` when every one was decoded.
 int ReadRows(MxJpeg* jpeg, Picture& pic, const Columns& columns, const Axis& rows, bool cmyk, bool inverted, int from,
              int to, int given = 0, const std::function<bool(int y)>& decode = nullptr,
              const std::atomic<bool>* stop = nullptr) {
+    // Each part decodes the rows of one more row of blocks whole, for the smoothing of the chroma at
+    // its end: twelve parts cost a few per cent. (Parts that end elsewhere give other pixels at 1/2.)
+    const int blockRows = std::max(mx_jpeg_block_rows(jpeg), 1);
+    const int part = blockRows * std::max(1, rows.from / 12 / blockRows);
     if (columns.direct && rows.from == rows.to && !decode) {
         // Consecutive whole rows: straight into the picture, as many at a call as the library gives.
         const int skip = rows.first + from - given;
@@ -182,9 +186,7 @@ int ReadRows(MxJpeg* jpeg, Picture& pic, const Columns& columns, const Axis& row
     for (int y = from; y < to; ++y) {
         const int source = rows.Source(y);
         while (source > decoded) {
-            // Each part of a skip decodes the rows of one more block row whole, for the smoothing of
-            // the chroma at its end: twelve parts cost a few per cent.
-            const int n = stop ? std::min(source - decoded, std::max(rows.from / 12, 64)) : source - decoded;
+            const int n = stop ? std::min(source - decoded, part) : source - decoded;
             if (mx_jpeg_skip_rows(jpeg, n) != n) return y;
             decoded += n;
             if (stop && *stop) return y;

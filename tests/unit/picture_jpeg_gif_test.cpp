@@ -224,6 +224,25 @@ TEST(JpegParts, PartsAreTheWholeDecodesAndReductionsWithinAFewLevels) {
     }
 }
 
+// A photograph large enough that the second of two decoders skips in several parts, at each
+// reduction and for Fill's part: the pixels of one decoder.
+TEST(JpegParts, TwoDecodersGiveThePixelsOfOne) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
+    using Kind = ShowRequest::Kind;
+    for (const char* sampling : {"2x2", "2x1"}) {
+        SCOPED_TRACE(sampling);
+        const Bytes bytes = Output(std::string("convert -size 1600x1600 -seed 7 plasma:fractal -attenuate 0.3 +noise Gaussian ") +
+                                   "-sampling-factor " + sampling + " jpg:-");
+        for (const ShowRequest& request : {ShowRequest{}, {Kind::Scaled, {1000, 900}}, {Kind::Scaled, {800, 700}},
+                                           {Kind::Scaled, {400, 400}}, {Kind::Filled, {700, 500}}, {Kind::TopLeft, {900, 1300}}}) {
+            DecodedPicture one, two;
+            ASSERT_EQ(ReadJpeg(bytes, request, one, 1, JpegThreads::One), ReadResult::Ok);
+            ASSERT_EQ(ReadJpeg(bytes, request, two, 1, JpegThreads::Two), ReadResult::Ok);
+            EXPECT_TRUE(test::SamePixels(one.picture, two.picture)) << int(request.kind) << ": " << request.area.width;
+        }
+    }
+}
+
 TEST(JpegGif, TruncatedJpegShowsItsUpperPartAndNoScanShowsNothing) {
     if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
     const Bytes whole = Output("convert -size 64x256 -seed 3 plasma:fractal -depth 8 -quality 95 jpg:-");
