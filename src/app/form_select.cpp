@@ -127,7 +127,10 @@ LRESULT TFormSelect::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     case kPreviewDecoded: PreviewDecoded(wp); return 0;
-    case WM_CLOSE: OnClose(); return 0;
+    case WM_CLOSE:
+        // A command waiting for its picture goes on with this window: it closes when asked again after.
+        if (!waitingForPreview_) OnClose();
+        return 0;
     case WM_DESTROY:
         FormDestroy();
         if (QuitOnDestroy) ::PostQuitMessage(0);

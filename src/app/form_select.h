@@ -340,6 +340,7 @@ private:
     bool waitingForPreview_ = false;
     bool namePanelRed_ = false;
     bool namePanelLines_ = false;
+    std::string previewFolder_;  // the folder entry the name panel counts, so that a click does not list it again
     BrushHandle redBrush_;
     std::unique_ptr<TFormPreview> ownPreview_;
 

@@ -1,6 +1,9 @@
 // Switching between the four categories, the category buttons' looks, the style box and the count.
 #include <windowsx.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/form_select.h"
 #include "app/resource.h"
 #include "lists/browser_filters.h"
@@ -93,7 +96,16 @@ void TFormSelect::Change_Screen_Button(HWND sender) {
 }
 
 void TFormSelect::PressCategoryButton(HWND button) {
-    for (HWND b : {sbtnStart, sbtnWait, sbtnShut, sbtnWall}) Button_SetCheck(b, b == button ? BST_CHECKED : BST_UNCHECKED);
+    // A radio button's BM_SETCHECK sets its tab stop and, when it checks it, unchecks the rest of its
+    // group, a walk over every control under Wine (1 to 5 ms for the four): a button already as it
+    // would leave it is left alone, as the one the window starts with is.
+    auto settled = [](HWND b, bool down) {
+        const bool tabStop = ::GetWindowLongPtrA(b, GWL_STYLE) & WS_TABSTOP;
+        return (Button_GetCheck(b) == BST_CHECKED) == down && tabStop == down;
+    };
+    const HWND buttons[] = {sbtnStart, sbtnWait, sbtnShut, sbtnWall};
+    if (!std::all_of(std::begin(buttons), std::end(buttons), [&](HWND b) { return settled(b, b == button); }))
+        for (HWND b : buttons) Button_SetCheck(b, b == button ? BST_CHECKED : BST_UNCHECKED);
     Change_Screen_Button(button);
 }
 

@@ -591,17 +591,22 @@ void SelectionListView::AddColumns(const SelectionListView* like) {
     if (like) std::copy(std::begin(like->padding_), std::end(like->padding_), padding_);
     wantedFilename_ = header + padding_[ColumnFilename] + 4;
     const std::array<int, 3> widths = like ? ColumnShares(withStyle) : std::array<int, 3>{60, 60, 60};
-    for (int i = 0; i < (withStyle ? 3 : 2); ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<char*>(names[i]);
-        column.cx = widths[size_t(i)];
-        column.iSubItem = i;
-        ListView_InsertColumn(hwnd_, i, &column);
-    }
-    if (!like) {
-        MeasurePadding();
-        wantedFilename_ = header + padding_[ColumnFilename] + 4;
+    {
+        // With its redrawing off the list view sets its scroll bars once, not at every column (about
+        // 0.3 ms each under Wine).
+        RedrawOff quiet(hwnd_);
+        for (int i = 0; i < (withStyle ? 3 : 2); ++i) {
+            LVCOLUMNA column{};
+            column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+            column.pszText = const_cast<char*>(names[i]);
+            column.cx = widths[size_t(i)];
+            column.iSubItem = i;
+            ListView_InsertColumn(hwnd_, i, &column);
+        }
+        if (!like) {
+            MeasurePadding();
+            wantedFilename_ = header + padding_[ColumnFilename] + 4;
+        }
     }
     FitColumnsToWidth();
 }

@@ -171,7 +171,7 @@ void LayoutWallpaper::Row(int y, uint8_t* row) const {
     int64_t covered = 0;
     for (const Placement& p : placements)
         if (p.rendering && virtualRow >= p.monitor.top && virtualRow < p.monitor.Bottom()) covered += p.monitor.width;
-    if (covered < bounds_.width && !(kept_ && kept_(y, row))) FillSpan(bounds_.left, bounds_.width, row);
+    if (!(kept_ && kept_(y, row)) && covered < bounds_.width) FillSpan(bounds_.left, bounds_.width, row);
     for (const Placement& p : placements)
         if (p.rendering && virtualRow >= p.monitor.top && virtualRow < p.monitor.Bottom()) DrawSpan(p, virtualRow, row);
 }

@@ -59,7 +59,8 @@ public:
     // this.
     void Use(size_t screen, const Rendering& rendering, std::string_view style);
     // Where no screen is rendered, the file's row y comes from `rows` (the file made before for the
-    // same layout), or the desktop's colour where it gives none.
+    // same layout), or the desktop's colour where it gives none. `rows` is asked for every row, those
+    // the screens cover whole too, so that it sees the last row and can let its file go.
     void KeepUnrendered(std::function<bool(int y, uint8_t* row)> rows) { kept_ = std::move(rows); }
 
     bool Rendered(size_t screen) const { return shown_[screen] != nullptr; }

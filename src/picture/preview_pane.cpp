@@ -96,6 +96,7 @@ void TFormSelect::ShowPreviewImage(bool visible) {
 
 void TFormSelect::ShowNoFileSelected() {
     previewDecode_.reset();
+    previewFolder_.clear();
     SetNamePanelLines(false);
     ::SetWindowTextA(PnlPreviewName, kNoFileSelected);
     ShowPreviewImage(false);
@@ -110,6 +111,7 @@ void TFormSelect::ShowNoFileSelected() {
 // decoders read comes later, decoded in a process of its own, while the window goes on; a newer
 // choice ends that decoding.
 void TFormSelect::PreviewFile(const std::string& path) {
+    previewFolder_.clear();
     if (path != WindowText(PnlPreviewName)) {
         previewDecode_.reset();
         RECT image{};
@@ -132,6 +134,11 @@ void TFormSelect::PreviewFile(const std::string& path) {
 
 // The pictures are counted as the randomizer finds them at its next run, by their names.
 void TFormSelect::PreviewFolder(const std::string& directory, std::string_view name) {
+    const std::string entry = JoinPath(directory, name);
+    // The count is the category's: the same folder in another list counts other pictures.
+    const std::string shown = std::to_string(CurrentCategory) + ':' + entry;
+    if (shown == previewFolder_) return;
+    previewFolder_ = shown;
     previewDecode_.reset();
     PreviewPicture = DecodedPicture{};
     ShowPreviewImage(false);
@@ -151,7 +158,7 @@ void TFormSelect::PreviewFolder(const std::string& directory, std::string_view n
     SetNamePanelLines(true);
     RECT panel{};
     ::GetClientRect(PnlPreviewName, &panel);
-    std::vector<std::string> lines = PathLines(PnlPreviewName, JoinPath(directory, name), panel.right - 4);
+    std::vector<std::string> lines = PathLines(PnlPreviewName, entry, panel.right - 4);
     lines.push_back("");
     lines.push_back(count);
     // The lines stand in the middle of the pane, as a file's name does.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/handles.h"
+#include "platform/late_bound.h"
 #include "platform/menu.h"
 
 namespace mx {
@@ -40,7 +41,7 @@ bool Environment::WriteRegistryString(HKEY key, const std::string& name, const s
 
 void Environment::TrackPopup(HWND owner, const PopupMenu& menu, POINT screenPoint) { menu.Track(owner, screenPoint); }
 
-bool Environment::NotifyIcon(DWORD message, NOTIFYICONDATAA& data) { return ::Shell_NotifyIconA(message, &data); }
+bool Environment::NotifyIcon(DWORD message, NOTIFYICONDATAA& data) { return late::Shell_NotifyIconA(message, &data); }
 
 bool Environment::StartProgram(const std::string& path, const std::string& arguments, DWORD& error) {
     std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);

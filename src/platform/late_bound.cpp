@@ -53,4 +53,9 @@ LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count) {
     return call(commandLine, count);
 }
 
+BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data) {
+    static auto* const call = Find<decltype(::Shell_NotifyIconA)>(L"shell32.dll", "Shell_NotifyIconA");
+    return call ? call(message, data) : FALSE;
+}
+
 }  // namespace mx::late

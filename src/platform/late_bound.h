@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <propidl.h>
+#include <shellapi.h>
 
 namespace mx::late {
 
@@ -14,5 +15,6 @@ void CoUninitialize();
 HRESULT CoCreateInstance(REFCLSID type, IUnknown* outer, DWORD context, REFIID interfaceId, void** object);
 HRESULT PropVariantClear(PROPVARIANT* value);
 LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* count);
+BOOL Shell_NotifyIconA(DWORD message, NOTIFYICONDATAA* data);
 
 }  // namespace mx::late

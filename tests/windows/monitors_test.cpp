@@ -123,6 +123,18 @@ TEST_F(Monitors, EachMonitorGetsItsPictureFromTheWindowOnIt) {
     env.layout = Layout("640x480+0+0,320x400-320+0");
     Menu(IDM_INFO_SETWALLPAPER);
     EXPECT_EQ(Shows(-160, 200), kRed);
+    // A monitor as wide as the desktop on top: its picture covers the file's first rows whole, and the
+    // earlier file is still let go before its successor takes its place.
+    env.layout = Layout("640x480+0+0,320x200+0+480");
+    struct Stacked { const char* file; int y; std::pair<uint32_t, uint32_t> shown; } stacked[] = {
+        {"blue.bmp", 500, {kBlue, kBlue}}, {"red.bmp", 10, {kRed, kBlue}}, {"red.bmp", 500, {kRed, kRed}}};
+    for (const Stacked& s : stacked) {
+        SCOPED_TRACE(testing::Message() << s.file << " at y " << s.y);
+        ::SetWindowPos(form->Handle(), nullptr, 10, s.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        Choose(s.file);
+        Menu(IDM_INFO_SETWALLPAPER);
+        EXPECT_EQ((std::pair{Shows(320, 240), Shows(160, 580)}), s.shown);
+    }
 }
 
 // The randomizer's lines, without their time, after the line of the log-on.
