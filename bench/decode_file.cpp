@@ -1,8 +1,9 @@
 // Times the wallpaper decoder on one file, in-process, built natively and for Windows alike:
-//   decode_file FILE [REPETITIONS [SHOWN]]
+//   decode_file FILE [REPETITIONS [SHOWN [one|two]]]
 // The file is read once; each repetition decodes it from memory into the same picture, whose
 // storage is reused, as in reader_bench. SHOWN is what the decode is for: whole (the default), or
 // scaled, fitted, centred, topleft, filled or covering followed by the area, as in scaled:160x100.
+// With one or two, a JPEG is decoded by that many decoders whatever its size and the machine.
 // Prints the size decoded, a checksum of the pixels (the same in both builds when they decode alike)
 // and the fastest and median times.
 #include <algorithm>
@@ -14,13 +15,14 @@
 #include <vector>
 
 #include "picture/decoder.h"
+#include "picture/jpeg_reader.h"
 #include "picture/reader_util.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: decode_file FILE [REPETITIONS [whole|scaled:WxH|fitted:WxH|centred:WxH|topleft:WxH|"
-                     "filled:WxH|covering:WxH]]\n");
+                     "filled:WxH|covering:WxH [one|two]]]\n");
         return 2;
     }
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
@@ -45,7 +47,12 @@ int main(int argc, char** argv) {
     std::vector<double> ms;
     for (int i = 0; i < repetitions; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        if (mx::DecodePicture(bytes, request, decoded) != mx::kStatusOk || decoded.Empty()) {
+        const bool read = argc > 4 ? mx::ReadJpeg(bytes, request, decoded, 1,
+                                                   std::strcmp(argv[4], "one") == 0 ? mx::JpegThreads::One
+                                                                                    : mx::JpegThreads::Two) ==
+                                         mx::ReadResult::Ok
+                                   : mx::DecodePicture(bytes, request, decoded) == mx::kStatusOk;
+        if (!read || decoded.Empty()) {
             std::fprintf(stderr, "no picture in %s\n", argv[1]);
             return 1;
         }

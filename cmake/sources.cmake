@@ -1,5 +1,6 @@
-# Each src/ folder names its two groups of files: portable ones (no windows.h; compiled natively too)
-# and Win32 ones (only in the Windows build).
+# Each src/ folder names its groups of files: portable ones (no windows.h; compiled natively too),
+# Win32 ones (only in the Windows build), and the core's own for each tree, where the portable ones
+# call something each does its way (threads: Win32 ones in the Windows build).
 function(mx_portable_sources)
   foreach(f ${ARGN})
     set_property(GLOBAL APPEND PROPERTY MX_PORTABLE_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
@@ -8,6 +9,14 @@ endfunction()
 function(mx_win32_sources)
   foreach(f ${ARGN})
     set_property(GLOBAL APPEND PROPERTY MX_WIN32_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+  endforeach()
+endfunction()
+function(mx_core_sources)
+  cmake_parse_arguments(MX "" "" "NATIVE;WINDOWS" ${ARGN})
+  foreach(tree NATIVE WINDOWS)
+    foreach(f ${MX_${tree}})
+      set_property(GLOBAL APPEND PROPERTY MX_CORE_${tree}_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/${f})
+    endforeach()
   endforeach()
 endfunction()
 

@@ -69,6 +69,7 @@ int mx_jpeg_read_header(MxJpeg* jpeg, MxJpegHeader* header) {
     header->components = jpeg->info.num_components;
     header->arithmetic = jpeg->info.arith_code;
     header->dataAfterHeader = jpeg->info.src->bytes_in_buffer > 0;
+    header->singleScan = !jpeg_has_multiple_scans(&jpeg->info);
     switch (jpeg->info.jpeg_color_space) {
     case JCS_GRAYSCALE: header->colours = MX_JPEG_GREY; break;
     case JCS_CMYK: header->colours = jpeg->info.saw_Adobe_marker ? MX_JPEG_INVERTED_CMYK : MX_JPEG_CMYK; break;
@@ -101,6 +102,8 @@ int mx_jpeg_crop(MxJpeg* jpeg, int* first, int* count) {
     *count = (int)n;
     return 1;
 }
+
+int mx_jpeg_block_rows(MxJpeg* jpeg) { return jpeg->info.max_v_samp_factor * jpeg->info.min_DCT_scaled_size; }
 
 int mx_jpeg_skip_rows(MxJpeg* jpeg, int count) {
     if (setjmp(jpeg->fatal)) return -1;

@@ -19,6 +19,7 @@ typedef struct MxJpegHeader {
     int components;
     int arithmetic;       /* arithmetic-coded rather than Huffman-coded */
     int dataAfterHeader;  /* any bytes after the first scan's header */
+    int singleScan;       /* one scan holds every component: rows are skipped by the entropy decoding alone */
 } MxJpegHeader;
 
 /* A decompressor reading the bytes (kept by the caller until mx_jpeg_close), which refuses to use
@@ -35,6 +36,9 @@ int mx_jpeg_start(MxJpeg* jpeg, int cmykRows, int scaleDenominator, int* width, 
    decodes may differ from a whole decode, since smooth chroma upsampling takes them as the picture's
    edges. 1, or 0 on a fatal error. */
 int mx_jpeg_crop(MxJpeg* jpeg, int* first, int* count);
+/* The rows of one row of blocks of what the library gives, once started: skips in parts that each
+   end at such a row give the pixels one skip gives. */
+int mx_jpeg_block_rows(MxJpeg* jpeg);
 /* Skips rows without converting them. The rows skipped, or -1 on a fatal error. */
 int mx_jpeg_skip_rows(MxJpeg* jpeg, int count);
 /* Decodes up to count rows into rows[0..count). The rows decoded, or -1 on a fatal error. */

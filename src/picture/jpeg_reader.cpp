@@ -1,13 +1,17 @@
 #include "picture/jpeg_reader.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "picture/jpeg_calls.h"
 #include "picture/orient.h"
 #include "picture/scale.h"
+#include "platform/beside.h"
 
 namespace mx {
 
@@ -41,6 +45,9 @@ constexpr double kMaxScanPixels = 2147483648.0;
 // bytes whatever its size, since the coder's convention fills the end of a scan with zero bits, so
 // a few bytes are a valid picture of any size and such files are held to the size limits.
 constexpr uint64_t kMostHuffmanPixelsPerByte = 1024;
+// Pictures from about this size (a full-HD photograph) take more to decode than a second thread
+// costs to start.
+constexpr uint64_t kPixelsOnTwoThreads = 2'000'000;
 
 // The storage for the picture, with room for `room` bytes: the target's, when it is of about the
 // right size and does not hold the bytes being read; otherwise fresh. Its old contents are
@@ -125,50 +132,153 @@ struct Axis {
     int Source(int k) const { return NearestSource(first + k, from, to); }
 };
 
-// The picture's rows and columns from what the library gives, `width` columns wide. Only the
-// columns from the first to the last one taken are decoded, with one more on each side where the
-// picture goes on, so that the library's edges fall outside them; rows before the first one taken
-// and between the ones taken are skipped, which spares their colour conversion, and decoding stops
-// after the last.
-int ReadPart(MxJpeg* jpeg, Picture& pic, const Axis& columns, const Axis& rows, int width, bool cmyk, bool inverted) {
-    int first = std::max(columns.Source(0) - 1, 0);
-    int count = std::min(columns.Source(columns.count - 1) + 2, width) - first;
-    if (count < width && !mx_jpeg_crop(jpeg, &first, &count)) return 0;
-    std::vector<int> taken(size_t(pic.width));
-    for (int x = 0; x < pic.width; ++x) taken[size_t(x)] = columns.Source(x) - first;
-    const bool contiguous = taken.back() - taken.front() == pic.width - 1;
-    const bool direct = !cmyk && contiguous && taken.front() == 0 && count == pic.width;
-    if (direct && rows.from == rows.to) {
+// The library's columns each row is decoded for, and those of them the picture takes.
+struct Columns {
+    int first = 0, count = 0;
+    std::vector<int> taken;  // for each of the picture's columns, from `first`
+    bool contiguous = false;
+    bool direct = false;  // the picture's row is the library's row
+};
+
+// Only the columns from the first to the last one taken are decoded, with one more on each side where
+// the picture goes on, so that the library's edges fall outside them.
+bool Crop(MxJpeg* jpeg, const Axis& axis, int width, bool cmyk, int pictureWidth, Columns& columns) {
+    int first = std::max(axis.Source(0) - 1, 0);
+    int count = std::min(axis.Source(axis.count - 1) + 2, width) - first;
+    if (count < width && !mx_jpeg_crop(jpeg, &first, &count)) return false;
+    columns.first = first;
+    columns.count = count;
+    columns.taken.resize(size_t(pictureWidth));
+    for (int x = 0; x < pictureWidth; ++x) columns.taken[size_t(x)] = axis.Source(x) - first;
+    columns.contiguous = columns.taken.back() - columns.taken.front() == pictureWidth - 1;
+    columns.direct = !cmyk && columns.contiguous && columns.taken.front() == 0 && count == pictureWidth;
+    return true;
+}
+
+// The picture's rows `from` to `to` - 1 from a decoder that has given `given` rows of its own: rows
+// before the first one taken and between the ones taken are skipped, which spares their colour
+// conversion, and decoding stops after the last, or before a row `decode` refuses, when it is given.
+// With `stop`, a long skip from the first row goes in parts of whole rows of blocks and ends when it
+// is set. The row it stopped at, `to` when every one was decoded.
+int ReadRows(MxJpeg* jpeg, Picture& pic, const Columns& columns, const Axis& rows, bool cmyk, bool inverted, int from,
+             int to, int given = 0, const std::function<bool(int y)>& decode = nullptr,
+             const std::atomic<bool>* stop = nullptr) {
+    // Each part decodes the rows of one more row of blocks whole, for the smoothing of the chroma at
+    // its end: twelve parts cost a few per cent. (Parts that end elsewhere give other pixels at 1/2.)
+    const int blockRows = std::max(mx_jpeg_block_rows(jpeg), 1);
+    const int part = blockRows * std::max(1, rows.from / 12 / blockRows);
+    if (columns.direct && rows.from == rows.to && !decode) {
         // Consecutive whole rows: straight into the picture, as many at a call as the library gives.
-        if (rows.first > 0 && mx_jpeg_skip_rows(jpeg, rows.first) != rows.first) return 0;
-        std::vector<uint8_t*> pointers(size_t(pic.height));
-        for (int y = 0; y < pic.height; ++y) pointers[size_t(y)] = pic.Row(y);
+        const int skip = rows.first + from - given;
+        if (skip > 0 && mx_jpeg_skip_rows(jpeg, skip) != skip) return from;
+        std::vector<uint8_t*> pointers(size_t(to - from));
+        for (int y = from; y < to; ++y) pointers[size_t(y - from)] = pic.Row(y);
         int done = 0;
-        while (done < pic.height) {
-            const int n = mx_jpeg_read_rows(jpeg, pointers.data() + done, pic.height - done);
+        while (done < to - from) {
+            const int n = mx_jpeg_read_rows(jpeg, pointers.data() + done, to - from - done);
             if (n <= 0) break;
             done += n;
         }
-        return done;
+        return from + done;
     }
-    RowReader reader(jpeg, cmyk, inverted, count);
-    int decoded = 0;  // rows the library has given or skipped
-    for (int y = 0; y < pic.height; ++y) {
+    RowReader reader(jpeg, cmyk, inverted, columns.count);
+    int decoded = given;  // rows the library has given or skipped
+    for (int y = from; y < to; ++y) {
         const int source = rows.Source(y);
-        if (source > decoded) {
-            if (mx_jpeg_skip_rows(jpeg, source - decoded) != source - decoded) return y;
-            decoded = source;
+        while (source > decoded) {
+            const int n = stop ? std::min(source - decoded, part) : source - decoded;
+            if (mx_jpeg_skip_rows(jpeg, n) != n) return y;
+            decoded += n;
+            if (stop && *stop) return y;
         }
+        if (decode && !decode(y)) return y;
         ++decoded;
-        if (direct) {
+        if (columns.direct) {
             if (!reader.NextInto(pic.Row(y))) return y;
             continue;
         }
         if (!reader.Next()) return y;
-        if (contiguous) reader.CopyTo(pic.Row(y), taken.front(), pic.width);
-        else reader.SampleTo(pic.Row(y), taken.data(), pic.width);
+        if (columns.contiguous) reader.CopyTo(pic.Row(y), columns.taken.front(), pic.width);
+        else reader.SampleTo(pic.Row(y), columns.taken.data(), pic.width);
     }
-    return pic.height;
+    return to;
+}
+
+// What skipping a row costs beside decoding it: its entropy decoding, the same at every reduction and
+// however few columns are decoded, while the rest of the decoding shrinks with both (the shares of a
+// camera's 4:2:0 photograph). Nothing is gained at 1/8, where skipping costs all of decoding.
+double SkipCost(int denominator, double columnsDecoded) {
+    const double entropy = denominator == 1 ? 0.63 : denominator == 2 ? 0.74 : denominator == 4 ? 0.85 : 1;
+    return entropy / (entropy + columnsDecoded * (1 - entropy));
+}
+
+// A second decoder skips the rows the first one decodes and decodes the rest: the rows are split where
+// both take as long, the second started once the first has skipped to its first row (and the split
+// after the last when the second could not catch up).
+int SplitRow(const Axis& rows, int height, double skipCost) {
+    const double first = rows.Source(0), last = rows.Source(height - 1) + 1;
+    const double at = (last + first) / (2 - skipCost);
+    int y = 0;
+    while (y < height && rows.Source(y) < at) ++y;
+    return y;
+}
+
+// Another decoder of the file, started alike, or none.
+using SecondDecoder = std::function<std::unique_ptr<MxJpeg, Close>()>;
+
+// The picture's rows and columns from what the library gives, `width` columns wide: the rows read
+// by `jpeg`, or, when a second decoder is worth it and `second` gives one, its upper rows read by
+// `jpeg` while the second reads the others on another thread. Returns the row reading stopped at.
+int ReadPart(MxJpeg* jpeg, const SecondDecoder& second, int denominator, Picture& pic, const Axis& columnAxis,
+             const Axis& rows, int width, bool cmyk, bool inverted) {
+    Columns columns, again;
+    if (!Crop(jpeg, columnAxis, width, cmyk, pic.width, columns)) return 0;
+    const double skipCost = SkipCost(denominator, double(columns.count) / width);
+    const int split = second && skipCost < 0.9 ? SplitRow(rows, pic.height, skipCost) : pic.height;
+    // The first row, after the rows skipped to it, is decoded alone; then the pace of the next ones,
+    // still alone, is that of a processor of the first decoder's own. If the ones after them, with the
+    // second decoder started, come much slower, the two share one processor (the machine is busy): the
+    // second stops skipping, and the first decodes every row.
+    const int probe = std::max(1, split / 40), paced = 1 + probe;
+    std::unique_ptr<MxJpeg, Close> other = 2 * paced < split && split < pic.height ? second() : nullptr;
+    if (!other || !Crop(other.get(), columnAxis, width, cmyk, pic.width, again) || again.first != columns.first ||
+        again.count != columns.count)
+        return ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, pic.height);
+    using Clock = std::chrono::steady_clock;
+    int upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 0, 1);
+    const Clock::time_point start = Clock::now();
+    if (upper == 1) upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, 1, paced, rows.Source(0) + 1);
+    if (upper < paced) return upper;
+    const Clock::duration alone = Clock::now() - start;
+    // The rows from the split are the second decoder's once it has skipped to them, unless the first
+    // has got there first: then the first goes on to the end. `next` is the row the first may decode
+    // next, or kSecond.
+    constexpr int kSecond = -1;
+    std::atomic<int> next{split};
+    std::atomic<bool> shared{false};
+    int lower = split;
+    bool lowerRead = false;
+    RunBeside(
+        [&] {
+            lower = ReadRows(
+                other.get(), pic, columns, rows, cmyk, inverted, split, pic.height, 0,
+                [&](int y) {
+                    int expected = split;
+                    return y > split || (!shared && (lowerRead = next.compare_exchange_strong(expected, kSecond)));
+                },
+                &shared);
+        },
+        [&] {
+            const Clock::time_point beside = Clock::now();
+            upper = ReadRows(jpeg, pic, columns, rows, cmyk, inverted, paced, pic.height, rows.Source(paced - 1) + 1,
+                             [&](int y) {
+                                 if (y == paced + probe && (Clock::now() - beside) * 2 > alone * 3) shared = true;
+                                 int expected = y;
+                                 return y < split || next.compare_exchange_strong(expected, y + 1);
+                             });
+        });
+    // Rows after a failure in the upper ones are grey, as one decoder would have left them.
+    return upper < split || !lowerRead ? upper : lower;
 }
 
 }  // namespace
@@ -176,10 +286,13 @@ int ReadPart(MxJpeg* jpeg, Picture& pic, const Axis& columns, const Axis& rows, 
 bool LooksLikeJpeg(std::span<const uint8_t> d) { return d.size() >= 2 && d[0] == 0xFF && d[1] == 0xD8; }
 
 ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target,
-                    int orientation) {
+                    int orientation, JpegThreads threads) {
     if (!LooksLikeJpeg(bytes)) return ReadResult::Malformed;
-    std::unique_ptr<MxJpeg, Close> jpeg(
-        mx_jpeg_open(bytes.data(), bytes.size(), DecoderMemoryFor(bytes.size()), kMaxScanPixels));
+    auto open = [&] {
+        return std::unique_ptr<MxJpeg, Close>(
+            mx_jpeg_open(bytes.data(), bytes.size(), DecoderMemoryFor(bytes.size()), kMaxScanPixels));
+    };
+    std::unique_ptr<MxJpeg, Close> jpeg = open();
     MxJpegHeader header{};
     if (!jpeg || !mx_jpeg_read_header(jpeg.get(), &header)) return ReadResult::Malformed;
     if (header.width <= 0 || header.height <= 0) return ReadResult::Malformed;
@@ -198,9 +311,9 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
     const Size scaled = swaps ? Size{uprightPart.scaled.height, uprightPart.scaled.width} : uprightPart.scaled;
     const Rect window = StoredRect(uprightPart.window, uprightPart.scaled, orientation);
     const Rect region = StoredRect(uprightPart.region, upright, orientation);
+    const int denominator = ScaleDenominator(full, scaled);
     int width = 0, height = 0;  // of the rows the library gives
-    if (!mx_jpeg_start(jpeg.get(), cmyk, ScaleDenominator(full, scaled), &width, &height) || width <= 0 ||
-        height <= 0)
+    if (!mx_jpeg_start(jpeg.get(), cmyk, denominator, &width, &height) || width <= 0 || height <= 0)
         return ReadResult::Malformed;
     // Each direction is scaled down from what the library gives to the size shown, or, where it
     // would be enlarged, taken at its own size for the renderer to enlarge.
@@ -224,7 +337,23 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
         bands ? std::max(size, Picture::StrideFor(request.area.width, 24) * size_t(request.area.height)) : size;
     pic.pixels = Storage(target.picture, size, room, bytes);
 
-    const int done = ReadPart(jpeg.get(), pic, columns, rows, width, cmyk, inverted);
+    // A second decoder skips rows by their entropy decoding alone only in a file of one scan, and at
+    // 1/8 that is all of the decoding.
+    const bool two = header.singleScan && denominator < 8 &&
+                     (threads == JpegThreads::Two ||
+                      (threads == JpegThreads::BySize &&
+                       uint64_t(full.width) * uint64_t(full.height) >= kPixelsOnTwoThreads && SeveralProcessors()));
+    auto second = [&] {
+        std::unique_ptr<MxJpeg, Close> decoder = open();
+        MxJpegHeader again{};
+        int w = 0, h = 0;
+        if (decoder && !(mx_jpeg_read_header(decoder.get(), &again) &&
+                         mx_jpeg_start(decoder.get(), cmyk, denominator, &w, &h) && w == width && h == height))
+            decoder.reset();
+        return decoder;
+    };
+    const int done = ReadPart(jpeg.get(), two ? second : SecondDecoder(), denominator, pic, columns, rows, width, cmyk,
+                              inverted);
     // Rows never decoded are grey; the padding at the end of each row, which the decoder does not
     // write, is zero whatever the reused storage held.
     const size_t used = size_t(pic.width) * 3;

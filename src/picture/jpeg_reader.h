@@ -28,7 +28,11 @@ bool LooksLikeJpeg(std::span<const uint8_t> bytes);
 // headers alone, when the picture exceeds the program's limits.
 // With an `orientation` (see exif_orientation.h) the request shows the upright picture: what it shows
 // is decoded as stored and then turned upright, and the target's size and region are the upright ones.
+// A large picture stored in one scan is decoded by two decoders at once where the machine has
+// several processors, the upper rows by one while the other skips them and decodes the rest, with
+// the same pixels as one decoder.
+enum class JpegThreads { BySize, One, Two };
 ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target,
-                    int orientation = 1);
+                    int orientation = 1, JpegThreads threads = JpegThreads::BySize);
 
 }  // namespace mx

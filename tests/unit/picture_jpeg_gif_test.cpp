@@ -19,6 +19,7 @@
 #include "allocation_meter.h"
 #include "lists/categories.h"
 #include "picture/decoder.h"
+#include "picture/jpeg_reader.h"
 #include "picture/reader_util.h"
 #include "picture/render.h"
 #include "picture/system_decoder.h"
@@ -174,6 +175,15 @@ TEST(JpegParts, PartsAreTheWholeDecodesAndReductionsWithinAFewLevels) {
             RenderStyle(scaled, "Fill", CategoryWall, request.area, request.area, 0, fromScaled);
             EXPECT_TRUE(test::SamePixels(fromPart.picture, fromScaled.picture));
         }
+        // Two decoders sharing the rows give the pixels one gives, for every kind of request.
+        std::vector<ShowRequest> shared = requests;
+        shared.insert(shared.end(), {{}, {Kind::Scaled, {150, 101}}, {Kind::Scaled, {40, 30}}, {Kind::Fitted, {90, 90}}});
+        for (const ShowRequest& request : shared) {
+            DecodedPicture one, two;
+            ASSERT_EQ(ReadJpeg(bytes, request, one, 1, JpegThreads::One), ReadResult::Ok);
+            ASSERT_EQ(ReadJpeg(bytes, request, two, 1, JpegThreads::Two), ReadResult::Ok);
+            EXPECT_TRUE(test::SamePixels(one.picture, two.picture)) << int(request.kind) << ": " << request.area.width;
+        }
         for (int d : {2, 4, 8}) {
             SCOPED_TRACE(d);
             const Size reduced{(w + d - 1) / d, (h + d - 1) / d};
@@ -214,6 +224,25 @@ TEST(JpegParts, PartsAreTheWholeDecodesAndReductionsWithinAFewLevels) {
     }
 }
 
+// A photograph large enough that the second of two decoders skips in several parts, at each
+// reduction and for Fill's part: the pixels of one decoder.
+TEST(JpegParts, TwoDecodersGiveThePixelsOfOne) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
+    using Kind = ShowRequest::Kind;
+    for (const char* sampling : {"2x2", "2x1"}) {
+        SCOPED_TRACE(sampling);
+        const Bytes bytes = Output(std::string("convert -size 1600x1600 -seed 7 plasma:fractal -attenuate 0.3 +noise Gaussian ") +
+                                   "-sampling-factor " + sampling + " jpg:-");
+        for (const ShowRequest& request : {ShowRequest{}, {Kind::Scaled, {1000, 900}}, {Kind::Scaled, {800, 700}},
+                                           {Kind::Scaled, {400, 400}}, {Kind::Filled, {700, 500}}, {Kind::TopLeft, {900, 1300}}}) {
+            DecodedPicture one, two;
+            ASSERT_EQ(ReadJpeg(bytes, request, one, 1, JpegThreads::One), ReadResult::Ok);
+            ASSERT_EQ(ReadJpeg(bytes, request, two, 1, JpegThreads::Two), ReadResult::Ok);
+            EXPECT_TRUE(test::SamePixels(one.picture, two.picture)) << int(request.kind) << ": " << request.area.width;
+        }
+    }
+}
+
 TEST(JpegGif, TruncatedJpegShowsItsUpperPartAndNoScanShowsNothing) {
     if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
     const Bytes whole = Output("convert -size 64x256 -seed 3 plasma:fractal -depth 8 -quality 95 jpg:-");
@@ -225,6 +254,13 @@ TEST(JpegGif, TruncatedJpegShowsItsUpperPartAndNoScanShowsNothing) {
     ASSERT_EQ(cut.height, 256);
     for (int y = 0; y < 32; ++y) ASSERT_EQ(0, std::memcmp(cut.Row(y), full.Row(y), 64 * 3)) << "row " << y;
     EXPECT_EQ(cut.ColorAt(63, 255), 0x808080u);
+    DecodedPicture one, two;
+    const Bytes half(whole.begin(), whole.begin() + long(whole.size() / 2));
+    for (size_t end : {whole.size() / 2, whole.size() / 5}) {
+        ASSERT_EQ(ReadJpeg({half.data(), end}, {}, one, 1, JpegThreads::One), ReadResult::Ok);
+        ASSERT_EQ(ReadJpeg({half.data(), end}, {}, two, 1, JpegThreads::Two), ReadResult::Ok);
+        EXPECT_TRUE(test::SamePixels(one.picture, two.picture)) << "cut at " << end;
+    }
     // Cut inside the headers, and right after the first scan's header: no picture.
     size_t sos = 2;
     while (whole[sos + 1] != 0xDA) sos += 2 + size_t(whole[sos + 2] << 8 | whole[sos + 3]);
