@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "start_report.h"
+
 namespace {
 
 std::string text;
@@ -86,13 +88,7 @@ int main(int argc, char** argv) {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
 
-    FILETIME created, exited, kernel, user, now;
-    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    ::GetSystemTimePreciseAsFileTime(&now);
-    auto ticks = [](FILETIME t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    PROCESS_MEMORY_COUNTERS memory{};
-    ::K32GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
-    std::printf("%.1f ms to the painted window, peak working set %.1f MB (%zu rows)\n",
-                double(ticks(now) - ticks(created)) / 1e4, double(memory.PeakWorkingSetSize) / (1 << 20), lines.size());
+    const std::string rows = " (" + std::to_string(lines.size()) + " rows)";
+    mx::bench::PrintStart(rows.c_str());
     return 0;
 }

@@ -24,11 +24,13 @@
 #include "picture/load_picture.h"
 #include "picture/reader_util.h"
 #include "platform/file_replacement.h"
+#include "start_report.h"
 #include "state/selection_file.h"
 
 namespace {
 
 using mx::bench::BenchEnvironment;
+using mx::bench::PrintStart;
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER f;
@@ -141,18 +143,6 @@ int Table(std::vector<int> sizes) {
     ::DeleteFileA((dir + "MXDATA.MXD").c_str());
     ::RemoveDirectoryA(dir.c_str());
     return 0;
-}
-
-// Milliseconds since the process was created, and its peak working set in megabytes.
-void PrintStart() {
-    FILETIME created, exited, kernel, user, now;
-    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    ::GetSystemTimePreciseAsFileTime(&now);
-    auto ticks = [](FILETIME t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    PROCESS_MEMORY_COUNTERS memory{};
-    ::K32GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
-    std::printf("%.1f ms to the painted window, peak working set %.1f MB\n", double(ticks(now) - ticks(created)) / 1e4,
-                double(memory.PeakWorkingSetSize) / (1 << 20));
 }
 
 int Start(std::string dir) {
