@@ -125,11 +125,15 @@ Sandbox::Sandbox() {
     }
     programDir = root + "prog\\";
     windowsDir = root + "WINDOWS";
+    // Wine gives processes small numbers again and again: what a test program that was stopped left
+    // under the same name goes first.
+    RemoveTree(root);
     ::CreateDirectoryA(root.c_str(), nullptr);
     ::CreateDirectoryA(programDir.c_str(), nullptr);
     ::CreateDirectoryA(windowsDir.c_str(), nullptr);
 
     registryKey = "Software\\MosaluxTests\\" + suffix;
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, registryKey.c_str());
     HKEY key = nullptr;
     ::RegCreateKeyExA(HKEY_CURRENT_USER, registryKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     ::RegOverridePredefKey(HKEY_CURRENT_USER, key);
