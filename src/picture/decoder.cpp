@@ -59,14 +59,14 @@ ReadResult ReadWithStb(std::span<const uint8_t> d, Picture& target) {
 // Decodes as DecodePicture does; with `defer`, a picture that only the system's decoders read is left
 // to its caller, which `deferred` tells.
 unsigned Decode(std::span<const uint8_t> bytes, const ShowRequest& request, DecodedPicture& target, bool defer,
-                bool& deferred) {
+                bool& deferred, JpegThreads threads = JpegThreads::BySize) {
     // Photographs are turned upright by the orientation their file gives, a JPEG after it is decoded
     // for the part of the upright picture the request shows.
     const int orientation = PictureOrientation(bytes);
     if (LooksLikeJpeg(bytes)) {
         // Decoded into the target itself, so that it can reuse its storage; the reader leaves it as
         // it was when it refuses the file.
-        const ReadResult result = ReadJpeg(bytes, request, target, orientation);
+        const ReadResult result = ReadJpeg(bytes, request, target, orientation, threads);
         if (result == ReadResult::TooLarge) return kStatusFailed;
         if (result != ReadResult::Ok) target = DecodedPicture{};
         return kStatusOk;
@@ -116,11 +116,11 @@ unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& reques
 }
 
 unsigned DecodePictureFile(const std::string& path, const ShowRequest& request, DecodedPicture& target,
-                           std::vector<uint8_t>* deferred) {
+                           std::vector<uint8_t>* deferred, JpegThreads threads) {
     std::vector<uint8_t> bytes;
     if (unsigned status = ReadFileBytes(path, bytes); status != kStatusOk) return status;
     bool wanted = false;
-    const unsigned status = Decode(bytes, request, target, deferred != nullptr, wanted);
+    const unsigned status = Decode(bytes, request, target, deferred != nullptr, wanted, threads);
     if (wanted) *deferred = std::move(bytes);
     return status;
 }

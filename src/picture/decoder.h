@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "picture/jpeg_reader.h"
 #include "picture/picture.h"
 #include "picture/shown_picture.h"
 
@@ -25,9 +26,10 @@ unsigned DecodePicture(std::span<const uint8_t> bytes, const ShowRequest& reques
 
 // The same for a file; kStatusCannotOpen, target untouched, when the file cannot be opened. Given
 // `deferred`, a picture that only the system's decoders read is not decoded here: the target is left
-// empty and `deferred` takes the file's bytes, for a decode that keeps nobody waiting.
+// empty and `deferred` takes the file's bytes, for a decode that keeps nobody waiting. `threads`
+// says how many decoders a large JPEG may take (one where the caller decodes another picture beside it).
 unsigned DecodePictureFile(const std::string& path, const ShowRequest& request, DecodedPicture& target,
-                           std::vector<uint8_t>* deferred = nullptr);
+                           std::vector<uint8_t>* deferred = nullptr, JpegThreads threads = JpegThreads::BySize);
 
 // The whole picture at its own size, into a plain picture whose storage it may reuse.
 unsigned DecodePicture(std::span<const uint8_t> bytes, Picture& target);

@@ -7,8 +7,8 @@
 namespace mx {
 
 unsigned LoadPictureFile(const std::string& path, int category, const ShowRequest& request, DecodedPicture& target,
-                         std::vector<uint8_t>* deferred) {
-    if (category == CategoryWall) return DecodePictureFile(path, request, target, deferred);
+                         std::vector<uint8_t>* deferred, JpegThreads threads) {
+    if (category == CategoryWall) return DecodePictureFile(path, request, target, deferred, threads);
     Picture picture;
     const unsigned status = ReadBmpFile(path, picture);
     if (status == kStatusOk) target = DecodedPicture::Whole(std::move(picture));

@@ -347,30 +347,49 @@ private:
 
     enum class Loaded { Yes, No, LeftToAnotherRun };
 
-    // Reads the entry as its category does, as much of it as the request shows; says why it cannot be
-    // used in the log. The deal is kept first, unless the file is not there to read.
-    Loaded Load(KeptDeck& kept, const std::string& path, const Deck& deck, const ShowRequest& request,
-                DecodedPicture& picture) {
-        const ListKind& kind = kept.kind;
+    // Whether the entry's file may be read: it is there, and the deal is kept first. Says why not in
+    // the log.
+    Loaded Admit(KeptDeck& kept, const std::string& path, const Deck& deck) {
         if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            PassOver(kind, path, deck, "cannot be opened");
+            PassOver(kept.kind, path, deck, "cannot be opened");
             return Loaded::No;
         }
-        if (!KeepDeck(kept, deck.State())) return Loaded::LeftToAnotherRun;
-        unsigned status = kStatusFailed;
-        try {
-            status = LoadPictureFile(path, kind.category, request, picture);
-        } catch (const std::bad_alloc&) {
-            PassOver(kind, path, deck, "not enough memory to read it");
-            return Loaded::No;
-        }
-        if (status == kStatusCannotOpen) PassOver(kind, path, deck, "cannot be opened");
+        return KeepDeck(kept, deck.State()) ? Loaded::Yes : Loaded::LeftToAnotherRun;
+    }
+
+    // What reading the entry (LoadPictureFile's status, or out of memory) came to; says why it cannot
+    // be used in the log.
+    Loaded Judge(const ListKind& kind, const std::string& path, const Deck& deck, unsigned status, bool outOfMemory,
+                 const DecodedPicture& picture) {
+        if (outOfMemory) PassOver(kind, path, deck, "not enough memory to read it");
+        else if (status == kStatusCannotOpen) PassOver(kind, path, deck, "cannot be opened");
         else if (status != kStatusOk)
             PassOver(kind, path, deck, kind.category == CategoryWall ? "too large" : "not a readable bitmap");
         else if (picture.Empty())
             PassOver(kind, path, deck,
                      picture.systemDecoderFailed ? "the system's decoder failed" : "not a picture the program can read");
-        return status == kStatusOk && !picture.Empty() ? Loaded::Yes : Loaded::No;
+        return !outOfMemory && status == kStatusOk && !picture.Empty() ? Loaded::Yes : Loaded::No;
+    }
+
+    // Reads the entry as its category does, as much of it as the request shows; says why it cannot be
+    // used in the log.
+    Loaded Load(KeptDeck& kept, const std::string& path, const Deck& deck, const ShowRequest& request,
+                DecodedPicture& picture) {
+        if (Loaded admitted = Admit(kept, path, deck); admitted != Loaded::Yes) return admitted;
+        unsigned status = kStatusFailed;
+        bool outOfMemory = false;
+        try {
+            status = LoadPictureFile(path, kept.kind.category, request, picture);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        }
+        return Judge(kept.kind, path, deck, status, outOfMemory, picture);
+    }
+
+    static EntryRead Entry(Loaded loaded) {
+        return loaded == Loaded::Yes ? EntryRead::Read
+               : loaded == Loaded::No ? EntryRead::Unusable
+                                      : EntryRead::LeftToAnotherRun;
     }
 
     void SetBootScreen(KeptDeck& kept, const SelectionList& list, Deck& deck) {
@@ -426,11 +445,9 @@ private:
             env_, list, deck, programDir_, options_.dryRun, kind.name,
             [&](const std::string& line) { log_.Line(line); },
             [&](const std::string& path) { return Reachable(kind, path, deck); },
-            [&](const std::string& path, const ShowRequest& request, DecodedPicture& picture) {
-                const Loaded loaded = Load(kept, path, deck, request, picture);
-                return loaded == Loaded::Yes ? EntryRead::Read
-                       : loaded == Loaded::No ? EntryRead::Unusable
-                                              : EntryRead::LeftToAnotherRun;
+            [&](const std::string& path) { return Entry(Admit(kept, path, deck)); },
+            [&](const std::string& path, unsigned status, bool outOfMemory, const DecodedPicture& picture) {
+                return Entry(Judge(kind, path, deck, status, outOfMemory, picture));
             },
             [&](const std::string& path, const std::string& why) { PassOver(kind, path, deck, why); },
             [&](const DeckState& state) { return KeepDeck(kept, state); },

@@ -8,6 +8,7 @@
 #include "lists/categories.h"
 #include "picture/load_picture.h"
 #include "picture/reader_util.h"
+#include "platform/beside.h"
 #include "platform/text.h"
 #include "platform/user_error.h"
 #include "system/wallpaper.h"
@@ -46,10 +47,16 @@ public:
                 if (!Deal(screens, picks, exhausted)) break;
             }
             if (picks.empty()) break;
-            for (Pick& pick : picks) {
-                std::optional<std::string> line = Show(pick);
-                if (left_) return WallpaperOutcome::LeftToAnotherRun;
-                if (!line) continue;
+            std::vector<Reading> readings(picks.size());
+            if (!Read(picks, readings)) return WallpaperOutcome::LeftToAnotherRun;
+            for (size_t i = 0; i < picks.size(); ++i) {
+                const Pick& pick = picks[i];
+                std::optional<std::string> line = Show(pick, readings[i]);
+                if (!line) {
+                    // The time of pictures decoded together goes to the next one's line.
+                    if (i + 1 < picks.size() && !readings[i + 1].took) readings[i + 1].took = readings[i].took;
+                    continue;
+                }
                 for (size_t s : pick.screens) {
                     done[s] = true;
                     entryOn_[s] = pick.entry;
@@ -107,20 +114,74 @@ private:
         picks.push_back({entry, std::move(place), screens});
     }
 
-    // Decodes the pick's entry once for all its screens and renders it for each: the picture's line
-    // for the log, or nothing, with the reason in the log, when it cannot be used.
-    std::optional<std::string> Show(const Pick& pick) {
+    // A pick's entry as read for all its screens: the request, what reading it came to, and how long
+    // that took (nothing for a picture decoded beside the one before it, whose time that one's counts).
+    struct Reading {
+        std::optional<ShowRequest> request;
+        EntryRead read = EntryRead::Unusable;
+        unsigned status = kStatusFailed;
+        bool outOfMemory = false;
+        DecodedPicture decoded;
+        std::optional<Clock::duration> took;
+    };
+
+    void ReadFile(const Pick& pick, Reading& r, JpegThreads threads) const {
+        try {
+            r.status = LoadPictureFile(Path(pick.entry), CategoryWall, *r.request, r.decoded, nullptr, threads);
+        } catch (const std::bad_alloc&) {
+            r.decoded = DecodedPicture{};
+            r.outOfMemory = true;
+        }
+    }
+
+    // Admits each pick's entry and decodes it once for the largest part its screens show. Two pictures
+    // are decoded at once where the machine has two processors, each by one decoder: two decoders
+    // on one picture gain less, since the second one skips the upper rows by decoding their entropy.
+    // False, with nothing read, when the list is left to another run.
+    bool Read(const std::vector<Pick>& picks, std::vector<Reading>& readings) {
+        std::vector<size_t> admitted;
+        const auto start = Clock::now();
+        const bool together = picks.size() > 1 && SeveralProcessors();
+        for (size_t i = 0; i < picks.size(); ++i) {
+            Reading& r = readings[i];
+            const auto began = Clock::now();
+            r.request = wallpaper_.RequestFor(run_.list[picks[i].entry].style, picks[i].screens);
+            r.read = r.request ? run_.admit(Path(picks[i].entry)) : EntryRead::Unusable;
+            if (r.read == EntryRead::LeftToAnotherRun) {
+                left_ = true;
+                return false;
+            }
+            if (r.read != EntryRead::Read) continue;
+            admitted.push_back(i);
+            if (together) continue;
+            ReadFile(picks[i], r, JpegThreads::BySize);
+            r.took = Clock::now() - began;
+        }
+        if (together && !admitted.empty()) {
+            // Every other picture on the second processor.
+            auto share = [&](size_t first) {
+                for (size_t k = first; k < admitted.size(); k += 2)
+                    ReadFile(picks[admitted[k]], readings[admitted[k]],
+                             admitted.size() > 1 ? JpegThreads::One : JpegThreads::BySize);
+            };
+            RunBeside([&] { share(1); }, [&] { share(0); });
+            readings[admitted[0]].took = Clock::now() - start;
+        }
+        return true;
+    }
+
+    // Renders the pick's picture for each of its screens: the picture's line for the log, or nothing,
+    // with the reason in the log, when it cannot be used.
+    std::optional<std::string> Show(const Pick& pick, Reading& reading) {
         const SelectionEntry& entry = run_.list[pick.entry];
         const std::string path = Path(pick.entry);
-        const std::optional<ShowRequest> request = wallpaper_.RequestFor(entry.style, pick.screens);
-        DecodedPicture decoded;
-        const auto start = Clock::now();
-        const EntryRead read = request ? run_.load(path, *request, decoded) : EntryRead::Unusable;
-        if (read != EntryRead::Read) {
-            left_ = read == EntryRead::LeftToAnotherRun;
+        if (reading.read == EntryRead::Read)
+            reading.read = run_.judge(path, reading.status, reading.outOfMemory, reading.decoded);
+        if (reading.read != EntryRead::Read) {
             failed_.push_back(pick.entry);
             return std::nullopt;
         }
+        DecodedPicture& decoded = reading.decoded;
         const auto decodedAt = Clock::now();
         std::string line = run_.name + ": " + path + " as " + entry.style + " (" + pick.place + ")";
         if (wallpaper_.Cover() == MonitorCover::Across && !wallpaper_.Single()) {
@@ -130,7 +191,8 @@ private:
         } else if (!wallpaper_.Single()) {
             line += " on " + MonitorNames(pick.screens);
         }
-        line += ": decoded " + std::to_string(Milliseconds(decodedAt - start)) + " ms";
+        line += reading.took ? ": decoded " + std::to_string(Milliseconds(*reading.took)) + " ms"
+                             : ": decoded beside the picture before";
         if (run_.dryRun) {
             shown_.push_back(pick.entry);
             return line + "; would be set";
