@@ -124,6 +124,15 @@ private:
     std::vector<uint8_t> line_;
 };
 
+// Where the picture's rows go: `height` rows of `width` BGR pixels, `stride` bytes apart from `first`
+// (the picture's own rows, or its place on a larger picture).
+struct Target {
+    uint8_t* first;
+    size_t stride;
+    int width, height;
+    uint8_t* Row(int y) const { return first + size_t(y) * stride; }
+};
+
 // Which of the library's columns (or rows) each of the picture's shows: those that nearest-pixel
 // scaling from `from` to `to` pixels takes for `first` to `first + count - 1`. `to` is at most
 // `from`, so each is a later one than the one before.
@@ -160,7 +169,7 @@ bool Crop(MxJpeg* jpeg, const Axis& axis, int width, bool cmyk, int pictureWidth
 // conversion, and decoding stops after the last, or before a row `decode` refuses, when it is given.
 // With `stop`, a long skip from the first row goes in parts of whole rows of blocks and ends when it
 // is set. The row it stopped at, `to` when every one was decoded.
-int ReadRows(MxJpeg* jpeg, Picture& pic, const Columns& columns, const Axis& rows, bool cmyk, bool inverted, int from,
+int ReadRows(MxJpeg* jpeg, const Target& pic, const Columns& columns, const Axis& rows, bool cmyk, bool inverted, int from,
              int to, int given = 0, const std::function<bool(int y)>& decode = nullptr,
              const std::atomic<bool>* stop = nullptr) {
     // Each part decodes the rows of one more row of blocks whole, for the smoothing of the chroma at
@@ -229,7 +238,7 @@ using SecondDecoder = std::function<std::unique_ptr<MxJpeg, Close>()>;
 // The picture's rows and columns from what the library gives, `width` columns wide: the rows read
 // by `jpeg`, or, when a second decoder is worth it and `second` gives one, its upper rows read by
 // `jpeg` while the second reads the others on another thread. Returns the row reading stopped at.
-int ReadPart(MxJpeg* jpeg, const SecondDecoder& second, int denominator, Picture& pic, const Axis& columnAxis,
+int ReadPart(MxJpeg* jpeg, const SecondDecoder& second, int denominator, const Target& pic, const Axis& columnAxis,
              const Axis& rows, int width, bool cmyk, bool inverted) {
     Columns columns, again;
     if (!Crop(jpeg, columnAxis, width, cmyk, pic.width, columns)) return 0;
@@ -335,7 +344,22 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
                        PictureSizeAllowed(request.area.width, request.area.height, 24);
     const size_t room =
         bands ? std::max(size, Picture::StrideFor(request.area.width, 24) * size_t(request.area.height)) : size;
-    pic.pixels = Storage(target.picture, size, room, bytes);
+    // Asked for in place, the picture is the area's, and the fitted picture is decoded straight into
+    // its place on it, for the renderer to draw the bands around.
+    const Rect fitted = FittedArea(upright, request.area);
+    const bool inPlace = bands && request.inPlace && orientation == 1 && fitted.width == pic.width &&
+                         fitted.height == pic.height && fitted.left >= 0 && fitted.top >= 0;
+    Target rowsTo{nullptr, pic.Stride(), pic.width, pic.height};
+    if (inPlace) {
+        pic.width = request.area.width;
+        pic.height = request.area.height;
+        pic.pixels = Storage(target.picture, room, room, bytes);
+        rowsTo.stride = pic.Stride();
+        rowsTo.first = pic.Row(fitted.top) + 3 * size_t(fitted.left);
+    } else {
+        pic.pixels = Storage(target.picture, size, room, bytes);
+        rowsTo.first = pic.pixels.data();
+    }
 
     // A second decoder skips rows by their entropy decoding alone only in a file of one scan, and at
     // 1/8 that is all of the decoding.
@@ -352,16 +376,17 @@ ReadResult ReadJpeg(std::span<const uint8_t> bytes, const ShowRequest& request, 
             decoder.reset();
         return decoder;
     };
-    const int done = ReadPart(jpeg.get(), two ? second : SecondDecoder(), denominator, pic, columns, rows, width, cmyk,
-                              inverted);
+    const int done = ReadPart(jpeg.get(), two ? second : SecondDecoder(), denominator, rowsTo, columns, rows, width,
+                              cmyk, inverted);
     // Rows never decoded are grey; the padding at the end of each row, which the decoder does not
-    // write, is zero whatever the reused storage held.
-    const size_t used = size_t(pic.width) * 3;
-    for (int y = 0; y < pic.height; ++y) {
-        if (y >= done) std::memset(pic.Row(y), 0x80, used);
-        std::memset(pic.Row(y) + used, 0, pic.Stride() - used);
+    // write, is zero whatever the reused storage held (in place, the renderer's bands cover it).
+    const size_t used = size_t(rowsTo.width) * 3;
+    for (int y = 0; y < rowsTo.height; ++y) {
+        if (y >= done) std::memset(rowsTo.Row(y), 0x80, used);
+        if (!inPlace) std::memset(rowsTo.Row(y) + used, 0, rowsTo.stride - used);
     }
     TurnUpright(pic, orientation);
+    target.placed = inPlace ? fitted : Rect{};
     target.picture = std::move(pic);
     target.width = upright.width;
     target.height = upright.height;

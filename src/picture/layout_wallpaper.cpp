@@ -64,6 +64,10 @@ std::optional<ShowRequest> LayoutWallpaper::RequestFor(std::string_view style, c
             largest->kind = ShowRequest::Kind::Covering;
         largest->area = {std::max(a.width, b.width), std::max(a.height, b.height)};
     }
+    // Fit 2 Screen's picture is decoded into its place on the rendering of the screen that asks for
+    // it, which then only needs its bands (screens of other shapes are drawn from it).
+    if (largest && largest->kind == ShowRequest::Kind::Fitted)
+        for (size_t s : screens) largest->inPlace = largest->inPlace || sizes_[s] == largest->area;
     return largest;
 }
 

@@ -46,18 +46,22 @@ void FillAround(Picture& out, const Rect& keep, uint32_t colour) {
 
 // Whether the source's picture is `part` of the whole picture at exactly `size` pixels.
 bool Exactly(const DecodedPicture& s, const Rect& part, Size size) {
-    return s.region == part && s.picture.width == size.width && s.picture.height == size.height && HasPixels(s.picture);
+    return s.region == part && s.placed.width == 0 && s.picture.width == size.width && s.picture.height == size.height &&
+           HasPixels(s.picture);
 }
 
 // Draws `part` of the whole picture (in its own pixels) into the rectangle `to` of the 32-bit `out`,
 // scaled by nearest pixel, clipped to `out`. Destination column x shows picture column part.left +
 // x * part.width / to.width, rounded down, taken from the source at its own scale: a source reduced
 // to the size it is drawn at is copied as it is, an unreduced one is sampled as the whole picture
-// would be.
+// would be. The source's pixels are those of the rectangle of its picture that holds them.
 void DrawPart(const DecodedPicture& s, const Rect& part, const Rect& to, Picture& out) {
     const Picture& p = s.picture;
     const Rect& r = s.region;
-    if (!HasPixels(p) || r.width <= 0 || r.height <= 0 || to.width <= 0 || to.height <= 0) return;
+    const Rect held = s.Held();
+    if (!HasPixels(p) || r.width <= 0 || r.height <= 0 || to.width <= 0 || to.height <= 0 || held.width <= 0 ||
+        held.height <= 0 || !Rect{0, 0, p.width, p.height}.Contains(held))
+        return;
     const int firstX = std::max(0, -to.left), endX = std::min(to.width, out.width - to.left);
     const int firstY = std::max(0, -to.top), endY = std::min(to.height, out.height - to.top);
     if (firstX >= endX || firstY >= endY) return;
@@ -68,19 +72,38 @@ void DrawPart(const DecodedPicture& s, const Rect& part, const Rect& to, Picture
     const int count = endX - firstX;
     std::vector<int> columns(static_cast<size_t>(count));
     for (int x = 0; x < count; ++x)
-        columns[size_t(x)] = map(firstX + x, part.left, part.width, to.width, r.left, r.width, p.width);
+        columns[size_t(x)] = map(firstX + x, part.left, part.width, to.width, r.left, r.width, held.width);
     // Columns taken one for one from the row's start are converted as a whole row.
-    bool wholeRows = count == p.width;
+    bool wholeRows = count == held.width;
     for (int x = 0; wholeRows && x < count; ++x) wholeRows = columns[size_t(x)] == x;
+    for (int& c : columns) c += held.left;
     PixelReader reader(p);
     int previous = -1;
     for (int y = firstY; y < endY; ++y) {
-        const int sy = map(y, part.top, part.height, to.height, r.top, r.height, p.height);
+        const int sy = held.top + map(y, part.top, part.height, to.height, r.top, r.height, held.height);
         uint8_t* row = out.Row(to.top + y) + 4 * size_t(to.left + firstX);
         if (sy == previous) std::memcpy(row, row - out.Stride(), 4 * size_t(count));
-        else if (wholeRows) reader.Convert(sy, count, row);
+        else if (wholeRows) reader.ConvertFrom(sy, held.left, count, row);
         else reader.Sample(sy, columns.data(), count, row);
         previous = sy;
+    }
+}
+
+// Fills the 24-bit screen-sized picture with the background around the fitted area, which is left
+// as it is, and zeroes the padding at the end of each row.
+void FillBands(Picture& p, const Rect& fitted, uint32_t background) {
+    const size_t stride = p.Stride(), used = 3 * size_t(fitted.width), left = 3 * size_t(fitted.left);
+    std::vector<uint8_t> line(stride, 0);
+    for (int x = 0; x < p.width; ++x)
+        for (int b = 0; b < 3; ++b) line[3 * size_t(x) + size_t(b)] = uint8_t(background >> (8 * b));
+    for (int y = 0; y < p.height; ++y) {
+        uint8_t* row = p.Row(y);
+        if (y < fitted.top || y >= fitted.Bottom()) {
+            std::memcpy(row, line.data(), stride);
+        } else {
+            std::memcpy(row, line.data(), left);
+            std::memcpy(row + left + used, line.data() + left + used, stride - left - used);
+        }
     }
 }
 
@@ -98,20 +121,9 @@ bool AddBandsInPlace(Picture& p, const Rect& fitted, Size screen, uint32_t backg
     const size_t used = 3 * size_t(fitted.width), left = 3 * size_t(fitted.left);
     for (int y = fitted.height - 1; y >= 0; --y)
         std::memmove(base + size_t(fitted.top + y) * stride + left, base + size_t(y) * old, used);
-    std::vector<uint8_t> line(stride, 0);
-    for (int x = 0; x < screen.width; ++x)
-        for (int b = 0; b < 3; ++b) line[3 * size_t(x) + size_t(b)] = uint8_t(background >> (8 * b));
-    for (int y = 0; y < screen.height; ++y) {
-        uint8_t* row = base + size_t(y) * stride;
-        if (y < fitted.top || y >= fitted.Bottom()) {
-            std::memcpy(row, line.data(), stride);
-        } else {
-            std::memcpy(row, line.data(), left);
-            std::memcpy(row + left + used, line.data() + left + used, stride - left - used);
-        }
-    }
     p.width = screen.width;
     p.height = screen.height;
+    FillBands(p, fitted, background);
     return true;
 }
 
@@ -192,7 +204,14 @@ RenderReport Render(const DecodedPicture& s, DecodedPicture* owned, std::string_
     } else if (style == "Fit 2 Screen") {
         // Centred on the screen, not on the window.
         const Rect fitted = FittedArea(s.Full(), screen);
-        if (owned && s.region == whole && AddBandsInPlace(owned->picture, fitted, screen, background)) {
+        const Picture& p = s.picture;
+        // A picture decoded in its place on this screen's picture only needs the bands.
+        if (owned && s.region == whole && s.placed.width > 0 && s.placed == fitted && p.bitsPerPixel == 24 &&
+            p.width == screen.width && p.height == screen.height && HasPixels(p)) {
+            FillBands(owned->picture, fitted, background);
+            out.picture = std::move(owned->picture);
+        } else if (owned && s.region == whole && s.placed.width == 0 &&
+                   AddBandsInPlace(owned->picture, fitted, screen, background)) {
             out.picture = std::move(owned->picture);
         } else if (HasPixels(s.picture) && screen.width > 0 && screen.height > 0) {
             Canvas(out.picture, screen, s.picture.alpha);

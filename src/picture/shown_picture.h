@@ -23,6 +23,9 @@ struct ShowRequest {
     };
     Kind kind = Kind::Whole;
     Size area;
+    // Fitted: the picture is wanted in its place on a picture of the area's size (see
+    // DecodedPicture::placed), so that the bands can be drawn around it without moving it.
+    bool inPlace = false;
     bool operator==(const ShowRequest&) const = default;
 };
 
@@ -65,9 +68,14 @@ struct DecodedPicture {
     ShowRequest request;     // what it was decoded for
     bool anyRequest = true;  // its reader gives this same picture whatever is asked
     bool systemDecoderFailed = false;  // empty because the system's decoder crashed or did not answer
+    // Where in `picture` the decoded pixels lie: empty for all of it; for a request in place, the
+    // fitted area of a picture of the area's size, whose pixels around it are not the picture's.
+    Rect placed{};
 
     bool Empty() const { return picture.Empty(); }
     Size Full() const { return {width, height}; }
+    // The rectangle of `picture` that holds the decoded pixels.
+    Rect Held() const { return placed.width > 0 ? placed : Rect{0, 0, picture.width, picture.height}; }
     // Whether it is the picture a decode for `other` would give.
     bool Serves(const ShowRequest& other) const { return anyRequest || request == other; }
     // A picture read whole, at its own size, by a reader that reads nothing else.

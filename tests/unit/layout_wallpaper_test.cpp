@@ -172,6 +172,8 @@ TEST(LayoutWallpaper, OneDecodeServesTheLargestRequest) {
     struct Case { MonitorCover cover; const char* style; std::vector<size_t> screens; ShowRequest request; } cases[] = {
         {MonitorCover::Same, "Centred", {0, 1}, {Kind::Centred, {1920, 1920}}},
         {MonitorCover::Same, "Fill", {0, 1}, {Kind::Covering, {1920, 1920}}},
+        {MonitorCover::Same, "Fit 2 Screen", {0, 1}, {Kind::Fitted, {1920, 1920}}},
+        {MonitorCover::Each, "Fit 2 Screen", {1}, {Kind::Fitted, {1080, 1920}, true}},
         {MonitorCover::Each, "Stretched", {1}, {Kind::Scaled, {1080, 1920}}},
         {MonitorCover::Each, "Fill", {1}, {Kind::Filled, {1080, 1920}}},
         {MonitorCover::Across, "Tiled", {0}, {Kind::TopLeft, {3000, 1920}}},
@@ -180,6 +182,7 @@ TEST(LayoutWallpaper, OneDecodeServesTheLargestRequest) {
     EXPECT_FALSE(LayoutWallpaper(two, MonitorCover::Same, false, 0).RequestFor("centred", {0, 1}));
     const LayoutWallpaper alike(Layout("1920x1080+0+0,3840x2160+1920+0"), MonitorCover::Same, false, 0);
     EXPECT_EQ(alike.RequestFor("Fill", {0, 1}), (ShowRequest{Kind::Filled, {3840, 2160}}));
+    EXPECT_EQ(alike.RequestFor("Fit 2 Screen", {0, 1}), (ShowRequest{Kind::Fitted, {3840, 2160}, true}));
 
     // A part at its own size, as a decoder gives it (Fill's where it is enlarged), renders both.
     struct Part { const char* style; Size photo; Rect region; } parts[] = {{"Centred", {300, 200}, {118, 76, 64, 48}},

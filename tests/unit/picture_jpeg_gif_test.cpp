@@ -243,6 +243,44 @@ TEST(JpegParts, TwoDecodersGiveThePixelsOfOne) {
     }
 }
 
+// Fit 2 Screen decoded in its place on the screen's picture renders as the fitted picture does:
+// taken with its bands as the screen's rendering, or drawn for a screen of another size, with one
+// decoder or two. A file turned upright by its orientation is fitted as before.
+TEST(JpegParts, FittedInPlaceRendersAsTheFittedPicture) {
+    if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
+    using Kind = ShowRequest::Kind;
+    const Bytes bytes = Output("convert -size 1600x1000 -seed 7 plasma:fractal -attenuate 0.3 +noise Gaussian "
+                               "-sampling-factor 2x2 jpg:-");
+    const uint32_t desktop = 0x336699;
+    // Bands above and below at 1/2, beside at full size, none (rows straight from the library), portrait.
+    struct Case { Size screen, other; int orientation; } cases[] = {
+        {{700, 500}, {350, 250}, 1}, {{1200, 600}, {300, 300}, 1}, {{800, 500}, {640, 480}, 1},
+        {{500, 700}, {700, 500}, 1}, {{700, 500}, {350, 250}, 3}, {{700, 500}, {350, 250}, 6},
+    };
+    for (const Case& c : cases) {
+        for (JpegThreads threads : {JpegThreads::One, JpegThreads::Two}) {
+            SCOPED_TRACE(testing::Message() << c.screen.width << " x " << c.screen.height << ", orientation "
+                                            << c.orientation << (threads == JpegThreads::One ? ", one" : ", two"));
+            DecodedPicture fitted, placed;
+            ASSERT_EQ(ReadJpeg(bytes, {Kind::Fitted, c.screen}, fitted, c.orientation, threads), ReadResult::Ok);
+            ASSERT_EQ(ReadJpeg(bytes, {Kind::Fitted, c.screen, true}, placed, c.orientation, threads), ReadResult::Ok);
+            const bool inPlace = c.orientation == 1;
+            EXPECT_EQ(placed.placed, inPlace ? FittedArea(fitted.Full(), c.screen) : Rect{});
+            Rendering expected, got;
+            RenderStyle(fitted, "Fit 2 Screen", CategoryWall, c.other, c.other, desktop, expected);
+            RenderStyle(placed, "Fit 2 Screen", CategoryWall, c.other, c.other, desktop, got);
+            EXPECT_TRUE(test::SamePixels(expected.picture, got.picture));
+            const uint8_t* storage = placed.picture.pixels.data();
+            RenderStyle(std::move(fitted), "Fit 2 Screen", CategoryWall, c.screen, c.screen, desktop, expected);
+            RenderStyle(std::move(placed), "Fit 2 Screen", CategoryWall, c.screen, c.screen, desktop, got);
+            EXPECT_TRUE(test::SamePixels(expected.picture, got.picture));
+            if (inPlace) {
+                EXPECT_EQ(got.picture.pixels.data(), storage);
+            }
+        }
+    }
+}
+
 TEST(JpegGif, TruncatedJpegShowsItsUpperPartAndNoScanShowsNothing) {
     if (!HaveTools()) GTEST_SKIP() << "ImageMagick or libjpeg-turbo-progs is not installed";
     const Bytes whole = Output("convert -size 64x256 -seed 3 plasma:fractal -depth 8 -quality 95 jpg:-");
