@@ -101,9 +101,9 @@ Times Measure(const std::string& dir, int n) {
     form.Show();
     Pump();
     LARGE_INTEGER t1 = Now();
-    int loaded = 0;
-    for (HWND l : {form.ListStart, form.ListWait, form.ListShut, form.ListWall}) loaded += mx::ItemCount(l);
-    if (loaded != n) std::fprintf(stderr, "loaded %d of %d entries\n", loaded, n);
+    size_t loaded = 0;
+    for (const mx::SelectionList& list : form.Lists) loaded += list.size();
+    if (loaded != size_t(n)) std::fprintf(stderr, "loaded %zu of %d entries\n", loaded, n);
     form.SaveToFile();
     LARGE_INTEGER t2 = Now();
     return {Seconds(t0, t1), Seconds(t1, t2)};

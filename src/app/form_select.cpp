@@ -276,7 +276,8 @@ void TFormSelect::FormCreate() {
     PopMFileInfo.Load(IDR_POPMFILEINFO, {IDM_INFO_SEPARATOR});
 
     CreateControls();
-    CreateListColumns();
+    BindListViews();
+    ListForCategory(CurrentCategory);
     CreateBrowser();
 }
 

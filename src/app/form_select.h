@@ -96,6 +96,7 @@ public:
     HWND BtnAdd = nullptr, BtnAddFolder = nullptr, btnRemove = nullptr;
     HWND CBStyle = nullptr, chkbStartUpRun = nullptr;
     HWND Bevel1 = nullptr, Splitter1 = nullptr, Splitter4 = nullptr, PnlExtend = nullptr;
+    // A category's list view is made when the category is first shown or its list first needed.
     HWND ListStart = nullptr, ListWait = nullptr, ListShut = nullptr, ListWall = nullptr;
     HWND Tooltips = nullptr;
     HMENU MainMenu1 = nullptr;
@@ -144,7 +145,8 @@ public:
     void SetMenuChecked(int id, bool checked);
 
     // Categories and lists (src/lists/categories.cpp).
-    HWND ListForCategory(int category) const;
+    // The category's list view, made now if it is not yet.
+    HWND ListForCategory(int category);
     // The list view of a category, or of one of the four list views' handles, with its list.
     SelectionListView& ViewForCategory(int category);
     SelectionListView& ViewOf(HWND list);
@@ -274,7 +276,9 @@ private:
     void CreateFonts(int dpi);
     void PlaceControls(bool create = false);
     void FormDpiChanged(int dpi, const RECT& suggested);
-    void CreateListColumns();
+    void BindListViews();
+    HWND MakeListView(size_t index);
+    RECT ListPlace() const;
     LRESULT DrawCategoryButton(const NMCUSTOMDRAW& draw);
     void LayoutLowerPart();
     int Scale(int pixels) const;

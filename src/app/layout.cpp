@@ -221,6 +221,8 @@ void TFormSelect::PlaceControls(bool create) {
     WindowDC dc(hwnd_);
     bool firstButton = true;
     for (const ControlSpec& c : kLayout) {
+        // The list views are made as they are first needed, and placed with the lower part.
+        if (c.kind == Kind::ListView && (create || !(this->*c.field))) continue;
         HWND control = create ? nullptr : this->*c.field;
         int width = c.width;
         int height = c.height;
@@ -281,19 +283,48 @@ void TFormSelect::SetHint(HWND control, const std::string& text) { SetToolHint(T
 void TFormSelect::LayoutLowerPart() {
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    int width = client.right;
-    int height = client.bottom;
-    int top = Scale(kBevelHeight);
-    int side = Scale(kSplitterWidth);
-    int bottom = height - Scale(kExtendHeight);
-    ::MoveWindow(Bevel1, 0, 0, width, 2, FALSE);
-    ::MoveWindow(Splitter1, 0, top, side, bottom - top, TRUE);
-    ::MoveWindow(Splitter4, width - side, top, side, bottom - top, TRUE);
-    ::MoveWindow(PnlExtend, 0, bottom, width, Scale(kExtendHeight), TRUE);
+    const RECT lists = ListPlace();
+    ::MoveWindow(Bevel1, 0, 0, client.right, 2, FALSE);
+    ::MoveWindow(Splitter1, 0, lists.top, lists.left, lists.bottom - lists.top, TRUE);
+    ::MoveWindow(Splitter4, lists.right, lists.top, lists.left, lists.bottom - lists.top, TRUE);
+    ::MoveWindow(PnlExtend, 0, lists.bottom, client.right, Scale(kExtendHeight), TRUE);
     for (HWND list : {ListStart, ListWait, ListShut, ListWall}) {
-        ::MoveWindow(list, side, top, width - 2 * side, bottom - top, TRUE);
+        if (!list) continue;
+        ::MoveWindow(list, lists.left, lists.top, lists.right - lists.left, lists.bottom - lists.top, TRUE);
         ViewOf(list).FitColumnsToWidth();
     }
+}
+
+// The lists fill what the bevel, the side strips and the bottom strip leave free.
+RECT TFormSelect::ListPlace() const {
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    const int side = Scale(kSplitterWidth);
+    return {side, Scale(kBevelHeight), client.right - side, client.bottom - Scale(kExtendHeight)};
+}
+
+// A list view made hidden at its place, in its place in the keyboard order (after the control before
+// it in the layout), with the list's rows. At start only the list in sight is made: each list view
+// costs a few milliseconds under Wine.
+HWND TFormSelect::MakeListView(size_t index) {
+    constexpr HWND TFormSelect::*fields[] = {&TFormSelect::ListStart, &TFormSelect::ListWait, &TFormSelect::ListShut,
+                                             &TFormSelect::ListWall};
+    const ControlSpec* spec = std::find_if(std::begin(kLayout), std::end(kLayout),
+                                           [&](const ControlSpec& c) { return c.field == fields[index]; });
+    bool firstButton = false;
+    HWND list = this->*spec->field = MakeControl(*spec, hwnd_, ListPlace(), firstButton);
+    SetWindowFont(list, font_.get(), FALSE);
+    for (const ControlSpec* before = spec; before-- != std::begin(kLayout);) {
+        if (HWND previous = this->*before->field) {
+            ::SetWindowPos(list, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            break;
+        }
+    }
+    const SelectionListView* like = nullptr;
+    for (const SelectionListView& view : listViews_)
+        if (view.Handle()) like = &view;
+    listViews_[index].Attach(list, like);
+    return list;
 }
 
 }  // namespace mx

@@ -18,28 +18,36 @@ constexpr COLORREF kActiveColor = RGB(0, 0, 128);
 constexpr COLORREF kInactiveColor = RGB(0, 0, 0);
 }  // namespace
 
-HWND TFormSelect::ListForCategory(int category) const {
+namespace {
+// The list views, in the order of the lists.
+constexpr HWND TFormSelect::*kListViews[] = {&TFormSelect::ListStart, &TFormSelect::ListWait, &TFormSelect::ListShut,
+                                             &TFormSelect::ListWall};
+
+size_t ListIndex(int category) {
     switch (category) {
-    case CategoryWait: return ListWait;
-    case CategoryShut: return ListShut;
-    case CategoryWall: return ListWall;
-    default: return ListStart;
+    case CategoryWait: return 1;
+    case CategoryShut: return 2;
+    case CategoryWall: return 3;
+    default: return 0;
     }
+}
+}  // namespace
+
+HWND TFormSelect::ListForCategory(int category) {
+    const size_t i = ListIndex(category);
+    return this->*kListViews[i] ? this->*kListViews[i] : MakeListView(i);
 }
 
 SelectionListView& TFormSelect::ViewForCategory(int category) { return ViewOf(ListForCategory(category)); }
 
 SelectionListView& TFormSelect::ViewOf(HWND list) {
-    const HWND lists[] = {ListStart, ListWait, ListShut, ListWall};
-    for (size_t i = 0; i < std::size(lists); ++i)
-        if (lists[i] == list) return listViews_[i];
+    for (size_t i = 0; i < std::size(kListViews); ++i)
+        if (list && this->*kListViews[i] == list) return listViews_[i];
     return listViews_[0];
 }
 
-void TFormSelect::CreateListColumns() {
-    const HWND lists[] = {ListStart, ListWait, ListShut, ListWall};
-    for (size_t i = 0; i < std::size(lists); ++i)
-        listViews_[i].Attach(lists[i], Lists[i], [this] { LstVSelectedChange(); }, i > 0 ? &listViews_[0] : nullptr);
+void TFormSelect::BindListViews() {
+    for (size_t i = 0; i < std::size(listViews_); ++i) listViews_[i].Bind(Lists[i], [this] { LstVSelectedChange(); });
 }
 
 void TFormSelect::Change_Screen_Button(HWND sender) {
@@ -55,11 +63,11 @@ void TFormSelect::Change_Screen_Button(HWND sender) {
     for (const auto& b : bootScreens) {
         if (sender == b.button) {
             CurrentCategory = b.category;
-            SetVisible(b.list, true);
+            SetVisible(ListForCategory(b.category), true);
             SetButtonActive(b.button);
         } else {
             SetButtonInactive(b.button);
-            SetVisible(b.list, false);
+            if (b.list) SetVisible(b.list, false);
         }
     }
     bool wallpaper = sender == sbtnWall;
@@ -71,7 +79,7 @@ void TFormSelect::Change_Screen_Button(HWND sender) {
         ::EnableWindow(CBStyle, TRUE);
         SetVisible(CBStyle, true);
         SetVisible(LblStyle, true);
-        SetVisible(ListWall, true);
+        SetVisible(ListForCategory(CategoryWall), true);
         CurrentCategory = CategoryWall;
         SetButtonActive(sbtnWall);
     } else {
@@ -80,7 +88,7 @@ void TFormSelect::Change_Screen_Button(HWND sender) {
         SetVisible(CBStyle, false);
         SetVisible(LblStyle, false);
         SetVisible(chkbStartUpRun, true);
-        SetVisible(ListWall, false);
+        if (ListWall) SetVisible(ListWall, false);
         SetButtonInactive(sbtnWall);
     }
     SetFilterText(CurrentCategory == CategoryWall ? std::string_view(WallpaperFilter()) : kBootScreenFilter);

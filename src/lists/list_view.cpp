@@ -213,13 +213,18 @@ void SetRowState(HWND list, int item, UINT state, UINT mask) { ListView_SetItemS
 
 }  // namespace
 
-void SelectionListView::Attach(HWND list, SelectionList& entries, std::function<void()> changed,
-                               const SelectionListView* like) {
-    hwnd_ = list;
+void SelectionListView::Bind(SelectionList& entries, std::function<void()> changed) {
     entries_ = &entries;
     changed_ = std::move(changed);
-    ::SetWindowSubclass(hwnd_, InputProc, 1, DWORD_PTR(this));
+}
+
+void SelectionListView::Attach(HWND list, const SelectionListView* like) {
+    hwnd_ = list;
+    // Made before the subclass, the columns' messages skip its dispatch (a window property read per
+    // message under Wine).
     AddColumns(like);
+    ::SetWindowSubclass(hwnd_, InputProc, 1, DWORD_PTR(this));
+    ShowRows();
 }
 
 void SelectionListView::Detach() {
@@ -245,7 +250,7 @@ SelectionList& SelectionListView::Entries() {
     return *entries_;
 }
 
-int SelectionListView::FocusedItem() const { return ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED); }
+int SelectionListView::FocusedItem() const { return hwnd_ ? ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED) : -1; }
 
 std::string_view SelectionListView::CellText(int item, int column) const {
     if (probe_) return probe_;
@@ -432,7 +437,12 @@ void SelectionListView::ShowSelection() {
 
 void SelectionListView::Reload(bool inOrder) {
     unsorted_ = !inOrder;
-    {
+    if (hwnd_) ShowRows();
+}
+
+void SelectionListView::ShowRows() {
+    // An empty list view given no rows is left alone: a new count costs about a millisecond under Wine.
+    if (!entries_->empty() || ItemCount(hwnd_) > 0) {
         Flag pushing(pushing_);
         ListView_SetItemCountEx(hwnd_, int(entries_->size()), LVSICF_NOSCROLL);
     }

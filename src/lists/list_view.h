@@ -41,11 +41,13 @@ public:
     SelectionListView(const SelectionListView&) = delete;
     SelectionListView& operator=(const SelectionListView&) = delete;
 
-    // Binds a list view made with LVS_OWNERDATA to its list and gives it its columns. `changed` is the
-    // list's change report, made when the user changes the selection or the focus. A list view made
-    // `like` another, in the same font, takes its measure of what the list view adds to a text's width.
-    void Attach(HWND list, SelectionList& entries, std::function<void()> changed,
-                const SelectionListView* like = nullptr);
+    // Binds the view to its list, before its list view is made. `changed` is the list's change report,
+    // made when the user changes the selection or the focus.
+    void Bind(SelectionList& entries, std::function<void()> changed);
+    // Gives a list view made with LVS_OWNERDATA, at its size, its columns and the list's rows. A list
+    // view made `like` another, in the same font, takes its measure of what the list view adds to a
+    // text's width.
+    void Attach(HWND list, const SelectionListView* like = nullptr);
     void Detach();
     HWND Handle() const { return hwnd_; }
     // The list, its selection as the list view shows it.
@@ -55,7 +57,7 @@ public:
     std::optional<LRESULT> OnNotify(const NMHDR& header);
 
     // Shows the list anew after it was filled in any order (or put in order already), nothing selected,
-    // and fits the columns to its widest caption.
+    // and fits the columns to its widest caption; a list view made later shows it as it is made.
     // It is put in order when its rows are first asked for, and its columns are fitted when it is first
     // shown, so that at start-up only the list in sight waits for its sorting and measuring.
     void Reload(bool inOrder = false);
@@ -94,6 +96,8 @@ private:
     std::string_view CellText(int item, int column) const;
 
     void AddColumns(const SelectionListView* like);
+    // The list's rows given to the list view, nothing selected; the columns fitted now if it is shown.
+    void ShowRows();
     void MeasurePadding();
     void FitToCaptions();
     // FitColumnsToWidth, whether the list is shown or not.

@@ -6,6 +6,7 @@
 
 #include "app/resource.h"
 #include "lists/list_view.h"
+#include "lists/categories.h"
 #include "sandbox.h"
 
 namespace mx::test {
@@ -28,7 +29,8 @@ protected:
 TEST_F(Lists, CountLabelFollowsTheCurrentList) {
     StartWithEntries();
     EXPECT_EQ(Text(form->LblNumber), "0 / 2");
-    SelectRow(form->ListWait, 1);
+    // The list of a category not yet shown is made when first asked for, as a hidden list.
+    SelectRow(form->ListForCategory(CategoryWait), 1);
     SelectRow(form->ListWait, 4);
     Click(form->sbtnWait);
     EXPECT_EQ(form->CurrentCategory, 20);
@@ -149,7 +151,7 @@ TEST_F(Lists, LoadedListsFollowLstrcmpForAwkwardNames) {
             for (const char* n : names) text += "C:\\" + std::to_string(10000 + k) + "\\" + n + "\r\n";
         sandbox->WriteFile(DataFile(), text);
         StartProgram();
-        std::vector<std::string> captions = Captions(form->ListShut);
+        std::vector<std::string> captions = Captions(form->ListForCategory(CategoryShut));
         ASSERT_EQ(captions.size(), std::size(names) * size_t(copies));
         for (int i = 1; i < int(captions.size()); ++i) {
             int order = ::lstrcmpA(captions[i - 1].c_str(), captions[i].c_str());
@@ -163,7 +165,8 @@ TEST_F(Lists, LoadedListsFollowLstrcmpForAwkwardNames) {
 
 TEST_F(Lists, ListViewsAreReportViewsWithTheirColumns) {
     StartWithEntries();
-    for (HWND list : {form->ListStart, form->ListWait, form->ListShut, form->ListWall}) {
+    for (int category : {CategoryStart, CategoryWait, CategoryShut, CategoryWall}) {
+        HWND list = form->ListForCategory(category);
         LONG_PTR style = ::GetWindowLongPtrA(list, GWL_STYLE);
         EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
         EXPECT_TRUE(style & LVS_SHOWSELALWAYS);

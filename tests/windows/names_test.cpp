@@ -8,6 +8,7 @@
 #include "picture/bmp_writer.h"
 #include "platform/text.h"
 #include "randomizer/randomizer.h"
+#include "lists/categories.h"
 #include "sandbox.h"
 
 namespace mx::test {
@@ -84,7 +85,7 @@ TEST_F(Names, EveryScriptGoesThroughEveryStepByteForByte) {
                   "[START]\r\n\r\n[WAIT]\r\n\r\n[SHUT]\r\n\r\n[WALLPAPER]\r\n" + path + ", Centred\r\n");
         form.reset();
         StartProgram();
-        ASSERT_EQ(Captions(form->ListWall), std::vector<std::string>{c.file});
+        ASSERT_EQ(Captions(form->ListForCategory(CategoryWall)), std::vector<std::string>{c.file});
         EXPECT_EQ(JoinPath(ItemText(form->ListWall, 0, ColumnPath), c.file), path);
         form.reset();
         RunRandomizer(env, {});

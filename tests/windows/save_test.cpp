@@ -5,6 +5,7 @@
 #include "platform/file_reading.h"
 #include "platform/user_error.h"
 #include "randomizer/randomizer.h"
+#include "lists/categories.h"
 #include "sandbox.h"
 #include "system/wallpaper.h"
 
@@ -89,7 +90,7 @@ TEST_F(Saving, OlderFilesInTheSystemsCodePageReadToTheSameEntries) {
         EXPECT_NE(said.find("C:\\P\\" + c.name + " "), std::string::npos) << said;
         EXPECT_EQ(sandbox->ReadFile(log).substr(0, c.name.size() + 7), "C:\\P\\" + c.name + "\r\n");
         StartProgram();
-        EXPECT_EQ(Captions(form->ListWall), std::vector<std::string>{c.name});
+        EXPECT_EQ(Captions(form->ListForCategory(CategoryWall)), std::vector<std::string>{c.name});
         form->UnsavedChanges = true;
         Menu(IDM_SAVE);
         EXPECT_EQ(sandbox->ReadFile(DataFile()), file(c.name));

@@ -7,6 +7,7 @@
 #include "app/layout.h"
 #include "app/resource.h"
 #include "lists/list_view.h"
+#include "lists/categories.h"
 #include "sandbox.h"
 
 namespace mx::test {
@@ -240,7 +241,8 @@ TEST_F(ContextMenus, EachControlOpensItsMenuWhereClicked) {
     EXPECT_EQ(env.popups[0].point.x, 200);
     EXPECT_EQ(env.popups[0].point.y, 300);
 
-    for (HWND list : {form->ListStart, form->ListWait, form->ListShut, form->ListWall}) {
+    for (int category : {CategoryStart, CategoryWait, CategoryShut, CategoryWall}) {
+        HWND list = form->ListForCategory(category);
         env.popups.clear();
         RightClick(list, {10, 20});
         ASSERT_EQ(env.popups.size(), 1u);
