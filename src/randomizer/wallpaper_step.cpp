@@ -161,10 +161,10 @@ private:
             // Every other picture on the second processor.
             auto share = [&](size_t first) {
                 for (size_t k = first; k < admitted.size(); k += 2)
-                    ReadFile(picks[admitted[k]], readings[admitted[k]],
-                             admitted.size() > 1 ? JpegThreads::One : JpegThreads::BySize);
+                    ReadFile(picks[admitted[k]], readings[admitted[k]], JpegThreads::One);
             };
-            RunBeside([&] { share(1); }, [&] { share(0); });
+            if (admitted.size() == 1) ReadFile(picks[admitted[0]], readings[admitted[0]], JpegThreads::BySize);
+            else RunBeside([&] { share(1); }, [&] { share(0); });
             readings[admitted[0]].took = Clock::now() - start;
         }
         return true;
