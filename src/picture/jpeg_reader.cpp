@@ -169,8 +169,8 @@ bool Crop(MxJpeg* jpeg, const Axis& axis, int width, bool cmyk, int pictureWidth
 // conversion, and decoding stops after the last, or before a row `decode` refuses, when it is given.
 // With `stop`, a long skip from the first row goes in parts of whole rows of blocks and ends when it
 // is set. The row it stopped at, `to` when every one was decoded.
-int ReadRows(MxJpeg* jpeg, const Target& pic, const Columns& columns, const Axis& rows, bool cmyk, bool inverted, int from,
-             int to, int given = 0, const std::function<bool(int y)>& decode = nullptr,
+int ReadRows(MxJpeg* jpeg, const Target& pic, const Columns& columns, const Axis& rows, bool cmyk, bool inverted,
+             int from, int to, int given = 0, const std::function<bool(int y)>& decode = nullptr,
              const std::atomic<bool>* stop = nullptr) {
     // Each part decodes the rows of one more row of blocks whole, for the smoothing of the chroma at
     // its end: twelve parts cost a few per cent. (Parts that end elsewhere give other pixels at 1/2.)
@@ -198,7 +198,8 @@ int ReadRows(MxJpeg* jpeg, const Target& pic, const Columns& columns, const Axis
             const int n = stop ? std::min(source - decoded, part) : source - decoded;
             if (mx_jpeg_skip_rows(jpeg, n) != n) return y;
             decoded += n;
-            if (stop && *stop) return y;
+            // Only before the first row: once the second decoder has taken its rows, it decodes them all.
+            if (stop && *stop && y == from) return y;
         }
         if (decode && !decode(y)) return y;
         ++decoded;
