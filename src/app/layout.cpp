@@ -8,6 +8,7 @@
 #include "app/layout.h"
 #include "lists/categories.h"
 #include "lists/list_view.h"
+#include "platform/window.h"
 
 namespace mx {
 
@@ -138,8 +139,8 @@ void GiveGroupTabStop(HWND button) {
 // Within the group the arrow keys only move the focus, and Space or Enter presses the focused button:
 // the dialog keys press a radio button as they move to it, which would switch the category at every
 // arrow key.
-LRESULT CALLBACK CategoryButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
-    LRESULT result = ::DefSubclassProc(hwnd, msg, wp, lp);
+LRESULT CategoryButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void*) {
+    LRESULT result = CallSubclassed(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_GETDLGCODE: result &= ~DLGC_RADIOBUTTON; break;
     case WM_SETFOCUS: GiveGroupTabStop(hwnd); break;
@@ -176,7 +177,7 @@ HWND MakeControl(const ControlSpec& c, HWND parent, const RECT& place, bool& fir
     HWND control = ::CreateWindowExA(cs.exStyle, cs.windowClass, c.caption, style, place.left, place.top,
                                      place.right - place.left, place.bottom - place.top, parent,
                                      reinterpret_cast<HMENU>(INT_PTR(c.id)), ::GetModuleHandleA(nullptr), nullptr);
-    if (c.kind == Kind::CategoryButton) ::SetWindowSubclass(control, CategoryButtonProc, 0, 0);
+    if (c.kind == Kind::CategoryButton) Subclass(control, CategoryButtonProc, nullptr);
     if (c.kind == Kind::StyleBox) ComboBox_SetMinVisible(control, 4);
     if (c.kind == Kind::ListView) ListView_SetExtendedListViewStyle(control, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     return control;

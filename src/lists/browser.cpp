@@ -10,6 +10,7 @@
 #include "lists/directory_reader.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
+#include "platform/window.h"
 
 namespace mx {
 
@@ -70,14 +71,14 @@ std::vector<std::string> FillFilterBox(HWND box, std::string_view filter) {
 
 // The file list reports every click, not only those that move its selection: clicking the chosen file
 // again shows its name and warning colour for the category now active. Ctrl+A chooses every file.
-LRESULT CALLBACK FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
+LRESULT FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, void* form) {
     if (msg == WM_KEYDOWN && wp == 'A' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
-        reinterpret_cast<TFormSelect*>(form)->btnAllFilesClick();
+        static_cast<TFormSelect*>(form)->btnAllFilesClick();
         return 0;
     }
-    LRESULT result = ::DefSubclassProc(list, msg, wp, lp);
+    LRESULT result = CallSubclassed(list, msg, wp, lp);
     if (msg == WM_LBUTTONUP) {
-        auto* self = reinterpret_cast<TFormSelect*>(form);
+        auto* self = static_cast<TFormSelect*>(form);
         self->ReportingErrors([&] { self->ViewChooseBox(); });
     }
     return result;
@@ -85,8 +86,8 @@ LRESULT CALLBACK FileListClicks(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_
 
 // Letters typed in the directory list go to a folder by its name; the list box's own search would
 // compare them with the rows' indentation.
-LRESULT CALLBACK DirectoryListKeys(HWND list, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR form) {
-    auto* self = reinterpret_cast<TFormSelect*>(form);
+LRESULT DirectoryListKeys(HWND list, UINT msg, WPARAM wp, LPARAM lp, void* form) {
+    auto* self = static_cast<TFormSelect*>(form);
     if (msg == WM_CHAR && wp >= 0x20 && wp != 0x7F) {
         self->ReportingErrors([&] { self->DirectoryListBox1KeyPress(wp); });
         return 0;
@@ -94,7 +95,7 @@ LRESULT CALLBACK DirectoryListKeys(HWND list, UINT msg, WPARAM wp, LPARAM lp, UI
     // Moving by the arrow and page keys or the pointer starts a new name.
     if ((msg == WM_KEYDOWN && wp >= VK_PRIOR && wp <= VK_DOWN) || msg == WM_LBUTTONDOWN)
         self->DirectoryListBox1KeyPress(0);
-    return ::DefSubclassProc(list, msg, wp, lp);
+    return CallSubclassed(list, msg, wp, lp);
 }
 
 // Letters typed within this time of each other make one name, as in a list view.
@@ -108,8 +109,8 @@ std::string TFormSelect::FileListName(int index) const {
 }
 
 void TFormSelect::CreateBrowser() {
-    ::SetWindowSubclass(FileListBox1, FileListClicks, 0, reinterpret_cast<DWORD_PTR>(this));
-    ::SetWindowSubclass(DirectoryListBox1, DirectoryListKeys, 0, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(FileListBox1, FileListClicks, this);
+    Subclass(DirectoryListBox1, DirectoryListKeys, this);
     char drives[27 * 4 + 1] = "";
     ::GetLogicalDriveStringsA(sizeof drives, drives);
     // Drives are shown by their letter only: asking a removable or network drive for its label can

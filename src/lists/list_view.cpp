@@ -223,12 +223,12 @@ void SelectionListView::Attach(HWND list, const SelectionListView* like) {
     // Made before the subclass, the columns' messages skip its dispatch (a window property read per
     // message under Wine).
     AddColumns(like);
-    ::SetWindowSubclass(hwnd_, InputProc, 1, DWORD_PTR(this));
+    Subclass(hwnd_, InputProc, this);
     ShowRows();
 }
 
 void SelectionListView::Detach() {
-    if (hwnd_) ::RemoveWindowSubclass(hwnd_, InputProc, 1);
+    if (hwnd_) Unsubclass(hwnd_);
     hwnd_ = nullptr;
 }
 
@@ -354,22 +354,22 @@ void SelectionListView::Report() {
     else if (changed_) changed_();
 }
 
-LRESULT CALLBACK SelectionListView::InputProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+LRESULT SelectionListView::InputProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void* data) {
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_KEYDOWN:
-    case WM_CHAR: return reinterpret_cast<SelectionListView*>(data)->OnInput(msg, wp, lp);
+    case WM_CHAR: return static_cast<SelectionListView*>(data)->OnInput(msg, wp, lp);
     case WM_SHOWWINDOW: {
-        auto* self = reinterpret_cast<SelectionListView*>(data);
+        auto* self = static_cast<SelectionListView*>(data);
         if (wp && self->unfitted_) self->FitToCaptions();
         else if (wp) self->ShareWidth();
         break;
     }
     }
-    return ::DefSubclassProc(hwnd, msg, wp, lp);
+    return CallSubclassed(hwnd, msg, wp, lp);
 }
 
 LRESULT SelectionListView::OnInput(UINT msg, WPARAM wp, LPARAM lp) {
@@ -387,7 +387,7 @@ LRESULT SelectionListView::OnInput(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result;
     {
         RedrawOff quiet(hwnd, many);
-        result = ::DefSubclassProc(hwnd, msg, wp, lp);
+        result = CallSubclassed(hwnd, msg, wp, lp);
     }
     if (--inInput_ == 0 && reportPending_ && hwnd_ == hwnd) {
         reportPending_ = false;

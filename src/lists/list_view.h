@@ -87,7 +87,7 @@ public:
     void FitColumnsToWidth();
 
 private:
-    static LRESULT CALLBACK InputProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data);
+    static LRESULT InputProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, void* data);
     LRESULT OnInput(UINT msg, WPARAM wp, LPARAM lp);
     void Report();
     void FollowItemChange(const NMLISTVIEW& change);

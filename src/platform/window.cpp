@@ -2,9 +2,64 @@
 
 #include <commctrl.h>
 
+#include <unordered_map>
+
 #include "platform/code_page.h"
 
 namespace mx {
+
+namespace {
+
+struct Hook {
+    WNDPROC original = nullptr;
+    SubclassProc proc = nullptr;
+    void* data = nullptr;
+};
+
+// A control's messages come on the thread that made it, which alone sees its hook.
+thread_local std::unordered_map<HWND, Hook> hooks;
+
+Hook HookOf(HWND control) {
+    auto found = hooks.find(control);
+    return found == hooks.end() ? Hook{} : found->second;
+}
+
+LRESULT CALLBACK HookProc(HWND control, UINT msg, WPARAM wp, LPARAM lp) {
+    const Hook hook = HookOf(control);
+    LRESULT result = hook.proc ? hook.proc(control, msg, wp, lp, hook.data)
+                               : ::CallWindowProcW(hook.original, control, msg, wp, lp);
+    if (msg == WM_NCDESTROY) hooks.erase(control);
+    return result;
+}
+
+}  // namespace
+
+void Subclass(HWND control, SubclassProc proc, void* data) {
+    Hook& hook = hooks[control];
+    hook.proc = proc;
+    hook.data = data;
+    if (!hook.original)
+        hook.original = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookProc)));
+}
+
+// The control's own procedure comes back; where another has been put over this one since, the hook
+// stays and only hands messages on.
+void Unsubclass(HWND control) {
+    auto found = hooks.find(control);
+    if (found == hooks.end()) return;
+    if (::GetWindowLongPtrW(control, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HookProc)) {
+        ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(found->second.original));
+        hooks.erase(found);
+    } else {
+        found->second.proc = nullptr;
+    }
+}
+
+LRESULT CallSubclassed(HWND control, UINT msg, WPARAM wp, LPARAM lp) {
+    const Hook hook = HookOf(control);
+    return hook.original ? ::CallWindowProcW(hook.original, control, msg, wp, lp) : ::DefWindowProcW(control, msg, wp, lp);
+}
 
 ATOM RegisterWindowClass(const char* name, WNDPROC proc, HICON icon, HBRUSH background) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
