@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "picture/scale.h"
+#include "platform/beside.h"
 #include "picture/transparency.h"
 
 namespace mx {
@@ -164,24 +165,67 @@ bool WriteBmpRows(Size size, int bitsPerPixel, std::FILE* stream, const BmpRowSo
     std::vector<uint8_t> headers = Headers(height > 0 ? width : 0, height, bitsPerPixel, imageSize,
                                            bitsPerPixel == 16 ? kMasks565 : nullptr, 0);
     bool written = WriteAll(file.get(), headers.data(), headers.size());
-    if (height > 0) {
-        // Rows go out bottom-up, made in blocks of about 256 KiB. Each row is made at 32 bits per
-        // pixel, then packed to the file's depth within the same space.
-        const size_t wide = size_t(width) * 4;
-        const int block = int(std::clamp<size_t>((size_t(256) << 10) / wide, 1, size_t(height)));
-        std::vector<uint8_t> buffer(stride * size_t(block) + wide);
-        for (int done = 0; done < height && written;) {
-            int count = std::min(block, height - done);
-            for (int k = 0; k < count; ++k) {
-                uint8_t* row = buffer.data() + size_t(k) * stride;
-                rows(height - 1 - (done + k), row);
-                PackRow(row, width, bitsPerPixel);
-                std::fill(row + (size_t(width) * size_t(bitsPerPixel) / 8), row + stride, uint8_t(0));
-            }
-            written = WriteAll(file.get(), buffer.data(), stride * size_t(count));
-            done += count;
+    if (height == 0 || !written) return Finish(std::move(file)) && written;
+    // Rows go out bottom-up, made in blocks of about 256 KiB. Each row is made at 32 bits per pixel,
+    // then packed to the file's depth within the same space.
+    const size_t wide = size_t(width) * 4;
+    const int block = int(std::clamp<size_t>((size_t(256) << 10) / wide, 1, size_t(height)));
+    const int blocks = (height + block - 1) / block;
+    auto make = [&](int b, std::vector<uint8_t>& buffer) {
+        const int done = b * block, count = std::min(block, height - done);
+        for (int k = 0; k < count; ++k) {
+            uint8_t* row = buffer.data() + size_t(k) * stride;
+            rows(height - 1 - (done + k), row);
+            PackRow(row, width, bitsPerPixel);
+            std::fill(row + (size_t(width) * size_t(bitsPerPixel) / 8), row + stride, uint8_t(0));
         }
+        return stride * size_t(count);
+    };
+    auto oneByOne = [&] {
+        std::vector<uint8_t> buffer(stride * size_t(block) + wide);
+        for (int b = 0; b < blocks && written; ++b) written = WriteAll(file.get(), buffer.data(), make(b, buffer));
+    };
+    if (blocks < 3 || !SeveralProcessors()) {
+        oneByOne();
+        return Finish(std::move(file)) && written;
     }
+    // A wallpaper's rows are made from its renderings about as fast as they are written: a second
+    // thread writes each block while this one makes the next, in the other of two buffers.
+    std::vector<uint8_t> buffers[2] = {std::vector<uint8_t>(stride * size_t(block) + wide),
+                                       std::vector<uint8_t>(stride * size_t(block) + wide)};
+    size_t sizes[2] = {};
+    SharedCount made, taken;  // blocks made, blocks written
+    bool alone = false;
+    RunBeside(
+        [&] {
+            if (alone) return;
+            for (int b = 0; b < blocks; ++b) {
+                if (!made.WaitFor(size_t(b) + 1)) return;
+                if (!WriteAll(file.get(), buffers[b % 2].data(), sizes[b % 2])) {
+                    written = false;
+                    taken.Stop();
+                    return;
+                }
+                taken.Set(size_t(b) + 1);
+            }
+        },
+        [&](bool together) {
+            if (!together) {
+                alone = true;
+                return oneByOne();
+            }
+            // However the making ends, the writer waits no longer.
+            struct Done {
+                SharedCount& made;
+                ~Done() { made.Stop(); }
+            } done{made};
+            for (int b = 0; b < blocks; ++b) {
+                // A buffer is made again once the block before last, which it held, is written.
+                if (b >= 2 && !taken.WaitFor(size_t(b) - 1)) return;
+                sizes[b % 2] = make(b, buffers[b % 2]);
+                made.Set(size_t(b) + 1);
+            }
+        });
     return Finish(std::move(file)) && written;
 }
 

@@ -21,6 +21,8 @@ public:
 
     // Waits until the work has ended; the exception that ended it is thrown here. Once only.
     void Join();
+    // Whether the work runs on a thread of its own, rather than in Join.
+    bool Started() const { return bool(thread_); }
 
 private:
     static DWORD WINAPI Run(void* parameter);

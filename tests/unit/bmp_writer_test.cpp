@@ -141,11 +141,11 @@ TEST_F(BmpWriterFiles, ImageMagickReadsEveryDepthToThePicturesColours) {
 }
 
 // The converted wallpaper: any source depth at the display's depth, read back by our reader, with
-// heights that cross the writer's blocks of rows.
+// heights that cross the writer's blocks of rows (from three blocks on, written beside their making).
 TEST_F(BmpWriterFiles, PicturesOfAnyDepthAreWrittenAtTheDisplaysDepth) {
     for (int sourceBits : {8, 24, 32})
         for (int depth : {16, 24, 32})
-            for (int height : {0, 3, 997}) {
+            for (int height : {0, 3, 997, 4000}) {
                 SCOPED_TRACE(std::to_string(sourceBits) + " to " + std::to_string(depth) + ", height " +
                              std::to_string(height));
                 Picture p = SamplePicture(height ? 67 : 0, height, sourceBits, {}, uint32_t(height));
@@ -175,6 +175,14 @@ TEST_F(BmpWriterFiles, PicturesOfAnyDepthAreWrittenAtTheDisplaysDepth) {
             }
     EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 8, (dir_ / "x.bmp").string(), 0));
     EXPECT_FALSE(WriteBmpAtDepth(SamplePicture(2, 2, 24), 24, (dir_ / "no" / "x.bmp").string(), 0));
+    // A write that fails, or rows that cannot be made, end the writing at once, however many blocks
+    // are left.
+    EXPECT_FALSE(WriteBmpRows({67, 4000}, 24, std::fopen("/dev/full", "wb"), [](int, uint8_t*) {}));
+    EXPECT_THROW(WriteBmpRows({67, 4000}, 24, std::fopen((dir_ / "x.bmp").string().c_str(), "wb"),
+                              [](int y, uint8_t*) {
+                                  if (y == 1000) throw std::bad_alloc();
+                              }),
+                 std::bad_alloc);
     // Only such a file of the size asked for is read back: not one of another size or depth, nor one
     // cut short or missing.
     const std::string path = (dir_ / "other.bmp").string();
