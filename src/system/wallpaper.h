@@ -56,8 +56,9 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
 // The same for the wallpaper of a monitor layout: with one monitor exactly the above for its
 // rendering and style; with several, the composed file, the values of DesktopValuesForLayout, and
 // the layout's record in the settings. Raises the error of no picture when a monitor would have none.
-// Returns how long writing the file took, of the whole.
+// Returns how long writing the file took, of the whole. `displayBits`, when known, is the display's
+// depth, which is otherwise asked for.
 std::chrono::steady_clock::duration ApplyWallpaper(Environment& env, const LayoutWallpaper& wallpaper,
-                                                   const std::string& programDir);
+                                                   const std::string& programDir, int displayBits = 0);
 
 }  // namespace mx

@@ -21,7 +21,8 @@ namespace {
 // Writes the file from its rows, sets the desktop values where the desktop key exists, and tells the
 // system; `layout` is recorded in the settings first when the file is made for several monitors.
 std::chrono::steady_clock::duration Apply(Environment& env, Size size, const BmpRowSource& rows, WallpaperValues values,
-                                          const std::string& layout, const std::string& programDir) {
+                                          const std::string& layout, const std::string& programDir,
+                                          int displayBits = 0) {
     std::string path = programDir + std::string(kWallpaperFile);
     if (Widen(path).size() > kMaxWallpaperPath)
         throw UserError("The wallpaper cannot be set: the program's directory path is too long.");
@@ -30,7 +31,9 @@ std::chrono::steady_clock::duration Apply(Environment& env, Size size, const Bmp
     const auto start = std::chrono::steady_clock::now();
     FileReplacement file(path);
     if (!file.Create() ||
-        !WriteBmpRows(size, ConvertedDepth(env.DisplayBitsPerPixel()), file.TakeStream(), rows) || !file.Commit())
+        !WriteBmpRows(size, ConvertedDepth(displayBits ? displayBits : env.DisplayBitsPerPixel()), file.TakeStream(),
+                      rows) ||
+        !file.Commit())
         throw UserError("Cannot create file \"" + path + "\"");
     const auto written = std::chrono::steady_clock::now() - start;
     // The record only lets the selector keep the other monitors' parts of this file: without it
@@ -66,12 +69,12 @@ void ApplyWallpaper(Environment& env, const Picture& rendering, std::string_view
 }
 
 std::chrono::steady_clock::duration ApplyWallpaper(Environment& env, const LayoutWallpaper& wallpaper,
-                                                   const std::string& programDir) {
+                                                   const std::string& programDir, int displayBits) {
     if (!wallpaper.Complete()) throw UserError(std::string(kUnreadableWallpaper));
     const bool single = wallpaper.Single();
     return Apply(env, wallpaper.FileSize(), [&](int y, uint8_t* row) { wallpaper.Row(y, row); },
           single ? DesktopValuesFor(wallpaper.Style(0)) : DesktopValuesForLayout(wallpaper.Tiled()),
-          single ? "" : LayoutRecord(wallpaper.Layout(), wallpaper.Tiled()), programDir);
+          single ? "" : LayoutRecord(wallpaper.Layout(), wallpaper.Tiled()), programDir, displayBits);
 }
 
 }  // namespace mx
