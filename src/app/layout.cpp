@@ -33,7 +33,7 @@ enum class Kind {
     ListView,
 };
 
-struct ControlSpec {
+struct LayoutEntry {
     HWND TFormSelect::*field;
     int id;
     Kind kind;
@@ -44,7 +44,7 @@ struct ControlSpec {
 
 // In keyboard focus order (the first, a label, starts a group: the category buttons' group ends there);
 // the lower part (bevel, strips, lists) is placed by LayoutLowerPart.
-const ControlSpec kLayout[] = {
+const LayoutEntry kLayout[] = {
     {&TFormSelect::Label3, ID_Label, Kind::Label, 4, 36, 0, 13, "Drive:"},
     {&TFormSelect::Label2, ID_Label, Kind::Label, 156, 36, 0, 13, "Choose Files:"},
     {&TFormSelect::Label4, ID_Label, Kind::Label, 276, 36, 0, 13, "Preview:"},
@@ -166,7 +166,7 @@ int TextWidth(HDC dc, HFONT font, const char* text) {
 }
 
 // A control of the layout table made at its place; the first category button starts their group.
-HWND MakeControl(const ControlSpec& c, HWND parent, const RECT& place, bool& firstButton) {
+HWND MakeControl(const LayoutEntry& c, HWND parent, const RECT& place, bool& firstButton) {
     ClassAndStyle cs = StyleOf(c.kind);
     DWORD style = WS_CHILD | cs.style | (c.visible ? WS_VISIBLE : 0);
     if (c.kind == Kind::CategoryButton && firstButton) {
@@ -221,7 +221,7 @@ void TFormSelect::CreateControls() {
 void TFormSelect::PlaceControls(bool create) {
     WindowDC dc(hwnd_);
     bool firstButton = true;
-    for (const ControlSpec& c : kLayout) {
+    for (const LayoutEntry& c : kLayout) {
         // The list views are made as they are first needed, and placed with the lower part.
         if (c.kind == Kind::ListView && (create || !(this->*c.field))) continue;
         HWND control = create ? nullptr : this->*c.field;
@@ -310,12 +310,12 @@ RECT TFormSelect::ListPlace() const {
 HWND TFormSelect::MakeListView(size_t index) {
     constexpr HWND TFormSelect::*fields[] = {&TFormSelect::ListStart, &TFormSelect::ListWait, &TFormSelect::ListShut,
                                              &TFormSelect::ListWall};
-    const ControlSpec* spec = std::find_if(std::begin(kLayout), std::end(kLayout),
-                                           [&](const ControlSpec& c) { return c.field == fields[index]; });
+    const LayoutEntry* entry = std::find_if(std::begin(kLayout), std::end(kLayout),
+                                            [&](const LayoutEntry& c) { return c.field == fields[index]; });
     bool firstButton = false;
-    HWND list = this->*spec->field = MakeControl(*spec, hwnd_, ListPlace(), firstButton);
+    HWND list = this->*entry->field = MakeControl(*entry, hwnd_, ListPlace(), firstButton);
     SetWindowFont(list, font_.get(), FALSE);
-    for (const ControlSpec* before = spec; before-- != std::begin(kLayout);) {
+    for (const LayoutEntry* before = entry; before-- != std::begin(kLayout);) {
         if (HWND previous = this->*before->field) {
             ::SetWindowPos(list, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             break;
