@@ -277,7 +277,7 @@ private:
     void PlaceControls(bool create = false);
     void FormDpiChanged(int dpi, const RECT& suggested);
     void BindListViews();
-    HWND MakeListView(size_t index);
+    HWND MakeListView(HWND TFormSelect::*field, SelectionListView& view);
     RECT ListPlace() const;
     LRESULT DrawCategoryButton(const NMCUSTOMDRAW& draw);
     void LayoutLowerPart();

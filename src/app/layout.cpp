@@ -307,11 +307,9 @@ RECT TFormSelect::ListPlace() const {
 // A list view made hidden at its place, in its place in the keyboard order (after the control before
 // it in the layout), with the list's rows. At start only the list in sight is made: each list view
 // costs a few milliseconds under Wine.
-HWND TFormSelect::MakeListView(size_t index) {
-    constexpr HWND TFormSelect::*fields[] = {&TFormSelect::ListStart, &TFormSelect::ListWait, &TFormSelect::ListShut,
-                                             &TFormSelect::ListWall};
+HWND TFormSelect::MakeListView(HWND TFormSelect::*field, SelectionListView& view) {
     const LayoutEntry* entry = std::find_if(std::begin(kLayout), std::end(kLayout),
-                                            [&](const LayoutEntry& c) { return c.field == fields[index]; });
+                                            [&](const LayoutEntry& c) { return c.field == field; });
     bool firstButton = false;
     HWND list = this->*entry->field = MakeControl(*entry, hwnd_, ListPlace(), firstButton);
     SetWindowFont(list, font_.get(), FALSE);
@@ -322,9 +320,9 @@ HWND TFormSelect::MakeListView(size_t index) {
         }
     }
     const SelectionListView* like = nullptr;
-    for (const SelectionListView& view : listViews_)
-        if (view.Handle()) like = &view;
-    listViews_[index].Attach(list, like);
+    for (const SelectionListView& made : listViews_)
+        if (made.Handle()) like = &made;
+    view.Attach(list, like);
     return list;
 }
 

@@ -35,7 +35,7 @@ size_t ListIndex(int category) {
 
 HWND TFormSelect::ListForCategory(int category) {
     const size_t i = ListIndex(category);
-    return this->*kListViews[i] ? this->*kListViews[i] : MakeListView(i);
+    return this->*kListViews[i] ? this->*kListViews[i] : MakeListView(kListViews[i], listViews_[i]);
 }
 
 SelectionListView& TFormSelect::ViewForCategory(int category) { return ViewOf(ListForCategory(category)); }
